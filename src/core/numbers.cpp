@@ -1,0 +1,348 @@
+#include "core/numbers.h"
+
+#include <cfloat>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <locale.h>
+#include <string>
+
+namespace pellamar::numbers {
+
+namespace {
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The number's characters without the blanks around it, as plain ASCII; empty when the text
+// does not have the shape of a number.
+std::string numberShape(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && isBlank(text[end - 1])) {
+        --end;
+    }
+    std::string s;
+    s.reserve(static_cast<std::size_t>(end - begin));
+    for (qsizetype i = begin; i < end; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c > 0x7f) {
+            return {};
+        }
+        s.push_back(static_cast<char>(c));
+    }
+
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        ++i;
+    }
+    int digits = 0;
+    bool point = false;
+    for (; i < s.size(); ++i) {
+        if (isDigit(s[i])) {
+            ++digits;
+        } else if (s[i] == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) {
+        return {};
+    }
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+            ++i;
+        }
+        int expDigits = 0;
+        while (i < s.size() && isDigit(s[i])) {
+            ++i;
+            ++expDigits;
+        }
+        if (expDigits == 0) {
+            return {};
+        }
+    }
+    if (i != s.size()) {
+        return {};
+    }
+    return s;
+}
+
+locale_t cLocale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", nullptr);
+    return locale;
+}
+
+// glibc's strtod and strtof are correctly rounded; the C locale keeps "." the separator.
+double toDouble(const std::string& s)
+{
+    return strtod_l(s.c_str(), nullptr, cLocale());
+}
+float toFloat(const std::string& s)
+{
+    return strtof_l(s.c_str(), nullptr, cLocale());
+}
+
+// True when value × 10^q is exactly half-way between two integers, the one case where
+// rounding half away from zero differs from the round-half-even of std::to_chars.
+bool isHalfTie(double value, int q)
+{
+    if (value == 0.0 || !std::isfinite(value)) {
+        return false;
+    }
+    int exponent = 0;
+    const double fraction = std::frexp(std::fabs(value), &exponent);
+    auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    exponent -= 53;
+    while ((mantissa & 1u) == 0) {
+        mantissa >>= 1;
+        ++exponent;
+    }
+    // value = mantissa × 2^exponent with an odd mantissa.
+    if (exponent + q != -1) {
+        return false;
+    }
+    if (q >= 0) {
+        return true;
+    }
+    std::uint64_t five = 1;
+    for (int k = 0; k < -q; ++k) {
+        if (five > mantissa / 5) {
+            return false;
+        }
+        five *= 5;
+    }
+    return mantissa % five == 0;
+}
+
+double awayFromZero(double value)
+{
+    return std::nextafter(value, value > 0 ? std::numeric_limits<double>::infinity()
+                                           : -std::numeric_limits<double>::infinity());
+}
+
+QString nonFinite(double value)
+{
+    if (std::isnan(value)) {
+        return QStringLiteral("NaN");
+    }
+    return value < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity");
+}
+
+bool allZeroDigits(const std::string& s)
+{
+    for (char c : s) {
+        if (isDigit(c) && c != '0') {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool isNumber(QStringView text)
+{
+    return parseDouble(text).has_value();
+}
+
+std::optional<double> parseDouble(QStringView text)
+{
+    const std::string s = numberShape(text);
+    if (s.empty()) {
+        return std::nullopt;
+    }
+    const double value = toDouble(s);
+    if (!(std::fabs(value) <= kSingleMax)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<float> parseFloat(QStringView text)
+{
+    const std::string s = numberShape(text);
+    if (s.empty() || !(std::fabs(toDouble(s)) <= kSingleMax)) {
+        return std::nullopt;
+    }
+    return toFloat(s);
+}
+
+QString format(double value, QStringView pattern)
+{
+    if (!std::isfinite(value)) {
+        return nonFinite(value);
+    }
+    // Pattern: "0", then optionally "." with required "0"s and optional "#"s, then literals.
+    qsizetype i = 1;
+    int required = 0;
+    int optional = 0;
+    if (i < pattern.size() && pattern[i] == u'.') {
+        ++i;
+        while (i < pattern.size() && pattern[i] == u'0') {
+            ++required;
+            ++i;
+        }
+        while (i < pattern.size() && pattern[i] == u'#') {
+            ++optional;
+            ++i;
+        }
+    }
+    const QStringView literal = pattern.mid(i);
+    const int decimals = required + optional;
+
+    if (isHalfTie(value, decimals)) {
+        value = awayFromZero(value);
+    }
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    std::string s(buffer, result.ptr);
+    if (!s.empty() && s.front() == '-' && allZeroDigits(s)) {
+        s.erase(0, 1);
+    }
+    for (int k = 0; k < optional && s.back() == '0'; ++k) {
+        s.pop_back();
+    }
+    if (!s.empty() && s.back() == '.') {
+        s.pop_back();
+    }
+    QString text = QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+    text.append(literal);
+    return text;
+}
+
+QString formatGeneral(double value)
+{
+    if (!std::isfinite(value)) {
+        return nonFinite(value);
+    }
+    if (value == 0.0) {
+        return QStringLiteral("0");
+    }
+    constexpr int kDigits = 7;
+    char buffer[64];
+    auto scientific = [&](double v) {
+        const auto r = std::to_chars(buffer, buffer + sizeof buffer, v,
+                                     std::chars_format::scientific, kDigits - 1);
+        return std::string(buffer, r.ptr);
+    };
+    std::string s = scientific(value);
+    int exponent = std::atoi(s.c_str() + s.find('e') + 1);
+    // The printed exponent may be one too high when rounding carried into a new digit.
+    if (isHalfTie(value, kDigits - 1 - exponent) || isHalfTie(value, kDigits - exponent)) {
+        s = scientific(awayFromZero(value));
+        exponent = std::atoi(s.c_str() + s.find('e') + 1);
+    }
+
+    const bool negative = s.front() == '-';
+    std::string digits;
+    for (char c : s.substr(0, s.find('e'))) {
+        if (isDigit(c)) {
+            digits.push_back(c);
+        }
+    }
+    while (digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+    }
+
+    std::string out = negative ? "-" : "";
+    if (exponent < -4 || exponent >= kDigits) {
+        out += digits.substr(0, 1);
+        if (digits.size() > 1) {
+            out += '.';
+            out += digits.substr(1);
+        }
+        out += exponent < 0 ? "E-" : "E+";
+        const int magnitude = std::abs(exponent);
+        if (magnitude < 10) {
+            out += '0';
+        }
+        out += std::to_string(magnitude);
+    } else if (exponent < 0) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out += digits;
+    } else {
+        const auto whole = static_cast<std::size_t>(exponent) + 1;
+        if (digits.size() <= whole) {
+            out += digits;
+            out.append(whole - digits.size(), '0');
+        } else {
+            out += digits.substr(0, whole);
+            out += '.';
+            out += digits.substr(whole);
+        }
+    }
+    return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+QString formatRoundTrip(float value)
+{
+    if (!std::isfinite(value)) {
+        return nonFinite(static_cast<double>(value));
+    }
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
+}
+
+namespace {
+template <typename Int>
+Int roundToInt(double value)
+{
+    if (std::isnan(value)) {
+        return 0;
+    }
+    const double rounded = std::nearbyint(value);
+    if (rounded <= static_cast<double>(std::numeric_limits<Int>::min())) {
+        return std::numeric_limits<Int>::min();
+    }
+    if (rounded >= static_cast<double>(std::numeric_limits<Int>::max())) {
+        return std::numeric_limits<Int>::max();
+    }
+    return static_cast<Int>(rounded);
+}
+} // namespace
+
+std::int32_t roundToInt32(double value)
+{
+    return roundToInt<std::int32_t>(value);
+}
+std::int16_t roundToInt16(double value)
+{
+    return roundToInt<std::int16_t>(value);
+}
+
+double integerPart(double value)
+{
+    return std::trunc(value);
+}
+
+float toStored(double value)
+{
+    if (value > static_cast<double>(FLT_MAX)) {
+        return FLT_MAX;
+    }
+    if (value < -static_cast<double>(FLT_MAX)) {
+        return -FLT_MAX;
+    }
+    return static_cast<float>(value);
+}
+
+} // namespace pellamar::numbers

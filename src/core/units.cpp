@@ -1,0 +1,123 @@
+#include "core/units.h"
+
+namespace pellamar {
+
+namespace {
+const QChar kSquared(0x00B2);
+}
+
+Units Units::forSystem(bool metric)
+{
+    Units u;
+    u.metric = metric;
+    if (metric) {
+        u.lengthLabel = QStringLiteral("m");
+        u.massLabel = QStringLiteral("kg");
+        u.temperatureLabel = QStringLiteral("C");
+        u.speedLabel = QStringLiteral("km/h");
+        u.rateLabel = QStringLiteral("kg/ha");
+    } else {
+        // The quotients are taken in double and stored as float.
+        u.length = 3.2808f;
+        u.temperatureScale = static_cast<float>(9.0 / 5);
+        u.speed = static_cast<float>(1 / 1.6);
+        u.rate = static_cast<float>(1 / 1.1208);
+        u.temperatureOffset = 32.0f;
+        u.lengthLabel = QStringLiteral("ft");
+        u.massLabel = QStringLiteral("lb");
+        u.temperatureLabel = QStringLiteral("F");
+        u.speedLabel = QStringLiteral("mph");
+        u.rateLabel = QStringLiteral("lb/ac");
+    }
+    return u;
+}
+
+float Units::factor(int index) const
+{
+    switch (index) {
+    case 1:
+        return length;
+    case 2:
+        return temperatureScale;
+    case 3:
+        return speed;
+    case 4:
+        return rate;
+    case 5:
+        return temperatureOffset;
+    default:
+        return 0.0f;
+    }
+}
+
+QString Units::areaLabel() const
+{
+    return lengthLabel + kSquared;
+}
+
+QString Units::densityLabel() const
+{
+    return QStringLiteral("#/") + lengthLabel + u' ' + kSquared;
+}
+
+QString Units::graphUnit(int quantity) const
+{
+    switch (quantity) {
+    case 1:
+        return rateLabel;
+    case 3:
+        return densityLabel();
+    case 4:
+        return QStringLiteral("Gran./g");
+    case 5:
+        return QStringLiteral("%");
+    default:
+        return {};
+    }
+}
+
+QString columnHeading(int column, const Units& units)
+{
+    switch (column) {
+    case ColPosition:
+        return QStringLiteral("Position\n(") + units.lengthLabel + u')';
+    case ColWeight:
+        return QStringLiteral("Sample Wt\n(g)");
+    case ColGranules:
+        return QStringLiteral("# of Granules");
+    case ColLarvae:
+        return QStringLiteral("Larvae");
+    case ColDead:
+        return QStringLiteral("Mortality");
+    case ColDeposit:
+        return units.rateLabel;
+    case ColDensity:
+        return QStringLiteral("Granules/") + units.lengthLabel + u' ' + kSquared;
+    case ColGranulesPerGram:
+        return QStringLiteral("Granules/g");
+    case ColCorrectedMortality:
+        return QStringLiteral("Corrected\nMortality (%)");
+    default:
+        return {};
+    }
+}
+
+QString graphOptionCaption(int option, const Units& units)
+{
+    switch (option) {
+    case 1:
+        return units.rateLabel;
+    case 2:
+        return QStringLiteral("CDF");
+    case 3:
+        return units.densityLabel();
+    case 4:
+        return QStringLiteral("Gran./g");
+    case 5:
+        return QStringLiteral("Mortality");
+    default:
+        return {};
+    }
+}
+
+} // namespace pellamar

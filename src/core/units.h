@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+namespace pellamar {
+
+// The display unit system. Stored values are always metric; a factor turns a stored value into
+// the displayed one (temperature: × scale + offset; area: × length factor squared).
+struct Units {
+    bool metric = true;
+    float length = 1.0f;            // m -> ft
+    float temperatureScale = 1.0f;  // °C -> °F before the offset
+    float speed = 1.0f;             // km/h -> mph
+    float rate = 1.0f;              // kg/ha -> lb/ac
+    float temperatureOffset = 0.0f; // added after the scale
+
+    QString lengthLabel;      // "m" / "ft"
+    QString massLabel;        // "kg" / "lb"
+    QString temperatureLabel; // "C" / "F"
+    QString speedLabel;       // "km/h" / "mph"
+    QString rateLabel;        // "kg/ha" / "lb/ac"
+
+    static Units forSystem(bool metric);
+
+    // Index 1..5 as the unit factor table numbers them: length, temperature scale, speed, rate,
+    // temperature offset.
+    float factor(int index) const;
+
+    // The square is taken in double so that areas keep the float factor's exact value.
+    double areaFactor() const { return double(length) * double(length); }
+
+    double toDisplayLength(float stored) const { return double(stored) * double(length); }
+    double toDisplayArea(float stored) const { return double(stored) * areaFactor(); }
+    double toDisplayTemperature(float stored) const
+    {
+        return double(stored) * double(temperatureScale) + double(temperatureOffset);
+    }
+    double toDisplaySpeed(float stored) const { return double(stored) * double(speed); }
+    double toDisplayRate(float stored) const { return double(stored) * double(rate); }
+
+    // The unit text of result quantity 1..5 (deposit, cumulative fraction, density, granules
+    // per gram, corrected mortality).
+    QString graphUnit(int quantity) const;
+    // "#/m²" or "#/ft²".
+    QString densityLabel() const;
+    // "m²" or "ft²".
+    QString areaLabel() const;
+};
+
+// Sample grid columns.
+inline constexpr int kGridColumns = 9;
+enum GridColumn : int {
+    ColPosition = 0,
+    ColWeight = 1,
+    ColGranules = 2,
+    ColLarvae = 3,
+    ColDead = 4,
+    ColDeposit = 5,
+    ColDensity = 6,
+    ColGranulesPerGram = 7,
+    ColCorrectedMortality = 8,
+};
+
+// The heading of a grid column in the given units (line breaks as "\n").
+QString columnHeading(int column, const Units& units);
+
+// The captions of the five result graph options.
+QString graphOptionCaption(int option, const Units& units);
+
+} // namespace pellamar

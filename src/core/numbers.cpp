@@ -244,8 +244,9 @@ QString formatGeneral(double value)
     };
     std::string s = scientific(value);
     int exponent = std::atoi(s.c_str() + s.find('e') + 1);
-    // The printed exponent may be one too high when rounding carried into a new digit.
-    if (isHalfTie(value, kDigits - 1 - exponent) || isHalfTie(value, kDigits - exponent)) {
+    // A carry into a new leading digit comes from ...9|5 with an odd last digit, where both
+    // tie rules agree, so the printed exponent is good enough to find the tie.
+    if (isHalfTie(value, kDigits - 1 - exponent)) {
         s = scientific(awayFromZero(value));
         exponent = std::atoi(s.c_str() + s.find('e') + 1);
     }

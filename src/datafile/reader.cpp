@@ -1,0 +1,439 @@
+#include "datafile/reader.h"
+
+#include "core/numbers.h"
+#include "datafile/cp1252.h"
+#include "datafile/csv.h"
+
+#include <cmath>
+
+namespace pellamar::datafile {
+
+namespace {
+
+const QString kHeaderText = QStringLiteral("Tovanel Pellamar");
+const QString kNotGiven(8, u'-');
+
+// Only spaces and tabs surround a value; other control characters belong to it.
+QStringView trimBlanks(QStringView text)
+{
+    auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && blank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && blank(text[end - 1])) {
+        --end;
+    }
+    return text.mid(begin, end - begin);
+}
+
+struct Damage {
+    int line;
+    QString what;
+};
+
+QString describe(const Damage& damage)
+{
+    return QStringLiteral("Line %1: %2.").arg(damage.line).arg(damage.what);
+}
+
+LoadError damaged(const Damage& damage)
+{
+    LoadError error;
+    error.kind = LoadError::Kind::Damaged;
+    error.line = damage.line;
+    error.description = describe(damage);
+    error.message = damagedFileMessage(error.description);
+    return error;
+}
+
+LoadError invalid(const QString& fileTitle)
+{
+    LoadError error;
+    error.kind = LoadError::Kind::Invalid;
+    error.description = QStringLiteral("The second line does not name the program.");
+    error.message = u'\'' + fileTitle + QStringLiteral("' does not appear to be a valid data set.");
+    return error;
+}
+
+// The second line must carry the program's name; a quote left open may have swallowed it into
+// the first record, so then it is looked at as a plain line.
+bool hasHeader(QStringView text, const RecordsOrError& split)
+{
+    if (split.records.size() >= 2) {
+        return split.records[1].text.contains(kHeaderText);
+    }
+    if (split.error.isEmpty()) {
+        return false;
+    }
+    const qsizetype firstEnd = text.indexOf(u'\n');
+    if (firstEnd < 0) {
+        return false;
+    }
+    QStringView second = text.mid(firstEnd + 1);
+    second = second.left(second.indexOf(u'\n'));
+    return second.contains(kHeaderText);
+}
+
+// Reads the lines of the fixed layout by number (1-based, one record each) and throws Damage
+// for the first thing that is wrong.
+class Parser {
+public:
+    explicit Parser(const std::vector<Record>& records)
+        : records_(records)
+    {}
+
+    ParsedDataSet parse();
+
+private:
+    int count() const { return static_cast<int>(records_.size()); }
+
+    // The file line a record starts on, also for records past the end.
+    int fileLine(int n) const
+    {
+        if (n <= count()) {
+            return records_[static_cast<std::size_t>(n - 1)].lineNumber;
+        }
+        if (records_.empty()) {
+            return n;
+        }
+        const Record& last = records_.back();
+        return last.lineNumber + static_cast<int>(last.text.count(u'\n')) + (n - count());
+    }
+
+    [[noreturn]] void fail(int n, const QString& what) const { throw Damage{fileLine(n), what}; }
+
+    const Record& line(int n) const
+    {
+        if (n > count()) {
+            throw Damage{fileLine(n), QStringLiteral("the line is missing (the file ends early)")};
+        }
+        return records_[static_cast<std::size_t>(n - 1)];
+    }
+
+    QString field(int n, int index, const QString& what) const
+    {
+        const QStringList fields = splitFields(line(n).fields);
+        if (index >= fields.size()) {
+            fail(n, what + QStringLiteral(" is missing"));
+        }
+        return fields[index];
+    }
+
+    // Field 2, or nothing when it holds the mark of a value not entered.
+    std::optional<QString> given(int n, const QString& what) const
+    {
+        QString value = field(n, 2, what);
+        if (trimBlanks(value) == kNotGiven) {
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    double number(int n, QStringView text, const QString& what) const
+    {
+        const std::optional<double> value = numbers::parseDouble(text);
+        if (!value) {
+            fail(n, what + QStringLiteral(" is not a number"));
+        }
+        return *value;
+    }
+
+    // A converted value as stored; one the stored precision cannot hold is out of range rather
+    // than silently capped.
+    float stored(int n, double value, const QString& what) const
+    {
+        if (!(std::fabs(value) <= numbers::kSingleMax)) {
+            fail(n, what + QStringLiteral(" is out of range"));
+        }
+        return numbers::toStored(value);
+    }
+
+    // Release height, swath width and product rate: 0 means not entered, below 0 is no value.
+    float notNegative(int n, double value, const QString& what) const
+    {
+        if (value < 0) {
+            fail(n, what + QStringLiteral(" is below 0"));
+        }
+        return stored(n, value, what);
+    }
+
+    std::int16_t count16(int n, const QString& what) const
+    {
+        const double value = std::nearbyint(number(n, field(n, 2, what), what));
+        if (value < -32768.0 || value > 32767.0) {
+            fail(n, what + QStringLiteral(" is out of range"));
+        }
+        return numbers::roundToInt16(value);
+    }
+
+    void readParameters(ParsedDataSet& out, const Units& units) const;
+    void readControl(ParsedDataSet& out) const;
+    void readSamples(ParsedDataSet& out, const Units& units) const;
+
+    const std::vector<Record>& records_;
+};
+
+void setText(ParsedDataSet& out, Field field, const QString& text)
+{
+    out.fieldTexts[static_cast<std::size_t>(field)] = text;
+}
+
+ParsedDataSet Parser::parse()
+{
+    ParsedDataSet out;
+    // The values that follow are in the file's own units, so those must be known first.
+    out.metric = trimBlanks(field(9, 2, QStringLiteral("the unit system"))).toString().toLower() ==
+                 u"metric";
+    const Units units = Units::forSystem(out.metric);
+    readParameters(out, units);
+    readControl(out);
+    readSamples(out, units);
+    return out;
+}
+
+void Parser::readParameters(ParsedDataSet& out, const Units& units) const
+{
+    Parameters& p = out.parameters;
+    const double lf = units.length;
+
+    p.agency = given(10, QStringLiteral("the agency")).value_or(QString());
+    p.sprayer = given(11, QStringLiteral("the sprayer")).value_or(QString());
+    setText(out, Field::Agency, p.agency);
+    setText(out, Field::Sprayer, p.sprayer);
+
+    // A length of 0 leaves its field empty, as typing 0 does, so that no save or report claims
+    // a value that was never entered.
+    auto length = [&](int n, const QString& what, float& member, Field f) {
+        if (const auto text = given(n, what)) {
+            member = notNegative(n, number(n, *text, what) / lf, what);
+        }
+        setText(out, f,
+                member > 0 ? numbers::format(units.toDisplayLength(member), u"0.0") : QString());
+    };
+    length(12, QStringLiteral("the release height"), p.releaseHeight, Field::ReleaseHeight);
+    length(13, QStringLiteral("the swath width"), p.swathWidth, Field::SwathWidth);
+
+    const QString type = QStringLiteral("the opening type");
+    const std::int32_t typeIndex = numbers::roundToInt32(number(15, field(15, 3, type), type));
+    if (typeIndex < 0 || typeIndex > 3) {
+        fail(15, type + QStringLiteral(" is not 0, 1, 2 or 3"));
+    }
+    p.openingType = static_cast<std::uint8_t>(typeIndex);
+
+    // Area and separation divide every result, so they must stay above 0 once converted.
+    auto positive = [&](int n, const QString& what, double divisor) {
+        const float value = stored(n, number(n, field(n, 2, what), what) / divisor, what);
+        if (!(value > 0)) {
+            fail(n, what + QStringLiteral(" is not above 0"));
+        }
+        return value;
+    };
+    p.openingArea = positive(16, QStringLiteral("the opening area"), units.areaFactor());
+    const QString pos1 = QStringLiteral("the position of pan 1");
+    p.position1 = stored(17, number(17, field(17, 2, pos1), pos1) / lf, pos1);
+    p.separation = positive(18, QStringLiteral("the separation"), lf);
+    setText(out, Field::OpeningArea,
+            numbers::format(units.toDisplayArea(p.openingArea), u"0.0###"));
+    setText(out, Field::Separation, numbers::format(units.toDisplayLength(p.separation), u"0.0#"));
+
+    struct Met {
+        int line;
+        const char16_t* what;
+        Field field;
+    };
+    const std::array<Met, 5> met{{
+        {20, u"the meteorology height", Field::MetHeight},
+        {21, u"the air temperature", Field::AirTemperature},
+        {22, u"the wind speed", Field::WindSpeed},
+        {23, u"the wind direction", Field::WindDirection},
+        {24, u"the relative humidity", Field::Humidity},
+    }};
+    for (std::size_t i = 0; i < met.size(); ++i) {
+        const Met& m = met[i];
+        const QString what = QString::fromUtf16(m.what);
+        const auto text = given(m.line, what);
+        if (!text) {
+            continue;
+        }
+        float& value = p.met[i];
+        const double v = number(m.line, *text, what);
+        switch (m.field) {
+        case Field::MetHeight:
+            value = stored(m.line, v / lf, what);
+            setText(out, m.field, numbers::format(units.toDisplayLength(value), u"0.0"));
+            break;
+        case Field::AirTemperature:
+            value = stored(m.line,
+                           (v - double(units.temperatureOffset)) / double(units.temperatureScale),
+                           what);
+            setText(out, m.field, numbers::format(units.toDisplayTemperature(value), u"0.0"));
+            break;
+        case Field::WindSpeed:
+            value = stored(m.line, v / double(units.speed), what);
+            setText(out, m.field, numbers::format(units.toDisplaySpeed(value), u"0.0"));
+            break;
+        default:
+            // No unit factor: the text goes straight to the nearest stored value.
+            value = *numbers::parseFloat(*text);
+            setText(out, m.field, numbers::formatGeneral(value));
+            break;
+        }
+    }
+
+    p.productName = given(26, QStringLiteral("the product")).value_or(QString());
+    setText(out, Field::ProductName, p.productName);
+    const QString rate = QStringLiteral("the spray rate");
+    if (const auto text = given(27, rate)) {
+        p.productRate = notNegative(27, number(27, *text, rate) / double(units.rate), rate);
+        // Shown from the double product so that 8.1 lb/ac comes back as 8.1 on every load.
+        if (p.productRate > 0) {
+            setText(out, Field::ProductRate,
+                    numbers::formatGeneral(double(p.productRate) * double(units.rate)));
+        }
+    }
+}
+
+void Parser::readControl(ParsedDataSet& out) const
+{
+    // The number-in-pan line compares its mark exactly, blanks included.
+    if (field(33, 2, QStringLiteral("the number in pan")) == kNotGiven) {
+        return;
+    }
+    ControlData control;
+    control.larvae = count16(33, QStringLiteral("the number in pan"));
+    const QString hours = QStringLiteral("the time after treatment");
+    const std::optional<float> value = numbers::parseFloat(field(34, 2, hours));
+    if (!value) {
+        fail(34, hours + QStringLiteral(" is not a number"));
+    }
+    control.hours = *value;
+    control.dead = count16(35, QStringLiteral("the 24 hr mortality"));
+    out.control = control;
+}
+
+void Parser::readSamples(ParsedDataSet& out, const Units& units) const
+{
+    constexpr int kHeadingFrom = 41;
+    int n = kHeadingFrom;
+    while (n <= count() && !line(n).text.contains(QStringLiteral("Position"))) {
+        ++n;
+    }
+    if (n > count()) {
+        fail(kHeadingFrom, QStringLiteral("the heading of the sample rows (with \"Position\") "
+                                          "was not found"));
+    }
+    line(n + 1); // the units line under the heading
+
+    static const std::array<QString, 4> kCellNames{
+        QStringLiteral("the sample weight"), QStringLiteral("the number of granules"),
+        QStringLiteral("the number of larvae"), QStringLiteral("the mortality")};
+    const int firstLine = n + 2;
+    QString firstPosition;
+    for (n = firstLine; n <= count() && !line(n).text.isEmpty(); ++n) {
+        const QStringList fields = splitFields(line(n).fields);
+        if (fields.size() < 5) {
+            fail(n, QStringLiteral("the sample row has fewer than 5 fields"));
+        }
+        std::array<QString, 4> cells;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            cells[c] = trimBlanks(fields[static_cast<qsizetype>(c) + 1]).toString();
+            if (!cells[c].isEmpty() && !numbers::isNumber(cells[c])) {
+                fail(n, kCellNames[c] + QStringLiteral(" is not a number"));
+            }
+        }
+        if (n == firstLine) {
+            firstPosition = trimBlanks(fields[0]).toString();
+        }
+        out.rows.push_back(cells);
+    }
+
+    Parameters& p = out.parameters;
+    if (!out.rows.empty() && !firstPosition.isEmpty()) {
+        const QString what = QStringLiteral("the position");
+        const float p0 =
+            stored(firstLine, number(firstLine, firstPosition, what) / units.length, what);
+        // Rows left of pan 1 move pan 1 to them instead of being lost.
+        if (p0 < p.position1) {
+            p.position1 = p0;
+        }
+        const double offset = (double(p0) - double(p.position1)) / double(p.separation) + 1;
+        if (!(offset <= kMaxLoadedRows)) {
+            fail(firstLine, QStringLiteral("the position lies too far from pan 1"));
+        }
+        // A position off the pan grid goes to the nearest pan.
+        out.firstRow = numbers::roundToInt32(double(static_cast<float>(offset)));
+    }
+    if (out.firstRow - 1 + static_cast<double>(out.rows.size()) > kMaxLoadedRows) {
+        fail(firstLine,
+             QStringLiteral("the sample rows need more than %1 grid rows").arg(kMaxLoadedRows));
+    }
+    // The field shows pan 1 where the grid now starts.
+    setText(out, Field::Position1, numbers::format(units.toDisplayLength(p.position1), u"0.0#"));
+}
+
+} // namespace
+
+QString damagedFileMessage(const QString& description)
+{
+    return QStringLiteral("There was an error opening this file:\n\n\t") + description +
+           QStringLiteral("\n\nThis was most likely caused by modifying this\n"
+                          "CSV file in another program (such as Excel).");
+}
+
+std::variant<ParsedDataSet, LoadError> parseDataSet(const QByteArray& bytes,
+                                                    const QString& fileTitle)
+{
+    const QString text = decodeCp1252(bytes);
+    const RecordsOrError split = splitRecords(text);
+    if (!hasHeader(text, split)) {
+        return invalid(fileTitle);
+    }
+    if (!split.error.isEmpty()) {
+        return damaged(Damage{split.errorLine, split.error});
+    }
+    try {
+        return Parser(split.records).parse();
+    } catch (const Damage& damage) {
+        return damaged(damage);
+    }
+}
+
+void applyDataSet(DataSet& dataSet, const ParsedDataSet& parsed, const SamplerSettings& sampler)
+{
+    dataSet.clearDataSet(sampler);
+    dataSet.switchUnits(parsed.metric);
+    dataSet.parameters() = parsed.parameters;
+    for (int f = 0; f < kFieldCount; ++f) {
+        dataSet.setFieldText(static_cast<Field>(f), parsed.fieldTexts[static_cast<std::size_t>(f)]);
+    }
+    if (parsed.control) {
+        dataSet.setControlData(*parsed.control);
+    }
+    if (!parsed.rows.empty()) {
+        dataSet.ensureDataRows(parsed.firstRow + static_cast<int>(parsed.rows.size()) - 1);
+        int row = parsed.firstRow;
+        for (const auto& cells : parsed.rows) {
+            for (int c = 0; c < 4; ++c) {
+                dataSet.setCell(row, ColWeight + c, cells[static_cast<std::size_t>(c)]);
+            }
+            ++row;
+        }
+    }
+    dataSet.markControlHeader();
+    dataSet.calculateResults(0);
+}
+
+LoadOutcome loadDataSet(DataSet& dataSet, const QByteArray& bytes, const QString& fileTitle,
+                        const SamplerSettings& sampler)
+{
+    auto parsed = parseDataSet(bytes, fileTitle);
+    if (const auto* error = std::get_if<LoadError>(&parsed)) {
+        return {false, error->message};
+    }
+    applyDataSet(dataSet, std::get<ParsedDataSet>(parsed), sampler);
+    return {true, {}};
+}
+
+} // namespace pellamar::datafile

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/dataset.h"
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace pellamar::datafile {
+
+// Everything a data-set file contributes, checked and converted to stored (metric) values, ready
+// to be placed into a data set.
+struct ParsedDataSet {
+    bool metric = true;
+    Parameters parameters;
+    // The texts the parameter fields show after the load, indexed by Field.
+    std::array<QString, kFieldCount> fieldTexts;
+    // Absent when the file gives no control data: the counts stay cleared and the hours keep
+    // their value.
+    std::optional<ControlData> control;
+    // The grid row of the first sample row; the rest follow consecutively.
+    int firstRow = 1;
+    // The input cells of each sample row: sample weight, granules, larvae, mortality.
+    std::vector<std::array<QString, 4>> rows;
+};
+
+struct LoadError {
+    enum class Kind { Invalid, Damaged };
+    Kind kind = Kind::Invalid;
+    int line = 0;        // the file line at fault (damaged files only)
+    QString description; // plain words naming the line, e.g. "Line 16: the opening area is ..."
+    QString message;     // the whole text for the message box, "\n" for line breaks
+};
+
+// The grid never grows beyond this many data rows on a load; a file that would need more is
+// damaged rather than a reason to exhaust memory.
+inline constexpr int kMaxLoadedRows = 1000000;
+
+// The message for a file that could not be read, with a plain description of why.
+QString damagedFileMessage(const QString& description);
+
+// Reads and checks the whole file (Windows-1252 bytes) without touching any data set.
+std::variant<ParsedDataSet, LoadError> parseDataSet(const QByteArray& bytes,
+                                                    const QString& fileTitle);
+
+// Resets the data set with the given sampler settings, then fills it from a parsed file in the
+// file's unit system and recalculates every row.
+void applyDataSet(DataSet& dataSet, const ParsedDataSet& parsed, const SamplerSettings& sampler);
+
+struct LoadOutcome {
+    bool loaded = false;
+    QString message; // empty when loaded; otherwise the full text for a message box
+};
+
+// Parses the whole file first; only a valid file changes the data set.
+LoadOutcome loadDataSet(DataSet& dataSet, const QByteArray& bytes, const QString& fileTitle,
+                        const SamplerSettings& sampler);
+
+} // namespace pellamar::datafile

@@ -1,0 +1,251 @@
+#include "datafile/writer.h"
+
+#include "core/dataset.h"
+#include "core/numbers.h"
+#include "datafile/cp1252.h"
+#include "datafile/csv.h"
+
+#include <QSaveFile>
+#include <algorithm>
+
+namespace pellamar::datafile {
+
+namespace {
+
+const QString kNotEntered(8, u'-');
+const QString kEqualsLine(18, u'=');
+const QString kDashLine(45, u'-');
+const QChar kSquared(0x00B2);
+const QChar kDegree(0x00B0);
+
+QString valueWithUnit(const QString& value, const QString& unit)
+{
+    if (value.isEmpty()) {
+        return kNotEntered;
+    }
+    return unit.isEmpty() ? value : value + u',' + unit;
+}
+
+// "0" when the value, formatted "0.000", has "00" as its first two decimals.
+QString widthPattern(double separation)
+{
+    const QString text = numbers::format(separation, u"0.000");
+    return text.mid(text.size() - 3, 2) == u"00" ? QStringLiteral("0") : QStringLiteral("0.0");
+}
+
+struct SourceResult {
+    swath::SwathRecord record;
+    swath::BlockShape shape;
+};
+
+SourceResult analyse(const DataSet& dataSet, const SwathChoice& choice, swath::Source source,
+                     int selected)
+{
+    SourceResult out;
+    swath::calculateSwathStats(out.record, dataSet, source, choice.pattern);
+    const int widths = std::max(out.record.widthCount(), 1);
+    // A width chosen for a longer line of pans no longer exists: let the rule choose again.
+    int width = selected >= 1 && selected <= widths ? selected : 0;
+    if (width == 0) {
+        width = swath::selectSwathWidth(out.record.cov).width;
+    }
+    out.record.widthIndex = width;
+    out.shape = swath::buildSwathBlock(out.record.block, out.record, width,
+                                       swath::SwathInputs::from(dataSet));
+    return out;
+}
+
+class Lines {
+public:
+    void add(const QString& line)
+    {
+        text_ += line;
+        text_ += QStringLiteral("\r\n");
+    }
+    void parameter(const QString& label, const QString& value)
+    {
+        add(label + QStringLiteral(",,") + value);
+    }
+    void heading(const QString& title)
+    {
+        add(kDashLine);
+        add(title);
+        add(kDashLine);
+        add(QString());
+    }
+    QString take() { return std::move(text_); }
+
+private:
+    QString text_;
+};
+
+} // namespace
+
+QString dataSetText(const DataSet& dataSet, const SwathChoice& choice)
+{
+    const Units& units = dataSet.units();
+    const Parameters& p = dataSet.parameters();
+    const QString length = units.lengthLabel;
+    const QString rate = units.rateLabel;
+    auto field = [&](Field f) { return dataSet.fieldText(f); };
+    auto textField = [&](Field f) { return csvField(field(f)); };
+
+    Lines out;
+    out.add(kEqualsLine);
+    out.add(QStringLiteral("Tovanel Pellamar"));
+    out.add(kEqualsLine);
+    out.add(QString());
+    out.heading(QStringLiteral("Analysis Parameters"));
+
+    out.parameter(QStringLiteral("Units:"),
+                  units.metric ? QStringLiteral("Metric") : QStringLiteral("U.S."));
+    out.parameter(QStringLiteral("Agency:"), valueWithUnit(textField(Field::Agency), {}));
+    out.parameter(QStringLiteral("Sprayer:"), valueWithUnit(textField(Field::Sprayer), {}));
+    out.parameter(QStringLiteral("Release Height:"),
+                  valueWithUnit(field(Field::ReleaseHeight), length));
+    out.parameter(QStringLiteral("Swath Width:"), valueWithUnit(field(Field::SwathWidth), length));
+    out.add(QString());
+
+    const QStringList types = openingTypeNames();
+    const QString typeName = p.openingType < types.size() ? types[p.openingType] : QString();
+    out.parameter(QStringLiteral("Opening Type:"),
+                  csvField(typeName) + u',' + QString::number(p.openingType));
+    out.parameter(QStringLiteral("Opening Area:"),
+                  numbers::format(units.toDisplayArea(p.openingArea), u"0.0###") + u',' + length +
+                      kSquared);
+    out.parameter(QStringLiteral("Position 1:"),
+                  numbers::format(units.toDisplayLength(p.position1), u"0.0#") + u',' + length);
+    out.parameter(QStringLiteral("Separation:"),
+                  numbers::format(units.toDisplayLength(p.separation), u"0.0#") + u',' + length);
+    out.add(QString());
+
+    out.parameter(QStringLiteral("Height:"), valueWithUnit(field(Field::MetHeight), length));
+    out.parameter(QStringLiteral("Air Temp.:"),
+                  valueWithUnit(field(Field::AirTemperature), kDegree + units.temperatureLabel));
+    out.parameter(QStringLiteral("Wind Speed:"),
+                  valueWithUnit(field(Field::WindSpeed), units.speedLabel));
+    out.parameter(QStringLiteral("Wind Direction:"),
+                  valueWithUnit(field(Field::WindDirection), QString(kDegree)));
+    out.parameter(QStringLiteral("Rel. Humidity:"),
+                  valueWithUnit(field(Field::Humidity), QStringLiteral("%")));
+    out.add(QString());
+    out.parameter(QStringLiteral("Product:"), valueWithUnit(textField(Field::ProductName), {}));
+    out.parameter(QStringLiteral("Spray Rate:"), valueWithUnit(field(Field::ProductRate), rate));
+    out.add(QString());
+
+    const ControlData& control = dataSet.controlData();
+    out.heading(QStringLiteral("Mortality Control Data"));
+    out.parameter(QStringLiteral("Number in pan:"), QString::number(control.larvae));
+    out.parameter(QStringLiteral("Time after treatment:"), numbers::formatGeneral(control.hours));
+    out.parameter(QStringLiteral("24 hr mortality:"), QString::number(control.dead));
+    out.add(QString());
+
+    out.heading(QStringLiteral("Granular Data"));
+    out.add(QStringLiteral("Position,Sample Wt,# of Granules,Larvae,Mortality,Deposit,Gran./") +
+            length + kSquared + QStringLiteral(",Gran./g,Corrected"));
+    out.add(u'(' + length + QStringLiteral("),(g),,,,(") + rate + QStringLiteral("),,,Mort. (%)"));
+    const int first = dataSet.firstDataRow();
+    const int last = dataSet.lastDataRow();
+    for (int row = std::max(first, 1); row <= last; ++row) {
+        QStringList cells;
+        for (int c = 0; c < kGridColumns; ++c) {
+            cells << dataSet.cell(row, c).trimmed();
+        }
+        out.add(cells.join(u','));
+    }
+    out.add(QString());
+
+    out.heading(QStringLiteral("Swath Analysis"));
+    const QString widthFormat = widthPattern(units.toDisplayLength(p.separation));
+    const QString positionFormat = dataSet.positionFormat();
+    // Index × separation × length factor, multiplied in that order.
+    auto displayOffset = [&](int separations) {
+        return double(separations) * double(p.separation) * double(units.length);
+    };
+    auto widthText = [&](int j) { return numbers::format(displayOffset(j), widthFormat); };
+
+    const SourceResult deposit =
+        analyse(dataSet, choice, swath::Source::Deposit, choice.selectedWidth[0]);
+    const SourceResult density =
+        analyse(dataSet, choice, swath::Source::Density, choice.selectedWidth[1]);
+
+    out.add(QStringLiteral("Selected Swath Widths:"));
+    out.add(QStringLiteral(",,Deposit:,") + widthText(deposit.record.widthIndex) + length +
+            QStringLiteral(",,,Density:,") + widthText(density.record.widthIndex) + length);
+    out.add(QString());
+    out.add(QStringLiteral("Swath,|--------,Deposit,(") + rate +
+            QStringLiteral("),--------|,|--------,Density,(#/") + length + kSquared +
+            QStringLiteral("),--------|"));
+    out.add(QStringLiteral("Width,COV,Max,Mean,Min,COV,Max,Mean,Min"));
+    const int widths = std::min(deposit.record.widthCount(), density.record.widthCount());
+    for (int j = 1; j <= widths; ++j) {
+        QStringList cells{widthText(j)};
+        for (const SourceResult* source : {&deposit, &density}) {
+            const swath::SwathRecord& r = source->record;
+            for (const swath::BoundedArray* stat : {&r.cov, &r.max, &r.mean, &r.min}) {
+                cells << numbers::format((*stat)[j], u"0.00");
+            }
+        }
+        out.add(cells.join(u','));
+    }
+    out.add(QString());
+
+    out.add(QStringLiteral("Position,Deposit,,,Density"));
+    auto marks = [](const SourceResult& source, int k, QStringList& cells) {
+        const swath::BoundedArray& block = source.record.block;
+        const int width = source.record.widthIndex;
+        const int end = source.shape.passes * width;
+        cells << numbers::format(k <= block.upper() ? block[k] : 0.0f, u"0.000");
+        cells << (k >= 0 && k % width == 0 && k < end ? kNotEntered : QString());
+        cells << (k == 0 || k == end ? QString(8, u'=') : QString());
+    };
+    const int lower = deposit.record.block.lower();
+    const int upper = std::max(deposit.record.block.upper(), density.record.block.upper());
+    for (int k = lower; k <= upper; ++k) {
+        QStringList cells{numbers::format(displayOffset(k), positionFormat)};
+        marks(deposit, k, cells);
+        marks(density, k, cells);
+        out.add(cells.join(u','));
+    }
+    return out.take();
+}
+
+SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet, const SwathChoice& choice)
+{
+    SaveOutcome outcome;
+    const Encoded encoded = encodeCp1252(dataSetText(dataSet, choice));
+    outcome.replacedCharacters = encoded.replaced;
+
+    QSaveFile file(path);
+    // Unbuffered, so that a short write (a full disk, a size limit) is seen here instead of being
+    // dropped silently when the buffer is flushed at commit.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        outcome.message = saveErrorMessage(file.errorString());
+        return outcome;
+    }
+    const char* data = encoded.bytes.constData();
+    qint64 remaining = encoded.bytes.size();
+    while (remaining > 0) {
+        const qint64 written = file.write(data, remaining);
+        if (written <= 0) {
+            outcome.message = saveErrorMessage(file.errorString());
+            file.cancelWriting();
+            return outcome;
+        }
+        data += written;
+        remaining -= written;
+    }
+    if (!file.commit()) {
+        outcome.message = saveErrorMessage(file.errorString());
+        return outcome;
+    }
+    outcome.saved = true;
+    return outcome;
+}
+
+QString saveErrorMessage(const QString& reason)
+{
+    return QStringLiteral("There was an error while saving the output file.\n\n") + reason;
+}
+
+} // namespace pellamar::datafile

@@ -202,7 +202,7 @@ BlockShape buildSwathBlock(BoundedArray& block, const SwathRecord& record, int w
 
     // A line of pans too far beyond the flight line to be numbered is drawn as near as fits.
     constexpr int kOffsetMax = std::numeric_limits<std::int16_t>::max();
-    off3 = std::max(0, std::min(off3, kOffsetMax - (n - 1) + off1 + w));
+    off3 = std::max(0, std::min({off3, kOffsetMax, kOffsetMax - (n - 1) + off1 + w}));
     // With the flight line half-way between two pans off1 and off2 round the same way, and the
     // last pass would end one pan past the block.
     off2 = std::max(off2, (n - 1) - off1 + off3 - w);

@@ -12,15 +12,9 @@ const QString kDepositPad(7, u' ');
 const QString kMortalityPad(8, u' ');
 const QString kPositionPad(2, u' ');
 
-// True when the value formatted "0.000" shows "00" as its first two decimals; the third
-// decimal is deliberately not examined.
-bool wholeToTwoDecimals(double value)
-{
-    const QString text = numbers::format(value, u"0.000");
-    return text.mid(text.size() - 3, 2) == u"00";
-}
+} // namespace
 
-QString patternFor(Field field)
+QString fieldPattern(Field field)
 {
     switch (field) {
     case Field::OpeningArea:
@@ -35,12 +29,71 @@ QString patternFor(Field field)
     }
 }
 
-} // namespace
-
 QStringList openingTypeNames()
 {
     return {QStringLiteral("Circular"), QStringLiteral("Square"), QStringLiteral("Rectangular"),
             QStringLiteral("Multi-side")};
+}
+
+QString fieldCaption(Field field)
+{
+    switch (field) {
+    case Field::Agency:
+        return QStringLiteral("Agency:");
+    case Field::Sprayer:
+        return QStringLiteral("Sprayer:");
+    case Field::ReleaseHeight:
+        return QStringLiteral("Release Height:");
+    case Field::SwathWidth:
+        return QStringLiteral("Swath Width:");
+    case Field::OpeningArea:
+        return QStringLiteral("Area:");
+    case Field::Position1:
+        return QStringLiteral("Position 1:");
+    case Field::Separation:
+        return QStringLiteral("Separation:");
+    case Field::MetHeight:
+        return QStringLiteral("Height:");
+    case Field::AirTemperature:
+        return QStringLiteral("Air Temp:");
+    case Field::WindSpeed:
+        return QStringLiteral("Wind Speed:");
+    case Field::WindDirection:
+        return QStringLiteral("Wind Direction:");
+    case Field::Humidity:
+        return QStringLiteral("R.H.:");
+    case Field::ProductName:
+        return QStringLiteral("Product:");
+    case Field::ProductRate:
+        return QStringLiteral("Product Rate:");
+    }
+    return {};
+}
+
+QString unitCaption(Field field, const Units& units)
+{
+    switch (field) {
+    case Field::ReleaseHeight:
+    case Field::SwathWidth:
+    case Field::Position1:
+    case Field::Separation:
+    case Field::MetHeight:
+        return units.lengthLabel;
+    case Field::OpeningArea:
+        return units.lengthLabel + u' ' + QChar(0x00B2);
+    case Field::AirTemperature:
+        return units.temperatureLabel;
+    case Field::WindSpeed:
+        return units.speedLabel;
+    case Field::WindDirection:
+        return QString(QChar(0x00B0));
+    case Field::Humidity:
+        return QStringLiteral("%");
+    case Field::ProductRate:
+        return units.rateLabel;
+    default:
+        return {};
+    }
 }
 
 DataSet::DataSet(bool metric, QObject* parent)
@@ -96,7 +149,7 @@ void DataSet::setFieldText(Field field, const QString& text)
 std::optional<QString> DataSet::displayText(Field field) const
 {
     const Parameters& p = params_;
-    const QString pattern = patternFor(field);
+    const QString pattern = fieldPattern(field);
     auto metValue = [&](int index) { return p.met[static_cast<std::size_t>(index)]; };
     switch (field) {
     case Field::Agency:
@@ -155,8 +208,8 @@ std::optional<QString> DataSet::displayText(Field field) const
 
 QString DataSet::positionFormat() const
 {
-    const bool whole = wholeToTwoDecimals(units_.toDisplayLength(params_.separation)) &&
-                       wholeToTwoDecimals(units_.toDisplayLength(params_.position1));
+    const bool whole = numbers::wholeToTwoDecimals(units_.toDisplayLength(params_.separation)) &&
+                       numbers::wholeToTwoDecimals(units_.toDisplayLength(params_.position1));
     return whole ? QStringLiteral("0") : QStringLiteral("0.0");
 }
 
@@ -216,12 +269,13 @@ const SampleResult& DataSet::result(int r) const
     return row(r).result;
 }
 
-void DataSet::appendRows(int count)
+void DataSet::appendRows(int count, const QString& lastPosition)
 {
     const int first = dataRowCount() + 1;
     const int last = dataRowCount() + count;
     emit rowsAboutToBeInserted(first, last);
     rows_.resize(static_cast<std::size_t>(last));
+    rows_.back().cells[ColPosition] = lastPosition;
     emit rowsInserted(first, last);
 }
 
@@ -281,16 +335,15 @@ void DataSet::calculateResults(int rowToCalculate)
 
     const double lf = units_.length;
     positionGridFormat_ = QStringLiteral("0.00");
-    if (wholeToTwoDecimals(double(p.separation) * lf) &&
-        wholeToTwoDecimals(double(p.position1) * lf)) {
+    if (numbers::wholeToTwoDecimals(double(p.separation) * lf) &&
+        numbers::wholeToTwoDecimals(double(p.position1) * lf)) {
         positionGridFormat_ = QStringLiteral("0   ");
     }
 
     if (rowToCalculate == dataRowCount()) {
-        appendRows(1);
         const double position =
             double(p.position1) * lf + double(p.separation) * rowToCalculate * lf;
-        rows_.back().cells[ColPosition] = positionText(position);
+        appendRows(1, positionText(position));
     }
 
     const int first = rowToCalculate == 0 ? 1 : rowToCalculate;

@@ -39,6 +39,15 @@ inline constexpr int kFieldCount = 14;
 // The sampler opening types, in list order.
 QStringList openingTypeNames();
 
+// The number pattern of a numeric parameter field.
+QString fieldPattern(Field field);
+
+// The caption beside each parameter field, and beside the opening type list.
+QString fieldCaption(Field field);
+// The unit caption beside a field in the given units (empty for names).
+QString unitCaption(Field field, const Units& units);
+inline const QString kOpeningTypeCaption = QStringLiteral("Opening:");
+
 // Every parameter, stored in metric units.
 struct Parameters {
     QString agency;
@@ -159,7 +168,8 @@ private:
     };
     Row& row(int r) { return rows_[static_cast<std::size_t>(r - 1)]; }
     const Row& row(int r) const { return rows_[static_cast<std::size_t>(r - 1)]; }
-    void appendRows(int count);
+    // New rows are empty; the last may get its position text before anyone is told.
+    void appendRows(int count, const QString& lastPosition = {});
     void computeRow(Row& row, double depositFactor, double area) const;
     QString positionText(double position) const;
 

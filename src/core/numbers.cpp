@@ -293,6 +293,12 @@ QString formatGeneral(double value)
     return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
 }
 
+bool wholeToTwoDecimals(double value)
+{
+    const QString text = format(value, u"0.000");
+    return text.mid(text.size() - 3, 2) == u"00";
+}
+
 QString formatRoundTrip(float value)
 {
     if (!std::isfinite(value)) {

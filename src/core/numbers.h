@@ -42,6 +42,10 @@ inline QString formatGeneral(float value)
     return formatGeneral(static_cast<double>(value));
 }
 
+// True when the value formatted "0.000" shows "00" as its first two decimals; the third decimal
+// is deliberately not examined.
+bool wholeToTwoDecimals(double value);
+
 // The shortest text that reads back as the same float (for values stored as text).
 QString formatRoundTrip(float value);
 

@@ -26,13 +26,6 @@ QString valueWithUnit(const QString& value, const QString& unit)
     return unit.isEmpty() ? value : value + u',' + unit;
 }
 
-// "0" when the value, formatted "0.000", has "00" as its first two decimals.
-QString widthPattern(double separation)
-{
-    const QString text = numbers::format(separation, u"0.000");
-    return text.mid(text.size() - 3, 2) == u"00" ? QStringLiteral("0") : QStringLiteral("0.0");
-}
-
 struct SourceResult {
     swath::SwathRecord record;
     swath::BlockShape shape;
@@ -156,7 +149,9 @@ QString dataSetText(const DataSet& dataSet, const SwathChoice& choice)
     out.add(QString());
 
     out.heading(QStringLiteral("Swath Analysis"));
-    const QString widthFormat = widthPattern(units.toDisplayLength(p.separation));
+    const QString widthFormat = numbers::wholeToTwoDecimals(units.toDisplayLength(p.separation))
+                                    ? QStringLiteral("0")
+                                    : QStringLiteral("0.0");
     const QString positionFormat = dataSet.positionFormat();
     // Index × separation × length factor, multiplied in that order.
     auto displayOffset = [&](int separations) {

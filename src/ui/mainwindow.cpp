@@ -1,0 +1,314 @@
+#include "ui/mainwindow.h"
+
+#include "core/settings.h"
+#include "datafile/reader.h"
+#include "ui/controldatadialog.h"
+#include "ui/parameterpages.h"
+#include "ui/resultpanel.h"
+#include "ui/samplegrid.h"
+#include "ui/samplegridmodel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace pellamar::ui {
+
+namespace {
+
+const QString kProgramName = QStringLiteral("Pellamar");
+const QString kFilter = QStringLiteral("Comma-Separated Values File (*.csv)");
+
+QString chooseWithDialog(QWidget* parent, const MainWindow::FileRequest& request)
+{
+    QFileDialog dialog(parent, request.title, request.folder, kFilter);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (request.save) {
+        dialog.setDefaultSuffix(QStringLiteral("csv"));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().first();
+}
+
+// The folder of a chosen file, with its separator, as the dialogs' starting point.
+QString folderOf(const QString& path)
+{
+    return QFileInfo(path).absolutePath() + u'/';
+}
+
+} // namespace
+
+QString screenWarningText(int width, int height)
+{
+    const QString times(QChar(0x00D7));
+    return QStringLiteral("Your screen resolution is currently set to ") + QString::number(width) +
+           times + QString::number(height) +
+           QStringLiteral(".\n\nPellamar was designed to run at a minimum resolution\nof 800") +
+           times + QStringLiteral("600, and preferably 1024") + times +
+           QStringLiteral("768 or higher.\n\nClick OK to access the display settings.");
+}
+
+MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, QWidget* parent)
+    : QMainWindow(parent)
+    , settings_(settings)
+    , dataSet_(metric)
+{
+    setWindowTitle(QStringLiteral("Tovanel Pellamar"));
+    initialDir_ = readInitialDir(settings_);
+    chooser_ = [this](const FileRequest& request) { return chooseWithDialog(this, request); };
+
+    pages_ = new ParameterPages(dataSet_);
+    grid_ = new SampleGrid(dataSet_);
+    results_ = new ResultPanel(dataSet_);
+    load_ = new QPushButton(QStringLiteral("Load Data Set"));
+    save_ = new QPushButton(QStringLiteral("Save Data Set"));
+    control_ = new QPushButton(QStringLiteral("Control Data"));
+    connect(load_, &QPushButton::clicked, this, &MainWindow::loadDataSet);
+    connect(save_, &QPushButton::clicked, this, &MainWindow::saveDataSet);
+    connect(control_, &QPushButton::clicked, this, &MainWindow::openControlData);
+    connect(results_->swathCheck(), &QCheckBox::toggled, this, [this](bool checked) {
+        dataSet_.setSwathChecked(checked);
+        pages_->setSwathLocked(checked);
+    });
+    connect(&dataSet_, &DataSet::recalculated, this, &MainWindow::followDataSet);
+    connect(&dataSet_, &DataSet::resetDone, this, &MainWindow::followDataSet);
+
+    buildLayout(screenHeight);
+    pages_->selectPage(ParameterPages::SprayerPage);
+    dataSet_.applyUnits();
+    dataSet_.clearDataSet(readSamplerSettings(settings_));
+    resetView();
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow()
+{
+    qApp->removeEventFilter(this);
+}
+
+void MainWindow::buildLayout(int screenHeight)
+{
+    compact_ = screenHeight < kCompactBelow;
+
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* button : {load_, save_, control_}) {
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+    buttons->addStretch();
+
+    const int gridWidth =
+        SampleGrid::kPositionWidth + 4 * SampleGrid::kInputWidth + 4 * SampleGrid::kResultWidth +
+        grid_->verticalScrollBar()->sizeHint().width() + 2 * grid_->frameWidth() + 2;
+    grid_->setMinimumWidth(gridWidth);
+    grid_->setMaximumWidth(gridWidth);
+    if (compact_) {
+        grid_->setFixedHeight(kCompactGridHeight);
+    } else {
+        grid_->setMinimumHeight(kCompactGridHeight);
+    }
+
+    auto* central = new QWidget;
+    auto* layout = new QGridLayout(central);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setHorizontalSpacing(8);
+    layout->setVerticalSpacing(8);
+    layout->addWidget(pages_, 0, 0);
+    layout->addWidget(results_, 0, 1, 1, 2);
+    layout->addWidget(grid_, 1, 0, 1, 2);
+    layout->addLayout(buttons, 1, 2);
+    layout->setColumnStretch(1, 1);
+    layout->setRowStretch(1, 1);
+    pages_->setMinimumWidth(300);
+    setCentralWidget(central);
+
+    resize(compact_ ? QSize(800, 560) : QSize(1000, 700));
+}
+
+void MainWindow::resetView()
+{
+    pages_->refresh();
+    grid_->gridModel()->refreshHeadings();
+    grid_->setCurrentCell(1, 1);
+    followDataSet();
+}
+
+void MainWindow::followDataSet()
+{
+    save_->setEnabled(dataSet_.saveEnabled());
+    load_->setEnabled(dataSet_.loadEnabled());
+}
+
+datafile::SwathChoice MainWindow::swathChoice() const
+{
+    return {};
+}
+
+void MainWindow::loadDataSet()
+{
+    grid_->commitCell();
+    const QString path = chooser_({false, QStringLiteral("Load Data Set"), initialDir_});
+    if (path.isEmpty()) {
+        return;
+    }
+    loadFile(path);
+}
+
+void MainWindow::loadFile(const QString& path)
+{
+    initialDir_ = folderOf(path);
+    QFile file(path);
+    QString message;
+    if (!file.open(QIODevice::ReadOnly)) {
+        message = datafile::damagedFileMessage(file.errorString());
+    } else {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            message = datafile::damagedFileMessage(file.errorString());
+        } else {
+            const datafile::LoadOutcome outcome = datafile::loadDataSet(
+                dataSet_, bytes, QFileInfo(path).fileName(), readSamplerSettings(settings_));
+            message = outcome.message;
+        }
+    }
+    if (!message.isEmpty()) {
+        QMessageBox box(QMessageBox::NoIcon, kProgramName, message, QMessageBox::Ok, this);
+        box.exec();
+        activateWindow();
+        load_->setFocus();
+        return;
+    }
+    resetView();
+}
+
+void MainWindow::saveDataSet()
+{
+    grid_->commitCell();
+    if (!dataSet_.saveEnabled()) {
+        return;
+    }
+    const QString path = chooser_({true, QStringLiteral("Save Data Set"), initialDir_});
+    if (path.isEmpty()) {
+        return;
+    }
+    initialDir_ = folderOf(path);
+    const datafile::SaveOutcome outcome = datafile::saveDataSet(path, dataSet_, swathChoice());
+    if (!outcome.saved) {
+        QMessageBox::critical(this, kProgramName, outcome.message);
+        return;
+    }
+    if (outcome.replacedCharacters > 0) {
+        QMessageBox::information(
+            this, kProgramName,
+            QStringLiteral("Some characters of the names cannot be stored in the data-set file "
+                           "and were written as \"?\"."));
+    }
+}
+
+void MainWindow::openControlData()
+{
+    grid_->commitCell();
+    auto* dialog = new ControlDataDialog(dataSet_.controlData(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
+        if (result == QDialog::Accepted) {
+            dataSet_.setControlData(dialog->result());
+        }
+        dataSet_.markControlHeader();
+        grid_->gridModel()->refreshHeadings();
+        dataSet_.calculateResults(0);
+        activateWindow();
+    });
+    dialog->open();
+    // Just above the button, centred on it; the frame is known once the dialog is shown.
+    const QPoint anchor = control_->mapToGlobal(QPoint(control_->width() / 2, 0));
+    const QSize size = dialog->frameGeometry().size();
+    dialog->move(anchor.x() - size.width() / 2, anchor.y() - size.height());
+}
+
+void MainWindow::deleteAllData()
+{
+    grid_->commitCell();
+    const auto answer = QMessageBox::question(
+        this, kProgramName, QStringLiteral("Are you sure you want to delete all data?"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes) {
+        dataSet_.clearDataSet(readSamplerSettings(settings_));
+        resetView();
+    }
+}
+
+bool MainWindow::handleWindowKey(QKeyEvent* event)
+{
+    if (event->modifiers() != Qt::ControlModifier) {
+        return false;
+    }
+    const bool hasData = dataSet_.lastDataRow() > 0;
+    const int key = event->key();
+    if (key == Qt::Key_L) {
+        loadDataSet();
+        return true;
+    }
+    if (key == Qt::Key_S && hasData) {
+        saveDataSet();
+        return true;
+    }
+    if (key >= Qt::Key_1 && key <= Qt::Key_5 && hasData) {
+        results_->selectGraph(key - Qt::Key_0);
+        return true;
+    }
+    if (key == Qt::Key_Delete && hasData) {
+        if (!dataSet_.swathChecked()) {
+            deleteAllData();
+        }
+        return true;
+    }
+    return false;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window sees every key before the control that has the focus.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this && !QApplication::activeModalWidget()) {
+        return handleWindowKey(static_cast<QKeyEvent*>(event));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::writeSettings()
+{
+    ProgramSettings out;
+    out.metric = dataSet_.metric();
+    out.initialDir = initialDir_;
+    const Parameters& p = dataSet_.parameters();
+    out.sampler = {p.openingType, p.openingArea, p.position1, p.separation};
+    writeProgramSettings(settings_, out);
+    QString error;
+    if (!settings_.flush(&error)) {
+        QMessageBox::warning(this, kProgramName,
+                             QStringLiteral("The settings could not be saved:\n\n") + error);
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    writeSettings();
+    event->accept();
+}
+
+} // namespace pellamar::ui

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "core/dataset.h"
+#include "datafile/writer.h"
+
+#include <QMainWindow>
+#include <functional>
+
+class QPushButton;
+
+namespace pellamar {
+class SettingsStore;
+}
+
+namespace pellamar::ui {
+
+class ParameterPages;
+class ResultPanel;
+class SampleGrid;
+
+// The text of the warning shown when the screen is lower than 600 pixels.
+QString screenWarningText(int width, int height);
+
+// The one main window: it owns the data set for the whole run.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // Below this screen height the window takes its compact arrangement.
+    static constexpr int kCompactBelow = 768;
+    static constexpr int kCompactGridHeight = 336;
+
+    MainWindow(SettingsStore& settings, bool metric, int screenHeight, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    DataSet& dataSet() { return dataSet_; }
+    ParameterPages* parameterPages() const { return pages_; }
+    SampleGrid* grid() const { return grid_; }
+    ResultPanel* resultPanel() const { return results_; }
+    QPushButton* loadButton() const { return load_; }
+    QPushButton* saveButton() const { return save_; }
+    QPushButton* controlDataButton() const { return control_; }
+    QString initialDir() const { return initialDir_; }
+    bool compact() const { return compact_; }
+
+    // Asks for a file; empty when the operator cancels. Tests put their own chooser here.
+    struct FileRequest {
+        bool save = false;
+        QString title;
+        QString folder;
+    };
+    using FileChooser = std::function<QString(const FileRequest&)>;
+    void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+
+    void loadDataSet();
+    // Loads the file as "Load Data Set" does once a file is chosen.
+    void loadFile(const QString& path);
+    void saveDataSet();
+    void openControlData();
+    void deleteAllData();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout(int screenHeight);
+    bool handleWindowKey(QKeyEvent* event);
+    void followDataSet();
+    void resetView();
+    datafile::SwathChoice swathChoice() const;
+    void writeSettings();
+
+    SettingsStore& settings_;
+    DataSet dataSet_;
+    ParameterPages* pages_ = nullptr;
+    SampleGrid* grid_ = nullptr;
+    ResultPanel* results_ = nullptr;
+    QPushButton* load_ = nullptr;
+    QPushButton* save_ = nullptr;
+    QPushButton* control_ = nullptr;
+    QString initialDir_;
+    bool compact_ = false;
+    FileChooser chooser_;
+};
+
+} // namespace pellamar::ui

@@ -1,0 +1,339 @@
+#include "ui/parameterpages.h"
+
+#include "datafile/fields.h"
+
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace pellamar::ui {
+
+namespace {
+
+const QList<Field> kSprayerFields{Field::Agency, Field::Sprayer, Field::ReleaseHeight,
+                                  Field::SwathWidth};
+const QList<Field> kSamplerFields{Field::OpeningArea, Field::Position1, Field::Separation};
+const QList<Field> kMetFields{Field::MetHeight, Field::AirTemperature, Field::WindSpeed,
+                              Field::WindDirection, Field::Humidity};
+const QList<Field> kProductFields{Field::ProductName, Field::ProductRate};
+
+std::size_t slot(Field field)
+{
+    return static_cast<std::size_t>(field);
+}
+
+} // namespace
+
+ParameterPages::ParameterPages(DataSet& dataSet, QWidget* parent)
+    : QWidget(parent)
+    , dataSet_(dataSet)
+{
+    tabs_ = new QTabBar(this);
+    for (const char* name : {"Sprayer", "Sampler", "Meteorology", "Product", "Units"}) {
+        tabs_->addTab(QString::fromLatin1(name));
+    }
+    tabs_->setExpanding(false);
+    tabs_->installEventFilter(this);
+
+    samplerType_ = new QComboBox;
+    samplerType_->addItems(openingTypeNames());
+    samplerType_->installEventFilter(this);
+    connect(samplerType_, &QComboBox::activated, this, [this](int index) {
+        dataSet_.parameters().openingType = static_cast<std::uint8_t>(index);
+    });
+
+    pages_ = new QStackedWidget;
+    pages_->addWidget(buildPage(kSprayerFields));
+    pages_->addWidget(buildPage(kSamplerFields, samplerType_, 0));
+    pages_->addWidget(buildPage(kMetFields));
+    pages_->addWidget(buildPage(kProductFields));
+    pages_->addWidget(buildUnitsPage());
+    connect(tabs_, &QTabBar::currentChanged, pages_, &QStackedWidget::setCurrentIndex);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(tabs_);
+    auto* frame = new QWidget;
+    frame->setObjectName(QStringLiteral("parameterFrame"));
+    auto* frameLayout = new QVBoxLayout(frame);
+    frameLayout->setContentsMargins(8, 6, 8, 6);
+    frameLayout->addWidget(pages_);
+    frame->setAutoFillBackground(true);
+    layout->addWidget(frame);
+
+    connect(&dataSet_, &DataSet::fieldTextChanged, this, [this](Field field) {
+        QLineEdit* edit = edits_[slot(field)];
+        if (edit->text() != dataSet_.fieldText(field)) {
+            edit->setText(dataSet_.fieldText(field));
+        }
+    });
+    connect(&dataSet_, &DataSet::unitsApplied, this, &ParameterPages::refreshCaptions);
+    refresh();
+}
+
+QWidget* ParameterPages::buildPage(const QList<Field>& fields, QWidget* extra, int extraRow)
+{
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setVerticalSpacing(4);
+    int row = 0;
+    for (Field field : fields) {
+        if (row == extraRow) {
+            grid->addWidget(new QLabel(kOpeningTypeCaption), row, 0);
+            grid->addWidget(extra, row, 1);
+            ++row;
+        }
+        auto* caption = new QLabel(fieldCaption(field));
+        auto* edit = new QLineEdit;
+        auto* unit = new QLabel;
+        caption->setBuddy(edit);
+        edit->setObjectName(QStringLiteral("field%1").arg(static_cast<int>(field)));
+        edit->installEventFilter(this);
+        // Any change the operator makes, typed or pasted, has to be committed.
+        connect(edit, &QLineEdit::textEdited, this, [this] { parameterEdited_ = true; });
+        edits_[slot(field)] = edit;
+        units_[slot(field)] = unit;
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(edit, row, 1);
+        grid->addWidget(unit, row, 2);
+        ++row;
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setColumnMinimumWidth(2, 40);
+    grid->setRowStretch(row, 1);
+    return page;
+}
+
+QWidget* ParameterPages::buildUnitsPage()
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    usOption_ = new QRadioButton(QStringLiteral("U.S."));
+    metricOption_ = new QRadioButton(QStringLiteral("Metric"));
+    layout->addWidget(usOption_);
+    layout->addWidget(metricOption_);
+    layout->addStretch();
+    for (QRadioButton* option : {usOption_, metricOption_}) {
+        option->installEventFilter(this);
+        connect(option, &QRadioButton::clicked, this, [this, option] {
+            if (dataSet_.switchUnits(option == metricOption_)) {
+                emit unitsSwitched();
+            }
+        });
+    }
+    return page;
+}
+
+void ParameterPages::selectPage(Page page)
+{
+    tabs_->setCurrentIndex(page);
+}
+
+void ParameterPages::refresh()
+{
+    for (int i = 0; i < kFieldCount; ++i) {
+        edits_[static_cast<std::size_t>(i)]->setText(dataSet_.fieldText(static_cast<Field>(i)));
+    }
+    samplerType_->setCurrentIndex(dataSet_.parameters().openingType);
+    (dataSet_.metric() ? metricOption_ : usOption_)->setChecked(true);
+    parameterEdited_ = false;
+    refreshCaptions();
+}
+
+void ParameterPages::refreshCaptions()
+{
+    for (int i = 0; i < kFieldCount; ++i) {
+        const auto field = static_cast<Field>(i);
+        units_[slot(field)]->setText(pellamar::unitCaption(field, dataSet_.units()));
+    }
+    (dataSet_.metric() ? metricOption_ : usOption_)->setChecked(true);
+}
+
+void ParameterPages::setSwathLocked(bool locked)
+{
+    samplerType_->setEnabled(!locked);
+    for (Field field : kSamplerFields) {
+        edits_[slot(field)]->setEnabled(!locked);
+    }
+    edits_[slot(Field::SwathWidth)]->setEnabled(!locked);
+    usOption_->setEnabled(!locked);
+    metricOption_->setEnabled(!locked);
+}
+
+Field ParameterPages::fieldOf(const QObject* edit) const
+{
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (edits_[static_cast<std::size_t>(i)] == edit) {
+            return static_cast<Field>(i);
+        }
+    }
+    return Field::Agency;
+}
+
+void ParameterPages::commit(Field field)
+{
+    if (!parameterEdited_) {
+        return;
+    }
+    parameterEdited_ = false;
+    QLineEdit* edit = edits_[slot(field)];
+    const bool recalculate = datafile::commitField(dataSet_, field, edit->text());
+    edit->setText(dataSet_.fieldText(field));
+    if (recalculate) {
+        dataSet_.calculateResults(0);
+    }
+}
+
+void ParameterPages::moveAfter(Field field)
+{
+    auto focus = [this](Page page, QWidget* widget) {
+        selectPage(page);
+        widget->setFocus(Qt::TabFocusReason);
+    };
+    switch (field) {
+    case Field::Agency:
+    case Field::Sprayer:
+    case Field::ReleaseHeight:
+        edits_[slot(field) + 1]->setFocus(Qt::TabFocusReason);
+        break;
+    case Field::SwathWidth:
+        focus(SamplerPage, samplerType_);
+        break;
+    case Field::OpeningArea:
+    case Field::Position1:
+        edits_[slot(field) + 1]->setFocus(Qt::TabFocusReason);
+        break;
+    case Field::Separation:
+        commit(field);
+        focus(MeteorologyPage, edits_[slot(Field::MetHeight)]);
+        break;
+    case Field::MetHeight:
+    case Field::AirTemperature:
+    case Field::WindSpeed:
+    case Field::WindDirection:
+        edits_[slot(field) + 1]->setFocus(Qt::TabFocusReason);
+        break;
+    case Field::Humidity:
+        focus(ProductPage, edits_[slot(Field::ProductName)]);
+        break;
+    case Field::ProductName:
+        edits_[slot(Field::ProductRate)]->setFocus(Qt::TabFocusReason);
+        break;
+    case Field::ProductRate:
+        focus(UnitsPage, dataSet_.metric() ? metricOption_ : usOption_);
+        break;
+    }
+}
+
+bool ParameterPages::handleFieldKey(QLineEdit* edit, Field field, QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        moveAfter(field);
+        return true;
+    }
+    if (key == Qt::Key_Delete) {
+        parameterEdited_ = true;
+        return false;
+    }
+    if (datafile::isTextField(field)) {
+        return false;
+    }
+    // Only character keys are filtered; navigation and the editing shortcuts work as usual,
+    // and whatever they change is checked when the field is committed.
+    int code = 0;
+    if (key == Qt::Key_Backspace) {
+        code = datafile::kKeyBackspace;
+    } else if (!event->text().isEmpty() && event->text().front().isPrint() &&
+               !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        code = event->text().front().unicode();
+    } else {
+        return false;
+    }
+    if (field == Field::Position1 && code == '-') {
+        const int start =
+            edit->selectionStart() >= 0 ? edit->selectionStart() : edit->cursorPosition();
+        const int length = static_cast<int>(edit->selectedText().size());
+        const datafile::SignToggle toggled = datafile::toggleSign(edit->text(), start, length);
+        edit->setText(toggled.text);
+        edit->setSelection(toggled.selectionStart, toggled.selectionLength);
+        if (toggled.selectionLength == 0) {
+            edit->setCursorPosition(toggled.selectionStart);
+        }
+        parameterEdited_ = true;
+        return true;
+    }
+    if (datafile::filterNumericKey(code, edit->text(), edit->selectedText(), true) == 0) {
+        return true;
+    }
+    parameterEdited_ = true;
+    return false;
+}
+
+bool ParameterPages::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == tabs_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Right && tabs_->currentIndex() == tabs_->count() - 1) {
+            tabs_->setCurrentIndex(0);
+            return true;
+        }
+        if (key == Qt::Key_Left && tabs_->currentIndex() == 0) {
+            tabs_->setCurrentIndex(tabs_->count() - 1);
+            return true;
+        }
+        return false;
+    }
+    if (watched == samplerType_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            edits_[slot(Field::OpeningArea)]->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        return false;
+    }
+    if ((watched == usOption_ || watched == metricOption_) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            selectPage(SprayerPage);
+            edits_[slot(Field::Agency)]->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        return false;
+    }
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit) {
+        return QWidget::eventFilter(watched, event);
+    }
+    const Field field = fieldOf(edit);
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return handleFieldKey(edit, field, static_cast<QKeyEvent*>(event));
+    case QEvent::FocusIn:
+        // After the click that gave the focus has placed the caret.
+        QTimer::singleShot(0, edit, [edit] {
+            if (edit->hasFocus()) {
+                edit->selectAll();
+            }
+        });
+        return false;
+    case QEvent::FocusOut:
+        commit(field);
+        return false;
+    default:
+        return false;
+    }
+}
+
+} // namespace pellamar::ui

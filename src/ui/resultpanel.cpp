@@ -1,0 +1,152 @@
+#include "ui/resultpanel.h"
+
+#include "core/dataset.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace pellamar::ui {
+
+ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
+    : QGroupBox(QStringLiteral("Sample Line Statistics"), parent)
+    , dataSet_(dataSet)
+{
+    picture_ = new QWidget;
+    picture_->setObjectName(QStringLiteral("resultPicture"));
+    picture_->setMinimumSize(220, 110);
+    picture_->setAutoFillBackground(true);
+
+    auto* top = new QLabel;
+    auto* bottom = new QLabel(QStringLiteral("0"));
+    auto* left = new QLabel;
+    auto* right = new QLabel;
+    lengthLabel_ = new QLabel;
+    axisLabels_ = {top, bottom, left, right, lengthLabel_};
+    for (QLabel* label : {top, bottom}) {
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+
+    auto* graph = new QGridLayout;
+    graph->setSpacing(2);
+    graph->addWidget(top, 0, 0, Qt::AlignTop);
+    graph->addWidget(bottom, 1, 0, Qt::AlignBottom);
+    graph->addWidget(picture_, 0, 1, 2, 3);
+    graph->addWidget(left, 2, 1, Qt::AlignLeft);
+    graph->addWidget(lengthLabel_, 2, 2, Qt::AlignHCenter);
+    graph->addWidget(right, 2, 3, Qt::AlignRight);
+    graph->setColumnStretch(2, 1);
+    graph->setRowStretch(0, 1);
+    graph->setRowStretch(1, 1);
+
+    optionGroup_ = new QButtonGroup(this);
+    auto* optionColumn = new QVBoxLayout;
+    optionColumn->setSpacing(0);
+    for (int i = 1; i <= 5; ++i) {
+        auto* option = new QRadioButton;
+        options_[static_cast<std::size_t>(i - 1)] = option;
+        optionGroup_->addButton(option, i);
+        optionColumn->addWidget(option);
+    }
+    optionColumn->addStretch();
+    connect(optionGroup_, &QButtonGroup::idClicked, this, [this](int id) {
+        dataSet_.setSelectedGraph(id);
+        emit graphSelected(id);
+    });
+
+    swathCheck_ = new QCheckBox(QStringLiteral("Swath Analysis"));
+    swathCheck_->hide();
+
+    auto* stats = new QGridLayout;
+    const QStringList captions{QStringLiteral("COV:"), QStringLiteral("Max / Min:"),
+                               QStringLiteral("Average Deposit:")};
+    for (int i = 0; i < 3; ++i) {
+        statCaptions_[static_cast<std::size_t>(i)] = new QLabel(captions[i]);
+        statValues_[static_cast<std::size_t>(i)] = new QLabel;
+        stats->addWidget(statCaptions_[static_cast<std::size_t>(i)], i, 0);
+        stats->addWidget(statValues_[static_cast<std::size_t>(i)], i, 1);
+        statCaptions_[static_cast<std::size_t>(i)]->hide();
+        statValues_[static_cast<std::size_t>(i)]->hide();
+    }
+
+    auto* side = new QVBoxLayout;
+    side->addLayout(optionColumn);
+    side->addWidget(swathCheck_);
+
+    auto* body = new QHBoxLayout;
+    body->addLayout(graph, 1);
+    body->addLayout(side);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body, 1);
+    layout->addLayout(stats);
+
+    connect(&dataSet_, &DataSet::unitsApplied, this, &ResultPanel::refreshCaptions);
+    connect(&dataSet_, &DataSet::recalculated, this, &ResultPanel::followDataSet);
+    connect(&dataSet_, &DataSet::resetDone, this, &ResultPanel::followDataSet);
+    refreshCaptions();
+    followDataSet();
+}
+
+void ResultPanel::refreshCaptions()
+{
+    for (int i = 1; i <= 5; ++i) {
+        graphOption(i)->setText(graphOptionCaption(i, dataSet_.units()));
+    }
+    lengthLabel_->setText(dataSet_.units().lengthLabel);
+}
+
+void ResultPanel::followDataSet()
+{
+    swathCheck_->setVisible(dataSet_.swathCheckVisible());
+    if (!dataSet_.swathChecked() && swathCheck_->isChecked()) {
+        swathCheck_->setChecked(false);
+    }
+    if (QAbstractButton* selected = optionGroup_->button(dataSet_.selectedGraph())) {
+        selected->setChecked(true);
+    }
+    enableResults(dataSet_.resultsEnabled() || dataSet_.lastDataRow() > 0);
+}
+
+void ResultPanel::selectGraph(int option)
+{
+    QRadioButton* button = graphOption(option);
+    if (!button->isChecked()) {
+        button->click();
+    }
+}
+
+void ResultPanel::enableResults(bool enabled)
+{
+    picture_->setEnabled(enabled);
+    QPalette palette = picture_->palette();
+    palette.setColor(QPalette::Window,
+                     enabled ? QColor(Qt::white) : palette.color(QPalette::Button));
+    picture_->setPalette(palette);
+    for (QLabel* label : axisLabels_) {
+        label->setEnabled(enabled);
+    }
+    for (QRadioButton* option : options_) {
+        option->setEnabled(enabled);
+    }
+    for (QLabel* label : statCaptions_) {
+        label->setEnabled(enabled);
+    }
+    for (QLabel* label : statValues_) {
+        label->setEnabled(enabled);
+        if (!enabled) {
+            label->clear();
+        }
+    }
+    swathCheck_->setEnabled(enabled);
+}
+
+bool ResultPanel::resultsEnabled() const
+{
+    return picture_->isEnabled();
+}
+
+} // namespace pellamar::ui

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QTableView>
+
+namespace pellamar {
+class DataSet;
+}
+
+namespace pellamar::ui {
+
+class SampleGridModel;
+
+// The sample grid: a table view with the program's own editing model instead of an in-place
+// editor. The current cell stays in the input columns 1..4; typing edits the current cell's
+// text; leaving an edited cell commits it (number check, then that row's recalculation).
+class SampleGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit SampleGrid(DataSet& dataSet, QWidget* parent = nullptr);
+
+    SampleGridModel* gridModel() const { return model_; }
+    // Data row (1-based) and column of the current cell; row 0 when there is none.
+    int currentDataRow() const;
+    int currentColumn() const;
+    void setCurrentCell(int dataRow, int column);
+    bool cellEdited() const { return cellEdited_; }
+    // Commits the current cell: a text that is not a number is erased; an edited cell
+    // recalculates its row.
+    void commitCell();
+
+    // Column widths and the heading height in pixels.
+    static constexpr int kHeaderHeight = 31;
+    static constexpr int kPositionWidth = 53;
+    static constexpr int kInputWidth = 70;
+    static constexpr int kResultWidth = 80;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
+
+private:
+    void type(QChar character, int row, int column);
+    void setText(int row, int column, const QString& text);
+    void commitAt(int row, int column);
+    // Moves the current cell without the leave/enter handling.
+    void placeQuietly(int dataRow, int column);
+
+    DataSet& dataSet_;
+    SampleGridModel* model_ = nullptr;
+    bool cellEdited_ = false;
+    bool gridBusy_ = false;
+    bool collapsing_ = false;
+    int resetRow_ = 1;
+    int resetColumn_ = 1;
+};
+
+} // namespace pellamar::ui

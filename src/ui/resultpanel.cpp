@@ -60,6 +60,12 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
 
     swathCheck_ = new QCheckBox(QStringLiteral("Swath Analysis"));
     swathCheck_->hide();
+    // The value-axis captions and the check box use the small label font.
+    QFont small = font();
+    small.setPointSize(8);
+    for (QWidget* widget : std::initializer_list<QWidget*>{top, bottom, swathCheck_}) {
+        widget->setFont(small);
+    }
 
     auto* stats = new QGridLayout;
     const QStringList captions{QStringLiteral("COV:"), QStringLiteral("Max / Min:"),

@@ -6,6 +6,7 @@
 #include "ui/samplegrid.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -62,6 +64,10 @@ private slots:
     void init();
     void cleanup();
     void typeWholeDataSet();
+    void fieldCommitThroughWidgets_data();
+    void fieldCommitThroughWidgets();
+    void pasteIsChecked();
+    void tabStripWraps();
     void shortcutsNeedData();
     void deleteAllData_data();
     void deleteAllData();
@@ -149,6 +155,98 @@ void TestMainWindow::typeWholeDataSet()
     QCOMPARE(ds.cell(1, ColPosition).trimmed(), QStringLiteral("-10"));
     QCOMPARE(ds.cell(2, ColDensity).trimmed(), QStringLiteral("600.000"));
     QVERIFY(window_->saveButton()->isEnabled());
+}
+
+void TestMainWindow::fieldCommitThroughWidgets_data()
+{
+    QTest::addColumn<bool>("metric");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("recalculates");
+
+    const auto row = [](const char* name, bool metric, Field field, const char* typed,
+                        const char* shown, bool recalculates) {
+        QTest::newRow(name) << metric << static_cast<int>(field) << QString::fromUtf8(typed)
+                            << QString::fromUtf8(shown) << recalculates;
+    };
+    row("swath width m", true, Field::SwathWidth, "12", "12.0", true);
+    row("swath width ft", false, Field::SwathWidth, "12", "12.0", true);
+    row("release height 0 empties", true, Field::ReleaseHeight, "0", "", false);
+    row("area 0 reverts", true, Field::OpeningArea, "0", "1.0", false);
+    row("area ft2", false, Field::OpeningArea, "2.5", "2.5", true);
+    row("separation", false, Field::Separation, "20.456", "20.46", true);
+    row("position", true, Field::Position1, "3.333", "3.33", true);
+    row("air temperature F", false, Field::AirTemperature, "77", "77.0", false);
+    row("wind speed", true, Field::WindSpeed, "8", "8.0", false);
+    // 55.55 lies just below the half as a binary number.
+    row("humidity", false, Field::Humidity, "55.55", "55.5", false);
+    row("rate lb/ac", false, Field::ProductRate, "8.1", "8.10", false);
+    row("name as typed", true, Field::Sprayer, " AT-402 ", " AT-402 ", false);
+}
+
+void TestMainWindow::fieldCommitThroughWidgets()
+{
+    QFETCH(bool, metric);
+    QFETCH(int, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(bool, recalculates);
+
+    DataSet& ds = window_->dataSet();
+    ds.switchUnits(metric);
+    ParameterPages* pages = window_->parameterPages();
+    QLineEdit* edit = pages->field(static_cast<Field>(field));
+    const auto page = QList<int>{0, 0, 0, 0, 1, 1, 1, 2, 2, 2, 2, 2, 3, 3}[field];
+    pages->selectPage(static_cast<ParameterPages::Page>(page));
+    edit->setFocus();
+    QCoreApplication::processEvents();
+    QSignalSpy recalculated(&ds, &DataSet::recalculated);
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(ds.fieldText(static_cast<Field>(field)), shown);
+    QCOMPARE(!recalculated.isEmpty(), recalculates);
+
+    // Leaving it again without typing changes nothing.
+    edit->setFocus();
+    QCoreApplication::processEvents();
+    recalculated.clear();
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QCOMPARE(recalculated.size(), 0);
+}
+
+void TestMainWindow::pasteIsChecked()
+{
+    QLineEdit* edit = window_->parameterPages()->field(Field::ReleaseHeight);
+    window_->dataSet().parameters().releaseHeight = 5.0f;
+    window_->dataSet().applyUnits();
+    edit->setFocus();
+    QCoreApplication::processEvents();
+    for (const char* pasted : {"ten", "1e39", "-4"}) {
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(pasted));
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit->text(), QString::fromUtf8(pasted));
+        window_->grid()->setFocus();
+        QCOMPARE(edit->text(), QStringLiteral("5.0"));
+        QCOMPARE(window_->dataSet().parameters().releaseHeight, 5.0f);
+        edit->setFocus();
+        QCoreApplication::processEvents();
+    }
+}
+
+void TestMainWindow::tabStripWraps()
+{
+    QTabBar* tabs = window_->parameterPages()->tabBar();
+    tabs->setFocus();
+    tabs->setCurrentIndex(4);
+    QTest::keyClick(tabs, Qt::Key_Right);
+    QCOMPARE(tabs->currentIndex(), 0);
+    QTest::keyClick(tabs, Qt::Key_Left);
+    QCOMPARE(tabs->currentIndex(), 4);
+    QTest::keyClick(tabs, Qt::Key_Left);
+    QCOMPARE(tabs->currentIndex(), 3);
 }
 
 void TestMainWindow::shortcutsNeedData()

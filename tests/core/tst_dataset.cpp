@@ -9,11 +9,7 @@ namespace {
 
 SamplerSettings sampler(float area = 0.1f, float pos1 = 0.0f, float separation = 10.0f)
 {
-    SamplerSettings s;
-    s.openingArea = area;
-    s.position1 = pos1;
-    s.separation = separation;
-    return s;
+    return {0, area, pos1, separation};
 }
 
 // A fresh data set with the given sampler line, as after the window's first reset.
@@ -53,19 +49,14 @@ private slots:
     void correctedMortality_data();
     void correctedMortality();
     void cumulativeFraction();
-    void cumulativeFractionClearedWithLastWeight();
     void positionColumn_data();
     void positionColumn();
     void singleRowTouchesOnlyItsRow();
     void lastRowGrowsGrid();
     void guardLeavesEverythingUntouched_data();
     void guardLeavesEverythingUntouched();
-    void dataRangeAndSwathAvailability_data();
     void dataRangeAndSwathAvailability();
     void unitRoundTripKeepsStoredValues();
-    void switchToSameSystemDoesNothing();
-    void positionFormat_data();
-    void positionFormat();
     void clearDataSetResets();
     void textThatIsNotANumberFeedsNothing();
 };
@@ -74,44 +65,34 @@ void TestDataSet::workedNumbers_data()
 {
     QTest::addColumn<bool>("metric");
     QTest::addColumn<QString>("weight");
-    QTest::addColumn<QString>("granules");
     QTest::addColumn<QStringList>("cells");
     QTest::addColumn<float>("deposit");
-    QTest::addColumn<float>("density");
 
     const QString pad7(7, u' ');
-    QTest::newRow("metric") << true << "2"
-                            << "50"
-                            << QStringList{"200.000" + pad7, "500.000" + pad7, "25.00" + pad7, ""}
-                            << 200.0f << 500.0f;
-    QTest::newRow("us") << false << "2"
-                        << "50"
-                        << QStringList{"178.441" + pad7, "46.453" + pad7, "25.00" + pad7, ""}
-                        << 178.44109f << 46.452644f;
-    QTest::newRow("zero weight") << true << "0"
-                                 << "50" << QStringList{"0.000" + pad7, "500.000" + pad7, "", ""}
-                                 << 0.0f << 500.0f;
-    QTest::newRow("granules only")
-        << true << ""
-        << "50" << QStringList{"", "500.000" + pad7, "", ""} << 0.0f << 500.0f;
+    const auto row = [](const char* name, bool metric, QString weight, QStringList cells,
+                        float deposit) {
+        QTest::newRow(name) << metric << weight << cells << deposit;
+    };
+    row("metric", true, "2", {"200.000" + pad7, "500.000" + pad7, "25.00" + pad7, ""}, 200.0f);
+    row("us", false, "2", {"178.441" + pad7, "46.453" + pad7, "25.00" + pad7, ""}, 178.44109f);
+    row("zero weight", true, "0", {"0.000" + pad7, "500.000" + pad7, "", ""}, 0.0f);
+    row("granules only", true, "", {"", "500.000" + pad7, "", ""}, 0.0f);
 }
 
 void TestDataSet::workedNumbers()
 {
     QFETCH(bool, metric);
     QFETCH(QString, weight);
-    QFETCH(QString, granules);
     QFETCH(QStringList, cells);
     QFETCH(float, deposit);
-    QFETCH(float, density);
 
     auto ds = freshDataSet(sampler(0.1f), metric);
-    enterRow(*ds, 3, weight, granules);
+    enterRow(*ds, 3, weight, "50");
     ds->calculateResults(3);
 
     QCOMPARE(computedCells(*ds, 3), cells);
     QCOMPARE(ds->result(3).value(1), deposit);
-    QCOMPARE(ds->result(3).value(3), density);
+    QCOMPARE(ds->result(3).value(3), metric ? 500.0f : 46.452644f);
     QCOMPARE(ds->firstDataRow(), 3);
     QCOMPARE(ds->lastDataRow(), 3);
 }
@@ -126,30 +107,19 @@ void TestDataSet::correctedMortality_data()
     QTest::addColumn<float>("value");
 
     const QString pad8(8, u' ');
-    QTest::newRow("abbott") << 20 << 2 << "20"
-                            << "10"
-                            << "44.44" + pad8 << 44.444443f;
-    QTest::newRow("below control clamps to 0") << 20 << 10 << "20"
-                                               << "2"
-                                               << "0.00" + pad8 << 0.0f;
-    QTest::newRow("more dead than larvae") << 20 << 0 << "10"
-                                           << "15"
-                                           << "150.00" + pad8 << 150.0f;
-    QTest::newRow("no larvae in pan") << 20 << 2 << "0"
-                                      << "0"
-                                      << "0.00" + pad8 << 0.0f;
-    QTest::newRow("fraction rounds half to even") << 20 << 0 << "2.5"
-                                                  << "2"
-                                                  << "100.00" + pad8 << 100.0f;
-    QTest::newRow("no control data") << 0 << 0 << "20"
-                                     << "10"
-                                     << "" << 0.0f;
-    QTest::newRow("every control larva dead") << 20 << 20 << "20"
-                                              << "10"
-                                              << "" << 0.0f;
-    QTest::newRow("dead missing") << 20 << 2 << "20"
-                                  << ""
-                                  << "" << 0.0f;
+    const auto row = [&](const char* name, int controlLarvae, int controlDead, QString larvae,
+                         QString dead, QString cell, float value) {
+        QTest::newRow(name) << controlLarvae << controlDead << larvae << dead
+                            << (cell.isEmpty() ? cell : cell + pad8) << value;
+    };
+    row("abbott", 20, 2, "20", "10", "44.44", 44.444443f);
+    row("below control clamps to 0", 20, 10, "20", "2", "0.00", 0.0f);
+    row("more dead than larvae", 20, 0, "10", "15", "150.00", 150.0f);
+    row("no larvae in pan", 20, 2, "0", "0", "0.00", 0.0f);
+    row("fraction rounds half to even", 20, 0, "2.5", "2", "100.00", 100.0f);
+    row("no control data", 0, 0, "20", "10", "", 0.0f);
+    row("every control larva dead", 20, 20, "20", "10", "", 0.0f);
+    row("dead missing", 20, 2, "20", "", "", 0.0f);
 }
 
 void TestDataSet::correctedMortality()
@@ -162,11 +132,7 @@ void TestDataSet::correctedMortality()
     QFETCH(float, value);
 
     auto ds = freshDataSet();
-    ControlData control;
-    control.larvae = static_cast<std::int16_t>(controlLarvae);
-    control.dead = static_cast<std::int16_t>(controlDead);
-    control.hours = 24;
-    ds->setControlData(control);
+    ds->setControlData({std::int16_t(controlLarvae), std::int16_t(controlDead), 24.0f});
     enterRow(*ds, 1, "1", "", larvae, dead);
     ds->calculateResults(0);
 
@@ -187,21 +153,13 @@ void TestDataSet::cumulativeFraction()
         QCOMPARE(ds->result(row).value(2), expected[row - 1]);
     }
     QCOMPARE(ds->lastDataRow(), 5);
-}
 
-void TestDataSet::cumulativeFractionClearedWithLastWeight()
-{
-    auto ds = freshDataSet();
-    enterRow(*ds, 1, "2", "5");
-    enterRow(*ds, 2, "", "5");
-    ds->calculateResults(0);
-    QCOMPARE(ds->result(2).value(2), 1.0f);
-
-    // Removing the only weight by a single-row commit leaves no deposit anywhere.
+    // Removing every weight by single-row commits leaves no deposit anywhere.
     ds->setCell(1, ColWeight, QString());
     ds->calculateResults(1);
-    QCOMPARE(ds->result(1).value(2), 0.0f);
-    QCOMPARE(ds->result(2).value(2), 0.0f);
+    ds->setCell(3, ColWeight, QString());
+    ds->calculateResults(3);
+    QCOMPARE(ds->result(5).value(2), 0.0f);
 }
 
 void TestDataSet::positionColumn_data()
@@ -210,17 +168,18 @@ void TestDataSet::positionColumn_data()
     QTest::addColumn<float>("pos1");
     QTest::addColumn<float>("separation");
     QTest::addColumn<QStringList>("positions");
+    QTest::addColumn<QString>("format"); // for the position fields
 
-    QTest::newRow("whole metres") << true << 0.0f << 10.0f
-                                  << QStringList{"0     ", "10     ", "20     "};
-    QTest::newRow("half metres") << true << 0.0f << 0.5f
-                                 << QStringList{"0.00  ", "0.50  ", "1.00  "};
-    QTest::newRow("negative start")
-        << true << -20.0f << 10.0f << QStringList{"-20     ", "-10     ", "0     "};
-    QTest::newRow("feet") << false << 0.0f << 10.0f << QStringList{"0.00  ", "32.81  ", "65.62  "};
+    const auto row = [](const char* name, bool metric, float pos1, float separation,
+                        QStringList positions, QString format) {
+        QTest::newRow(name) << metric << pos1 << separation << positions << format;
+    };
+    row("half metres", true, 0.0f, 0.5f, {"0.00  ", "0.50  ", "1.00  "}, "0.0");
+    row("half-metre start", true, 0.5f, 10.0f, {"0.50  ", "10.50  ", "20.50  "}, "0.0");
+    row("negative start", true, -20.0f, 10.0f, {"-20     ", "-10     ", "0     "}, "0");
+    row("feet", false, 0.0f, 10.0f, {"0.00  ", "32.81  ", "65.62  "}, "0.0");
     // 0.005 m is 0.00 to two decimals: the third decimal is not looked at.
-    QTest::newRow("third decimal ignored")
-        << true << 0.0f << 1.005f << QStringList{"0     ", "1     ", "2     "};
+    row("third decimal ignored", true, 0.0f, 1.005f, {"0     ", "1     ", "2     "}, "0");
 }
 
 void TestDataSet::positionColumn()
@@ -229,11 +188,13 @@ void TestDataSet::positionColumn()
     QFETCH(float, pos1);
     QFETCH(float, separation);
     QFETCH(QStringList, positions);
+    QFETCH(QString, format);
 
     auto ds = freshDataSet(sampler(1.0f, pos1, separation), metric);
     for (int row = 1; row <= positions.size(); ++row) {
         QCOMPARE(ds->cell(row, ColPosition), positions[row - 1]);
     }
+    QCOMPARE(ds->positionFormat(), format);
 }
 
 void TestDataSet::singleRowTouchesOnlyItsRow()
@@ -309,48 +270,23 @@ void TestDataSet::guardLeavesEverythingUntouched()
     QVERIFY(ds->saveEnabled());
 }
 
-void TestDataSet::dataRangeAndSwathAvailability_data()
-{
-    QTest::addColumn<QList<int>>("weightRows");
-    QTest::addColumn<QList<int>>("granuleRows");
-    QTest::addColumn<QList<int>>("larvaeRows");
-    QTest::addColumn<int>("first");
-    QTest::addColumn<int>("last");
-    QTest::addColumn<bool>("swath");
-
-    QTest::newRow("empty") << QList<int>{} << QList<int>{} << QList<int>{} << 0 << 0 << false;
-    QTest::newRow("rows 3 and 4") << QList<int>{3} << QList<int>{4} << QList<int>{} << 3 << 4
-                                  << false;
-    QTest::newRow("rows 3 and 5") << QList<int>{3, 5} << QList<int>{} << QList<int>{} << 3 << 5
-                                  << true;
-    QTest::newRow("larvae do not count")
-        << QList<int>{} << QList<int>{2} << QList<int>{1, 9} << 2 << 2 << false;
-}
-
 void TestDataSet::dataRangeAndSwathAvailability()
 {
-    QFETCH(QList<int>, weightRows);
-    QFETCH(QList<int>, granuleRows);
-    QFETCH(QList<int>, larvaeRows);
-    QFETCH(int, first);
-    QFETCH(int, last);
-    QFETCH(bool, swath);
-
+    // Swath analysis needs at least three pans' span; larvae alone are no sample data.
     auto ds = freshDataSet();
-    for (int row : weightRows) {
-        ds->setCell(row, ColWeight, QStringLiteral("1.5"));
-    }
-    for (int row : granuleRows) {
-        ds->setCell(row, ColGranules, QStringLiteral("12"));
-    }
-    for (int row : larvaeRows) {
-        ds->setCell(row, ColLarvae, QStringLiteral("20"));
-    }
+    ds->setCell(3, ColWeight, QStringLiteral("1.5"));
+    ds->setCell(4, ColGranules, QStringLiteral("12"));
+    ds->setCell(1, ColLarvae, QStringLiteral("20"));
+    ds->setCell(9, ColLarvae, QStringLiteral("20"));
     ds->calculateResults(0);
-    QCOMPARE(ds->firstDataRow(), first);
-    QCOMPARE(ds->lastDataRow(), last);
-    QCOMPARE(ds->swathCheckVisible(), swath);
-    QCOMPARE(ds->saveEnabled(), last > 0);
+    QCOMPARE((QList<int>{ds->firstDataRow(), ds->lastDataRow()}), (QList<int>{3, 4}));
+    QVERIFY(!ds->swathCheckVisible());
+    QVERIFY(ds->saveEnabled());
+
+    ds->setCell(5, ColWeight, QStringLiteral("1.5"));
+    ds->calculateResults(5);
+    QCOMPARE(ds->lastDataRow(), 5);
+    QVERIFY(ds->swathCheckVisible());
 }
 
 void TestDataSet::unitRoundTripKeepsStoredValues()
@@ -358,77 +294,43 @@ void TestDataSet::unitRoundTripKeepsStoredValues()
     auto ds = freshDataSet(sampler(0.1f, -2.5f, 0.5f));
     Parameters& p = ds->parameters();
     p.releaseHeight = 12.0f;
-    p.swathWidth = 30.0f;
     p.met = {2.0f, 25.0f, 8.0f, 45.0f, kNotEntered};
     p.productRate = 11.2f;
     ds->applyUnits();
+    enterRow(*ds, 1, "2", "");
+    ds->calculateResults(1);
     const Parameters before = p;
-    QCOMPARE(ds->fieldText(Field::AirTemperature), QStringLiteral("25.0"));
 
-    QVERIFY(ds->switchUnits(false));
-    QCOMPARE(ds->fieldText(Field::ReleaseHeight), QStringLiteral("39.4"));
-    QCOMPARE(ds->fieldText(Field::OpeningArea), QStringLiteral("1.0764"));
-    QCOMPARE(ds->fieldText(Field::Position1), QStringLiteral("-8.2"));
-    QCOMPARE(ds->fieldText(Field::Separation), QStringLiteral("1.64"));
-    QCOMPARE(ds->fieldText(Field::AirTemperature), QStringLiteral("77.0"));
-    QCOMPARE(ds->fieldText(Field::WindSpeed), QStringLiteral("5.0"));
-    QCOMPARE(ds->fieldText(Field::ProductRate), QStringLiteral("9.99"));
-    QCOMPARE(ds->fieldText(Field::Humidity), QString());
-    QCOMPARE(ds->units().graphUnit(1), QStringLiteral("lb/ac"));
-    QCOMPARE(ds->units().graphUnit(4), QStringLiteral("Gran./g"));
-    QCOMPARE(columnHeading(ColDensity, ds->units()), QStringLiteral("Granules/ft \u00b2"));
-
-    QVERIFY(ds->switchUnits(true));
-    const Parameters& after = ds->parameters();
-    QCOMPARE(after.releaseHeight, before.releaseHeight);
-    QCOMPARE(after.openingArea, before.openingArea);
-    QCOMPARE(after.position1, before.position1);
-    QCOMPARE(after.separation, before.separation);
-    QCOMPARE(after.met, before.met);
-    QCOMPARE(after.productRate, before.productRate);
-    QCOMPARE(ds->fieldText(Field::ReleaseHeight), QStringLiteral("12.0"));
-    QCOMPARE(ds->fieldText(Field::Position1), QStringLiteral("-2.5"));
-    QCOMPARE(ds->units().graphUnit(3), QStringLiteral("#/m \u00b2"));
-}
-
-void TestDataSet::switchToSameSystemDoesNothing()
-{
-    auto ds = freshDataSet();
     QSignalSpy recalculated(ds.get(), &DataSet::recalculated);
     QSignalSpy applied(ds.get(), &DataSet::unitsApplied);
     QVERIFY(!ds->switchUnits(true));
-    QCOMPARE(recalculated.size(), 0);
-    QCOMPARE(applied.size(), 0);
-
-    enterRow(*ds, 1, "2", "");
-    ds->calculateResults(1);
+    QCOMPARE(recalculated.size() + applied.size(), 0);
     QVERIFY(ds->switchUnits(false));
-    QCOMPARE(recalculated.size(), 2);
+    QCOMPARE(applied.size(), 1);
+    QCOMPARE(recalculated.size(), 1);
     QCOMPARE(recalculated.last(), (QVariantList{1, kInitialDataRows}));
     QCOMPARE(ds->cell(1, ColDeposit), QStringLiteral("178.441       "));
-}
+    const QList<Field> shown{Field::ReleaseHeight,  Field::OpeningArea, Field::Position1,
+                             Field::AirTemperature, Field::WindSpeed,   Field::ProductRate,
+                             Field::Humidity};
+    const auto texts = [&] {
+        QStringList t;
+        for (Field f : shown) {
+            t << ds->fieldText(f);
+        }
+        return t;
+    };
+    QCOMPARE(texts(), (QStringList{"39.4", "1.0764", "-8.2", "77.0", "5.0", "9.99", ""}));
 
-void TestDataSet::positionFormat_data()
-{
-    QTest::addColumn<bool>("metric");
-    QTest::addColumn<float>("pos1");
-    QTest::addColumn<float>("separation");
-    QTest::addColumn<QString>("pattern");
-    QTest::newRow("10 m") << true << 0.0f << 10.0f << "0";
-    QTest::newRow("32.808 ft") << false << 0.0f << 10.0f << "0.0";
-    QTest::newRow("half-metre start") << true << 0.5f << 10.0f << "0.0";
-    QTest::newRow("negative whole start") << true << -30.0f << 10.0f << "0";
-    QTest::newRow("third decimal ignored") << true << 0.0f << 2.004f << "0";
-}
-
-void TestDataSet::positionFormat()
-{
-    QFETCH(bool, metric);
-    QFETCH(float, pos1);
-    QFETCH(float, separation);
-    QFETCH(QString, pattern);
-    auto ds = freshDataSet(sampler(1.0f, pos1, separation), metric);
-    QCOMPARE(ds->positionFormat(), pattern);
+    // Back in metric, the stored values are the ones entered, not converted twice.
+    QVERIFY(ds->switchUnits(true));
+    const Parameters& after = ds->parameters();
+    QCOMPARE((QList<float>{after.releaseHeight, after.openingArea, after.position1,
+                           after.separation, after.productRate}),
+             (QList<float>{before.releaseHeight, before.openingArea, before.position1,
+                           before.separation, before.productRate}));
+    QCOMPARE(after.met, before.met);
+    QCOMPARE(texts(), (QStringList{"12.0", "0.1", "-2.5", "25.0", "8.0", "11.20", ""}));
 }
 
 void TestDataSet::clearDataSetResets()
@@ -450,9 +352,9 @@ void TestDataSet::clearDataSetResets()
     ds->clearDataSet(sampler(2.0f, -5.0f, 2.5f));
 
     QCOMPARE(reset.size(), 1);
-    QCOMPARE(ds->controlData().larvae, std::int16_t(0));
-    QCOMPARE(ds->controlData().dead, std::int16_t(0));
-    QCOMPARE(ds->controlData().hours, 24.0f);
+    const ControlData& control = ds->controlData();
+    QCOMPARE((QList<float>{float(control.larvae), float(control.dead), control.hours}),
+             (QList<float>{0, 0, 24}));
     QCOMPARE(ds->controlHeadingColor(), kHeadingDarkRed);
     QCOMPARE(ds->dataRowCount(), kInitialDataRows);
     QCOMPARE(ds->cell(50, ColWeight), QString());
@@ -462,11 +364,12 @@ void TestDataSet::clearDataSetResets()
     QCOMPARE(ds->selectedGraph(), 1);
     QCOMPARE(ds->parameters().agency, QString());
     QCOMPARE(ds->parameters().met[0], kNotEntered);
-    QCOMPARE(ds->fieldText(Field::Agency), QString());
-    QCOMPARE(ds->fieldText(Field::MetHeight), QString());
-    QCOMPARE(ds->fieldText(Field::OpeningArea), QStringLiteral("2.0"));
-    QCOMPARE(ds->fieldText(Field::Position1), QStringLiteral("-5.0"));
-    QCOMPARE(ds->fieldText(Field::Separation), QStringLiteral("2.5"));
+    QStringList texts;
+    for (Field f : {Field::Agency, Field::MetHeight, Field::OpeningArea, Field::Position1,
+                    Field::Separation}) {
+        texts << ds->fieldText(f);
+    }
+    QCOMPARE(texts, (QStringList{"", "", "2.0", "-5.0", "2.5"}));
     QCOMPARE(ds->cell(2, ColPosition), QStringLiteral("-2.50  "));
 }
 

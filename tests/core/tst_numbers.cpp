@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 using namespace Qt::StringLiterals;
 namespace num = pellamar::numbers;
@@ -22,28 +23,17 @@ namespace num = pellamar::numbers;
 namespace {
 
 // QCOMPARE on floating point is fuzzy; these tests need exact bits.
-bool sameBits(double a, double b)
+template <typename T>
+bool sameBits(T a, T b)
 {
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-}
-bool sameBits(float a, float b)
-{
-    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
-}
-
-QByteArray show(double v)
-{
-    return QByteArray::number(v, 'g', 17);
-}
-QByteArray show(float v)
-{
-    return QByteArray::number(static_cast<double>(v), 'g', 9);
+    using Bits = std::conditional_t<sizeof(T) == 8, std::uint64_t, std::uint32_t>;
+    return std::bit_cast<Bits>(a) == std::bit_cast<Bits>(b);
 }
 
 template <typename T>
-QByteArray mismatch(T got, T want)
+QByteArray show(T v)
 {
-    return "got " + show(got) + ", want " + show(want);
+    return QByteArray::number(static_cast<double>(v), 'g', sizeof(T) == 8 ? 17 : 9);
 }
 
 // Characters in the shorter of the plain and the exponent form ("d.dde+XX") built from the
@@ -83,15 +73,10 @@ private slots:
     void format();
     void formatGeneral_data();
     void formatGeneral();
-    void formatRoundTrip_data();
     void formatRoundTrip();
-    void formatRoundTripSpread();
     void roundToInt_data();
     void roundToInt();
-    void integerPart_data();
-    void integerPart();
-    void toStored_data();
-    void toStored();
+    void integerPartAndToStored();
     void localeIndependent();
 };
 
@@ -106,12 +91,11 @@ void TestNumbers::isNumber_data()
             QTest::addRow("\"%s\"", qPrintable(s)) << s << expected;
         }
     };
-    rows(true, {u" 12 ", u"-.5", u"5.", u"+3", u"1e5", u"2.5E-3", u"  -2.5e+3  ", u"3.4028235e38",
-                u"-3.4028235e38", u"1e-50", u"1e-400", u"1e-99999999999"});
-    rows(false, {u"", u"   ", u".", u"-", u"+", u"+-1", u"1-", u"1e", u"1e+", u"e5", u".e1"});
-    rows(false, {u"1e1.5", u"1.2.3", u"1,5", u"1 000", u"1 2", u"0x10", u"inf", u"Infinity"});
-    rows(false, {u"nan", u"\u0661\u0662", u"\uff11\uff12"});
-    rows(false, {u"3.5e38", u"-1e39", u"1e400", u"1e99999999999"});
+    rows(true,
+         {u"  -2.5e+3  ", u"-.5", u"5.", u"+3", u"3.4028235e38", u"1e-400", u"1e-99999999999"});
+    rows(false,
+         {u"", u"   ", u".", u"-", u"+-1", u"1-", u"1e+", u".e1", u"1e1.5", u"1.2.3", u"1,5"});
+    rows(false, {u"1 2", u"0x10", u"inf", u"nan", u"1\u0130", u"3.5e38", u"1e400"});
 }
 
 void TestNumbers::isNumber()
@@ -129,31 +113,21 @@ void TestNumbers::parse_data()
     QTest::addColumn<double>("asDouble");
     QTest::addColumn<float>("asFloat");
 
-    QTest::newRow("0.1") << u"0.1"_s << 0.1 << 0.1f;
-    QTest::newRow("exponent") << u"2.5E-3"_s << 2.5e-3 << 2.5e-3f;
-    QTest::newRow("signed exponent") << u"  -2.5e+3  "_s << -2500.0 << -2500.0f;
+    const auto row = [](const char* name, QString text, double d, float f) {
+        QTest::newRow(name) << text << d << f;
+    };
+    row("signed exponent", u"  -2.5e+3  "_s, -2500.0, -2500.0f);
     // 2^53 + 1 is a tie: even wins; anything above it goes up.
-    QTest::newRow("double tie") << u"9007199254740993"_s << 0x1p53 << 0x1p53f;
-    QTest::newRow("double above tie")
-        << u"9007199254740993.0000000001"_s << 0x1.0000000000001p53 << 0x1p53f;
-    QTest::newRow("many digits") << u"123456789012345678901234567890"_s
-                                 << 123456789012345678901234567890.0
-                                 << 123456789012345678901234567890.0f;
-    QTest::newRow("float max") << u"3.4028235e38"_s << 3.4028235e38 << FLT_MAX;
-    QTest::newRow("float denormal") << u"1e-45"_s << 1e-45 << 0x1p-149f;
-    QTest::newRow("float underflow") << u"1e-50"_s << 1e-50 << 0.0f;
-    QTest::newRow("double underflow") << u"1e-400"_s << 0.0 << 0.0f;
-    QTest::newRow("double min normal")
-        << u"2.2250738585072011e-308"_s << 0x0.fffffffffffffp-1022 << 0.0f;
+    row("double tie", u"9007199254740993"_s, 0x1p53, 0x1p53f);
+    row("double above tie", u"9007199254740993.0000000001"_s, 0x1.0000000000001p53, 0x1p53f);
+    row("many digits", u"123456789012345678901234567890"_s, 123456789012345678901234567890.0,
+        123456789012345678901234567890.0f);
+    row("float denormal", u"1e-45"_s, 1e-45, 0x1p-149f);
+    row("float underflow", u"1e-50"_s, 1e-50, 0.0f);
+    row("double underflow", u"1e-400"_s, 0.0, 0.0f);
     // Rounding via double first lands on a float tie and then goes the wrong way.
-    QTest::newRow("float just above tie")
-        << u"1.00000005960464477539062501"_s << 0x1.000001p0 << 0x1.000002p0f;
-    QTest::newRow("float just below odd tie")
-        << u"1.00000017881393432617187499"_s << 0x1.000003p0 << 0x1.000002p0f;
-    QTest::newRow("float just below even tie")
-        << u"1.00000005960464477539062499"_s << 0x1.000001p0 << 1.0f;
-    QTest::newRow("float above integer tie")
-        << u"16777217.000000001"_s << 16777217.000000001 << 16777218.0f;
+    row("float just above tie", u"1.00000005960464477539062501"_s, 0x1.000001p0, 0x1.000002p0f);
+    row("float just below odd tie", u"1.00000017881393432617187499"_s, 0x1.000003p0, 0x1.000002p0f);
 }
 
 void TestNumbers::parse()
@@ -161,12 +135,10 @@ void TestNumbers::parse()
     QFETCH(QString, text);
     QFETCH(double, asDouble);
     QFETCH(float, asFloat);
-    const std::optional<double> d = num::parseDouble(text);
-    QVERIFY(d.has_value());
-    QVERIFY2(sameBits(*d, asDouble), mismatch(*d, asDouble).constData());
-    const std::optional<float> f = num::parseFloat(text);
-    QVERIFY(f.has_value());
-    QVERIFY2(sameBits(*f, asFloat), mismatch(*f, asFloat).constData());
+    const double d = num::parseDouble(text).value_or(NAN);
+    QVERIFY2(sameBits(d, asDouble), show(d).constData());
+    const float f = num::parseFloat(text).value_or(NAN);
+    QVERIFY2(sameBits(f, asFloat), show(f).constData());
 }
 
 void TestNumbers::format_data()
@@ -180,38 +152,22 @@ void TestNumbers::format_data()
         QTest::newRow(name) << value << pattern << expected;
     };
     row("true tie 0.125f", static_cast<double>(0.125f), u"0.00"_s, u"0.13"_s);
-    row("2.5", 2.5, u"0"_s, u"3"_s);
     row("-2.5", -2.5, u"0"_s, u"-3"_s);
-    row("0.5", 0.5, u"0"_s, u"1"_s);
     row("big tie", 4503599627370494.5, u"0"_s, u"4503599627370495"_s);
     row("2.675 below half", 2.675, u"0.00"_s, u"2.67"_s);
-    row("0.345f below half", static_cast<double>(0.345f), u"0.00"_s, u"0.34"_s);
-    row("1.115f above half", static_cast<double>(1.115f), u"0.00"_s, u"1.12"_s);
-    row("1.115 below half", 1.115, u"0.00"_s, u"1.11"_s);
-    row("1.005 below half", 1.005, u"0.00"_s, u"1.00"_s);
-    // Scaling by 10^n in double turns these into exact halves.
-    row("0.15 scaled", 0.15, u"0.0"_s, u"0.1"_s);
+    // Scaling by 10^n in double turns this into an exact half.
     row("0.015 scaled", 0.015, u"0.00"_s, u"0.01"_s);
     row("carry 0.995f", static_cast<double>(0.995f), u"0.00"_s, u"1.00"_s);
-    row("no carry 0.995", 0.995, u"0.00"_s, u"0.99"_s);
     row("carry new digit", 99.95, u"0.0"_s, u"100.0"_s);
-    row("optional kept", static_cast<double>(1.25f), u"0.0#"_s, u"1.25"_s);
     row("optional dropped", static_cast<double>(1.0f), u"0.0#"_s, u"1.0"_s);
     row("optional tie", static_cast<double>(0.125f), u"0.0#"_s, u"0.13"_s);
-    row("optionals 1.2f", static_cast<double>(1.2f), u"0.0###"_s, u"1.2"_s);
     row("optionals 0.092903", 0.0929030, u"0.0###"_s, u"0.0929"_s);
-    row("optionals all", 1.23456, u"0.0###"_s, u"1.2346"_s);
     row("optionals tiny up", 0.00005, u"0.0###"_s, u"0.0001"_s);
-    row("blanks kept", 12.0, u"0   "_s, u"12   "_s);
     row("blanks rounded", -2.5, u"0   "_s, u"-3   "_s);
     row("blanks zero", -0.4, u"0   "_s, u"0   "_s);
     row("negative zero", -0.0, u"0.0"_s, u"0.0"_s);
-    row("rounds to zero", -0.04, u"0.0"_s, u"0.0"_s);
-    row("rounds to zero int", -0.4, u"0"_s, u"0"_s);
     row("rounds to zero optional", -0.00004, u"0.0###"_s, u"0.0"_s);
     row("rounds away from zero", -0.05, u"0.0"_s, u"-0.1"_s);
-    row("large", 1234567.0, u"0.0"_s, u"1234567.0"_s);
-    row("1e20", 1e20, u"0"_s, u"100000000000000000000"_s);
     row("float max", static_cast<double>(FLT_MAX), u"0"_s,
         u"340282346638528859811704183484516925440"_s);
 }
@@ -234,28 +190,20 @@ void TestNumbers::formatGeneral_data()
     };
     row("zero", 0.0, u"0"_s);
     row("24.0f", static_cast<double>(24.0f), u"24"_s);
-    row("negative", -2.5, u"-2.5"_s);
     row("0.1f", static_cast<double>(0.1f), u"0.1"_s);
     row("third float", static_cast<double>(1.0f / 3.0f), u"0.3333333"_s);
     row("seven digits", 123.4567891, u"123.4568"_s);
     row("1234567", 1234567.0, u"1234567"_s);
-    row("tie away", 1234567.5, u"1234568"_s);
     row("tie away odd", 1234568.5, u"1234569"_s);
     row("double above half", 1.0000005, u"1.000001"_s);
     row("float below half", static_cast<double>(1.0000005f), u"1"_s);
-    row("0.12345675 double", 0.12345675, u"0.1234568"_s);
-    row("0.12345675 float", static_cast<double>(0.12345675f), u"0.1234567"_s);
     row("1e-4", 0.0001, u"0.0001"_s);
-    row("small plain", 0.00012345678, u"0.0001234568"_s);
     row("rounds up to 1e-4", 0.000099999999, u"0.0001"_s);
     row("just below 1e-4", 0.00009999999, u"9.999999E-05"_s);
     row("1e-5f", static_cast<double>(1e-5f), u"1E-05"_s);
     row("negative exponent form", -0.000012345, u"-1.2345E-05"_s);
-    row("15000000", 15000000.0, u"1.5E+07"_s);
     row("12345678", 12345678.0, u"1.234568E+07"_s);
     row("rounds up to 1e7", 9999999.5, u"1E+07"_s);
-    row("rounds up to 1e8", 99999995.0, u"1E+08"_s);
-    row("float max", static_cast<double>(FLT_MAX), u"3.402823E+38"_s);
     row("denormal", 5e-324, u"4.940656E-324"_s);
 }
 
@@ -266,29 +214,11 @@ void TestNumbers::formatGeneral()
     QCOMPARE(num::formatGeneral(value), expected);
 }
 
-void TestNumbers::formatRoundTrip_data()
-{
-    QTest::addColumn<float>("value");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("0.1f") << 0.1f << u"0.1"_s;
-    QTest::newRow("10") << 10.0f << u"10"_s;
-    QTest::newRow("-2.5") << -2.5f << u"-2.5"_s;
-    QTest::newRow("zero") << 0.0f << u"0"_s;
-    QTest::newRow("123.456f") << 123.456f << u"123.456"_s;
-    QTest::newRow("third") << 1.0f / 3.0f << u"0.33333334"_s;
-    QTest::newRow("2^24") << 16777216.0f << u"16777216"_s;
-}
-
 void TestNumbers::formatRoundTrip()
 {
-    QFETCH(float, value);
-    QFETCH(QString, expected);
-    QCOMPARE(num::formatRoundTrip(value), expected);
-}
-
-void TestNumbers::formatRoundTripSpread()
-{
+    QCOMPARE(num::formatRoundTrip(0.1f), u"0.1"_s);
+    QCOMPARE(num::formatRoundTrip(1.0f / 3.0f), u"0.33333334"_s);
+    QCOMPARE(num::formatRoundTrip(16777216.0f), u"16777216"_s);
     // Alternates arbitrary bit patterns (all magnitudes, denormals) with data-like decimals.
     QRandomGenerator rng(20240611u);
     for (int i = 0; i < 2000; ++i) {
@@ -323,24 +253,14 @@ void TestNumbers::roundToInt_data()
     row("2.5 even", 2.5, 2, 2);
     row("3.5 even", 3.5, 4, 4);
     row("-2.5 even", -2.5, -2, -2);
-    row("0.5 even", 0.5, 0, 0);
-    row("-0.5 even", -0.5, 0, 0);
-    row("1.5 even", 1.5, 2, 2);
-    row("below half", 2.4999, 2, 2);
-    row("just above half", 2.5000000000000004, 3, 3);
     // floor(x + 0.5) gets this one wrong.
     row("largest below 0.5", 0.49999999999999994, 0, 0);
-    row("int16 tie at max", 32766.5, 32766, 32766);
     row("int16 tie beyond max", 32767.5, 32768, i16max);
     row("int16 tie at min", -32768.5, -32768, i16min);
-    row("40000", 40000.0, 40000, i16max);
     row("int16 would wrap", 70000.0, 70000, i16max);
     row("int32 tie beyond max", 2147483647.5, i32max, i16max);
     row("int32 tie at min", -2147483648.5, i32min, i16min);
     row("int32 would wrap", 4294967301.0, i32max, i16max);
-    row("1e12", 1e12, i32max, i16max);
-    row("-1e12", -1e12, i32min, i16min);
-    row("infinity", std::numeric_limits<double>::infinity(), i32max, i16max);
     row("-infinity", -std::numeric_limits<double>::infinity(), i32min, i16min);
 }
 
@@ -353,47 +273,17 @@ void TestNumbers::roundToInt()
     QCOMPARE(num::roundToInt16(value), int16);
 }
 
-void TestNumbers::integerPart_data()
+void TestNumbers::integerPartAndToStored()
 {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<double>("expected");
-
-    QTest::newRow("2.7") << 2.7 << 2.0;
-    QTest::newRow("-2.7") << -2.7 << -2.0;
-    QTest::newRow("beyond int32") << -3e9 << -3e9;
-    QTest::newRow("last fraction") << 4503599627370495.5 << 4503599627370495.0;
-    QTest::newRow("beyond int64") << 1e20 << 1e20;
-}
-
-void TestNumbers::integerPart()
-{
-    QFETCH(double, value);
-    QFETCH(double, expected);
-    const double got = num::integerPart(value);
-    QVERIFY2(got == expected, mismatch(got, expected).constData());
-}
-
-void TestNumbers::toStored_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<float>("expected");
-
-    QTest::newRow("0.1") << 0.1 << 0.1f;
-    QTest::newRow("tie to even") << 0x1.000001p0 << 1.0f;
+    // Exact comparisons: QCOMPARE on floating point is fuzzy.
+    QVERIFY(num::integerPart(-2.7) == -2.0);
+    QVERIFY(num::integerPart(-3e9) == -3e9);
+    QVERIFY(num::integerPart(1e20) == 1e20);
+    QVERIFY(num::toStored(0x1.000001p0) == 1.0f);
     // Exactly half an ulp above the largest float: plain conversion gives infinity.
-    QTest::newRow("overflow threshold") << 0x1.ffffffp127 << FLT_MAX;
-    QTest::newRow("1e39") << 1e39 << FLT_MAX;
-    QTest::newRow("-1e39") << -1e39 << -FLT_MAX;
-    QTest::newRow("double max") << DBL_MAX << FLT_MAX;
-    QTest::newRow("underflow") << 1e-50 << 0.0f;
-}
-
-void TestNumbers::toStored()
-{
-    QFETCH(double, value);
-    QFETCH(float, expected);
-    const float got = num::toStored(value);
-    QVERIFY2(got == expected, mismatch(got, expected).constData());
+    QVERIFY(num::toStored(0x1.ffffffp127) == FLT_MAX);
+    QVERIFY(num::toStored(-1e39) == -FLT_MAX);
+    QVERIFY(num::toStored(1e-50) == 0.0f);
 }
 
 void TestNumbers::localeIndependent()
@@ -415,13 +305,9 @@ void TestNumbers::localeIndependent()
     }
 
     QCOMPARE(num::format(1234567.25, u"0.00"), u"1234567.25"_s);
-    QCOMPARE(num::format(0.125f, u"0.0#"), u"0.13"_s);
     QCOMPARE(num::formatGeneral(1234.5), u"1234.5"_s);
-    QCOMPARE(num::formatGeneral(15000000.0), u"1.5E+07"_s);
     QCOMPARE(num::formatRoundTrip(-2.5f), u"-2.5"_s);
-    QVERIFY(num::isNumber(u"1.5"));
     QVERIFY(!num::isNumber(u"1,5"));
-    QVERIFY(!num::isNumber(u"1.234,5"));
     QVERIFY(num::parseDouble(u"1.5") == 1.5);
     QVERIFY(num::parseFloat(u" -0.25 ") == -0.25f);
 }

@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <bit>
-#include <utility>
 
 using namespace pellamar;
 namespace keys = pellamar::settings_keys;
@@ -27,43 +26,41 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// What the program makes of one key, typed as the program uses it.
+// What the program makes of one key, typed as the program uses it; any other key as plain text.
 QVariant readAs(const SettingsStore& store, const QString& key)
 {
-    const SamplerSettings sampler = readSamplerSettings(store);
-    if (key == keys::kMetric) {
-        return readMetric(store);
-    }
-    if (key == keys::kInitialDir) {
-        return readInitialDir(store);
-    }
-    if (key == keys::kSamplerType) {
-        return int{sampler.openingType};
-    }
-    if (key == keys::kSamplerArea) {
-        return sampler.openingArea;
-    }
-    if (key == keys::kSamplerPos1) {
-        return sampler.position1;
-    }
-    return sampler.separation;
+    const SamplerSettings s = readSamplerSettings(store);
+    return QVariantMap{
+        {keys::kMetric, readMetric(store)},       {keys::kInitialDir, readInitialDir(store)},
+        {keys::kSamplerType, int{s.openingType}}, {keys::kSamplerArea, s.openingArea},
+        {keys::kSamplerPos1, s.position1},        {keys::kSamplerSeparation, s.separation}}
+        .value(key, store.getSetting(keys::kSection, key, QStringLiteral("default")));
 }
 
-void verifyDefaults(const SettingsStore& store)
+// Settings with the floats as their exact bits.
+QStringList exactly(const ProgramSettings& p)
 {
-    QCOMPARE(readMetric(store), true);
-    QCOMPARE(readInitialDir(store), QDir::homePath());
-    const SamplerSettings sampler = readSamplerSettings(store);
-    QCOMPARE(sampler.openingType, 0);
-    QCOMPARE(sampler.openingArea, 1.0f);
-    QCOMPARE(sampler.position1, 0.0f);
-    QCOMPARE(sampler.separation, 10.0f);
+    QStringList all{p.metric ? "True" : "False", p.initialDir,
+                    QString::number(p.sampler.openingType)};
+    for (float f : {p.sampler.openingArea, p.sampler.position1, p.sampler.separation}) {
+        all << QString::number(std::bit_cast<std::uint32_t>(f), 16);
+    }
+    return all;
+}
+
+QStringList readAll(const SettingsStore& store)
+{
+    return exactly({readMetric(store), readInitialDir(store), readSamplerSettings(store)});
+}
+
+QStringList defaults()
+{
+    return exactly({true, QDir::homePath(), {}});
 }
 
 class RecordingStore final : public SettingsStore {
 public:
     QStringList saved;
-
     QString getSetting(const QString&, const QString&, const QString& def) const override
     {
         return def;
@@ -75,11 +72,12 @@ public:
     bool flush(QString*) override { return true; }
 };
 
-enum class Unusable { NoReadPermission, DirectoryInPlace, ParentIsFile, ReadOnlyFolder };
+enum class Unusable { NoReadPermission, DirectoryInPlace, ParentIsFile };
 
 } // namespace
 
 Q_DECLARE_METATYPE(Unusable)
+Q_DECLARE_METATYPE(pellamar::ProgramSettings)
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -87,15 +85,12 @@ class TestSettings : public QObject {
 private slots:
     void initTestCase();
     void defaultStoreLivesInUserConfigFolder();
-    void firstRunReadsDefaults();
     void writtenSettingsReadBackExactly_data();
     void writtenSettingsReadBackExactly();
     void emptyValueIsNeverWritten();
     void writesKeysInOrder();
     void unusableValueReadsAsDefault_data();
     void unusableValueReadsAsDefault();
-    void nonTextValueReadsAsDefault_data();
-    void nonTextValueReadsAsDefault();
     void binaryGarbageReadsAsDefaults();
     void unusableFile_data();
     void unusableFile();
@@ -123,60 +118,27 @@ void TestSettings::defaultStoreLivesInUserConfigFolder()
     QVERIFY(readFile(expected).contains("Metric=False"));
 }
 
-void TestSettings::firstRunReadsDefaults()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Pellamar.ini"));
-    IniSettingsStore store(path);
-    verifyDefaults(store);
-    QVERIFY(store.flush());
-}
-
 void TestSettings::writtenSettingsReadBackExactly_data()
 {
-    QTest::addColumn<bool>("metric");
-    QTest::addColumn<QString>("initialDir");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<float>("area");
-    QTest::addColumn<float>("pos1");
-    QTest::addColumn<float>("separation");
-
-    QTest::newRow("awkward floats")
-        << false << QStringLiteral("/data/runs") << 3 << 0.092903f << -2.5f << 1e-7f;
-    QTest::newRow("float extremes") << true << QStringLiteral("/home/ÿ/data, 2024") << 0
-                                    << 3.4028235e38f << -1.17549435e-38f << 1e-45f;
+    QTest::addColumn<ProgramSettings>("settings");
+    QTest::newRow("float extremes") << ProgramSettings{
+        true, "/home/ÿ/data, 2024", {0, 3.4028235e38f, -1.17549435e-38f, 1e-45f}};
     QTest::newRow("inexact decimals")
-        << true << QStringLiteral("@odd;name=[x] \"q\"") << 1 << 0.1f << 1.0f / 3.0f << 123456.789f;
+        << ProgramSettings{false, "@odd;name=[x] \"q\"", {3, 0.092903f, 1.0f / 3.0f, 123456.789f}};
 }
 
 void TestSettings::writtenSettingsReadBackExactly()
 {
-    QFETCH(bool, metric);
-    QFETCH(QString, initialDir);
-    QFETCH(int, type);
-    QFETCH(float, area);
-    QFETCH(float, pos1);
-    QFETCH(float, separation);
-
+    QFETCH(ProgramSettings, settings);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Pellamar.ini"));
     {
         IniSettingsStore store(path);
-        ProgramSettings settings{
-            metric, initialDir, {static_cast<std::uint8_t>(type), area, pos1, separation}};
         writeProgramSettings(store, settings);
         QString error;
         QVERIFY2(store.flush(&error), qPrintable(error));
     }
-    const IniSettingsStore store(path);
-    QCOMPARE(readMetric(store), metric);
-    QCOMPARE(readInitialDir(store), initialDir);
-    const SamplerSettings sampler = readSamplerSettings(store);
-    QCOMPARE(sampler.openingType, type);
-    QCOMPARE(std::bit_cast<std::uint32_t>(sampler.openingArea), std::bit_cast<std::uint32_t>(area));
-    QCOMPARE(std::bit_cast<std::uint32_t>(sampler.position1), std::bit_cast<std::uint32_t>(pos1));
-    QCOMPARE(std::bit_cast<std::uint32_t>(sampler.separation),
-             std::bit_cast<std::uint32_t>(separation));
+    QCOMPARE(readAll(IniSettingsStore(path)), exactly(settings));
 }
 
 void TestSettings::emptyValueIsNeverWritten()
@@ -205,21 +167,9 @@ void TestSettings::emptyValueIsNeverWritten()
 void TestSettings::writesKeysInOrder()
 {
     RecordingStore store;
-    ProgramSettings settings;
-    settings.metric = false;
-    settings.initialDir = QStringLiteral("/d");
-    settings.sampler.openingType = 2;
-    writeProgramSettings(store, settings);
-
-    QStringList keysWritten;
-    for (const QString& entry : std::as_const(store.saved)) {
-        keysWritten << entry.section(QLatin1Char('='), 0, 0);
-    }
-    QCOMPARE(keysWritten,
-             (QStringList{keys::kSamplerType, keys::kSamplerArea, keys::kSamplerPos1,
-                          keys::kSamplerSeparation, keys::kInitialDir, keys::kMetric}));
-    QCOMPARE(store.saved.first(), QStringLiteral("Sampler.Type=2"));
-    QCOMPARE(store.saved.last(), QStringLiteral("Metric=False"));
+    writeProgramSettings(store, {false, "/d", {2, 1.0f, 0.0f, 10.0f}});
+    QCOMPARE(store.saved, (QStringList{"Sampler.Type=2", "Sampler.Area=1", "Sampler.Pos1=0",
+                                       "Sampler.Separation=10", "InitialDir=/d", "Metric=False"}));
 }
 
 void TestSettings::unusableValueReadsAsDefault_data()
@@ -235,38 +185,29 @@ void TestSettings::unusableValueReadsAsDefault_data()
     row("metric zero", keys::kMetric, "0.0", false);
     row("metric non-zero", keys::kMetric, "-2", true);
     row("metric word", keys::kMetric, "no", true);
-    row("metric list", keys::kMetric, "0,0", true);
-    row("metric empty", keys::kMetric, "", true);
 
-    row("type decimal", keys::kSamplerType, "2.0", 2);
     row("type tie to even", keys::kSamplerType, "2.5", 2);
     row("type rounds out of range", keys::kSamplerType, "3.5", 0);
     row("type negative", keys::kSamplerType, "-1", 0);
-    row("type too large", keys::kSamplerType, "1e9", 0);
-    row("type word", keys::kSamplerType, "three", 0);
-    row("type list", keys::kSamplerType, "2,0", 0);
 
     row("area blanks", keys::kSamplerArea, "\" 2.25 \"", 2.25f);
-    row("area zero", keys::kSamplerArea, "0", 1.0f);
     row("area negative", keys::kSamplerArea, "-0.5", 1.0f);
     row("area decimal comma", keys::kSamplerArea, "1,5", 1.0f);
     row("area underflows to zero", keys::kSamplerArea, "1e-50", 1.0f);
-    row("area beyond float", keys::kSamplerArea, "1e39", 1.0f);
-    row("area nan", keys::kSamplerArea, "nan", 1.0f);
-    row("area hex", keys::kSamplerArea, "0x10", 1.0f);
-
     row("pos1 negative", keys::kSamplerPos1, "-3.5", -3.5f);
-    row("pos1 word", keys::kSamplerPos1, "left", 0.0f);
     row("pos1 beyond float", keys::kSamplerPos1, "-1e39", 0.0f);
-    row("pos1 infinity", keys::kSamplerPos1, "-inf", 0.0f);
-
     row("separation zero", keys::kSamplerSeparation, "0", 10.0f);
-    row("separation negative", keys::kSamplerSeparation, "-5", 10.0f);
-    row("separation empty", keys::kSamplerSeparation, "", 10.0f);
     row("separation exponent", keys::kSamplerSeparation, "1.25E+1", 12.5f);
 
     row("dir empty", keys::kInitialDir, "", QDir::homePath());
     row("dir plain", keys::kInitialDir, "/data/runs", QStringLiteral("/data/runs"));
+
+    // Values QSettings hands back as something other than text.
+    row("one-item list", "Key", "@Variant(\\0\\0\\0\\v\\0\\0\\0\\x1\\0\\0\\0\\x2\\0\\x32)",
+        "default");
+    row("invalid variant", "Key", "@Invalid()", "default");
+    row("byte array", "Key", "@ByteArray(x)", "x");
+    row("empty text", "Key", "\"\"", "");
 }
 
 void TestSettings::unusableValueReadsAsDefault()
@@ -278,35 +219,7 @@ void TestSettings::unusableValueReadsAsDefault()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Pellamar.ini"));
     writeFile(path, "[Settings]\n" + key.toUtf8() + '=' + stored + '\n');
-    const IniSettingsStore store(path);
-    QCOMPARE(readAs(store, key), expected);
-}
-
-void TestSettings::nonTextValueReadsAsDefault_data()
-{
-    QTest::addColumn<QByteArray>("stored");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("list") << QByteArray("a, b") << QStringLiteral("default");
-    QTest::newRow("one-item list")
-        << QByteArray("@Variant(\\0\\0\\0\\v\\0\\0\\0\\x1\\0\\0\\0\\x2\\0\\x32)")
-        << QStringLiteral("default");
-    QTest::newRow("invalid variant") << QByteArray("@Invalid()") << QStringLiteral("default");
-    QTest::newRow("byte array") << QByteArray("@ByteArray(x)") << QStringLiteral("x");
-    QTest::newRow("empty text") << QByteArray("\"\"") << QString();
-}
-
-void TestSettings::nonTextValueReadsAsDefault()
-{
-    QFETCH(QByteArray, stored);
-    QFETCH(QString, expected);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Pellamar.ini"));
-    writeFile(path, "[Settings]\nKey=" + stored + '\n');
-    const IniSettingsStore store(path);
-    QCOMPARE(store.getSetting(keys::kSection, QStringLiteral("Key"), QStringLiteral("default")),
-             expected);
+    QCOMPARE(readAs(IniSettingsStore(path), key), expected);
 }
 
 void TestSettings::binaryGarbageReadsAsDefaults()
@@ -323,26 +236,16 @@ void TestSettings::binaryGarbageReadsAsDefaults()
     garbage.append(tail, sizeof(tail) - 1);
     writeFile(path, garbage);
 
-    ProgramSettings settings;
-    settings.metric = false;
-    settings.initialDir = QStringLiteral("/after/garbage");
-    settings.sampler = {2, 0.5f, -1.0f, 4.0f};
+    const ProgramSettings settings{false, "/after/garbage", {2, 0.5f, -1.0f, 4.0f}};
     {
         IniSettingsStore store(path);
-        verifyDefaults(store);
+        QCOMPARE(readAll(store), defaults());
         // The old file was unreadable anyway; what matters is that the new values arrive.
         writeProgramSettings(store, settings);
         QString error;
         QVERIFY(store.flush(&error) || !error.isEmpty());
     }
-    const IniSettingsStore store(path);
-    QCOMPARE(readMetric(store), false);
-    QCOMPARE(readInitialDir(store), settings.initialDir);
-    const SamplerSettings sampler = readSamplerSettings(store);
-    QCOMPARE(sampler.openingType, 2);
-    QCOMPARE(sampler.openingArea, 0.5f);
-    QCOMPARE(sampler.position1, -1.0f);
-    QCOMPARE(sampler.separation, 4.0f);
+    QCOMPARE(readAll(IniSettingsStore(path)), exactly(settings));
 }
 
 void TestSettings::unusableFile_data()
@@ -351,7 +254,6 @@ void TestSettings::unusableFile_data()
     QTest::newRow("no read permission") << Unusable::NoReadPermission;
     QTest::newRow("folder in place of the file") << Unusable::DirectoryInPlace;
     QTest::newRow("parent is a regular file") << Unusable::ParentIsFile;
-    QTest::newRow("read-only folder") << Unusable::ReadOnlyFolder;
 }
 
 void TestSettings::unusableFile()
@@ -361,24 +263,21 @@ void TestSettings::unusableFile()
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("Pellamar.ini"));
     const QByteArray content = "[Settings]\nMetric=False\nSampler.Area=2\n";
-    const QString lockedFolder = dir.filePath(QStringLiteral("locked"));
     // Lets the temporary folder clean itself up.
     const auto restore = qScopeGuard([&] {
         if (kind == Unusable::NoReadPermission) {
             QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         }
-        QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     });
 
     switch (kind) {
-    case Unusable::NoReadPermission: {
+    case Unusable::NoReadPermission:
         writeFile(path, content);
         QVERIFY(QFile::setPermissions(path, {}));
         if (QFile file(path); file.open(QIODevice::ReadOnly)) {
             QSKIP("this user reads files whatever their permissions (root?)");
         }
         break;
-    }
     case Unusable::DirectoryInPlace:
         QVERIFY(QDir().mkpath(path));
         break;
@@ -386,19 +285,10 @@ void TestSettings::unusableFile()
         writeFile(dir.filePath(QStringLiteral("plain")), content);
         path = dir.filePath(QStringLiteral("plain/Pellamar.ini"));
         break;
-    case Unusable::ReadOnlyFolder:
-        QVERIFY(QDir().mkpath(lockedFolder));
-        QVERIFY(QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::ExeOwner));
-        path = lockedFolder + QStringLiteral("/Pellamar.ini");
-        if (QFile probe(path); probe.open(QIODevice::WriteOnly)) {
-            probe.remove();
-            QSKIP("this user writes into read-only folders (root?)");
-        }
-        break;
     }
 
     IniSettingsStore store(path);
-    verifyDefaults(store);
+    QCOMPARE(readAll(store), defaults());
     store.saveSetting(keys::kSection, keys::kSamplerArea, QStringLiteral("3"));
     QString error;
     QVERIFY(!store.flush(&error));

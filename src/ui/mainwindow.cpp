@@ -7,6 +7,7 @@
 #include "ui/resultpanel.h"
 #include "ui/samplegrid.h"
 #include "ui/samplegridmodel.h"
+#include "ui/swathmode.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -80,10 +81,12 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     connect(load_, &QPushButton::clicked, this, &MainWindow::loadDataSet);
     connect(save_, &QPushButton::clicked, this, &MainWindow::saveDataSet);
     connect(control_, &QPushButton::clicked, this, &MainWindow::openControlData);
-    connect(results_->swathCheck(), &QCheckBox::toggled, this, [this](bool checked) {
-        dataSet_.setSwathChecked(checked);
-        pages_->setSwathLocked(checked);
-    });
+    swathMode_ = new SwathMode(dataSet_, this);
+    connect(swathMode_, &SwathMode::statisticsChanged, results_, &ResultPanel::setSwathStatistics);
+    connect(swathMode_, &SwathMode::averageCaptionChanged, results_,
+            &ResultPanel::setAverageCaption);
+    connect(results_->swathCheck(), &QCheckBox::toggled, this, &MainWindow::switchSwathAnalysis);
+    connect(pages_, &ParameterPages::unitsSwitched, swathMode_, &SwathMode::redraw);
     connect(&dataSet_, &DataSet::recalculated, this, &MainWindow::followDataSet);
     connect(&dataSet_, &DataSet::resetDone, this, &MainWindow::followDataSet);
 
@@ -109,6 +112,7 @@ void MainWindow::buildLayout(int screenHeight)
         button->setAutoDefault(false);
         buttons->addWidget(button);
     }
+    buttons->addWidget(swathMode_->sourceFrame());
     buttons->addStretch();
 
     const int gridWidth =
@@ -130,6 +134,8 @@ void MainWindow::buildLayout(int screenHeight)
     layout->addWidget(pages_, 0, 0);
     layout->addWidget(results_, 0, 1, 1, 2);
     layout->addWidget(grid_, 1, 0, 1, 2);
+    // The swath panel takes the grid's place while the analysis is on.
+    layout->addWidget(swathMode_->panel(), 1, 0, 1, 2);
     layout->addLayout(buttons, 1, 2);
     layout->setColumnStretch(1, 1);
     layout->setRowStretch(1, 1);
@@ -155,7 +161,27 @@ void MainWindow::followDataSet()
 
 datafile::SwathChoice MainWindow::swathChoice() const
 {
-    return {};
+    return swathMode_->choice();
+}
+
+void MainWindow::switchSwathAnalysis(bool on)
+{
+    if (on == dataSet_.swathChecked() && on == swathMode_->panel()->isVisible()) {
+        return;
+    }
+    dataSet_.setSwathChecked(on);
+    if (on) {
+        grid_->commitCell();
+        grid_->hide();
+    }
+    pages_->setSwathLocked(on);
+    results_->showSwathStatistics(on);
+    if (on) {
+        swathMode_->switchOn();
+    } else {
+        swathMode_->switchOff();
+        grid_->show();
+    }
 }
 
 void MainWindow::loadDataSet()

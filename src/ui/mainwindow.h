@@ -17,6 +17,7 @@ namespace pellamar::ui {
 class ParameterPages;
 class ResultPanel;
 class SampleGrid;
+class SwathMode;
 
 // The text of the warning shown when the screen is lower than 600 pixels.
 QString screenWarningText(int width, int height);
@@ -36,6 +37,7 @@ public:
     ParameterPages* parameterPages() const { return pages_; }
     SampleGrid* grid() const { return grid_; }
     ResultPanel* resultPanel() const { return results_; }
+    SwathMode* swathMode() const { return swathMode_; }
     QPushButton* loadButton() const { return load_; }
     QPushButton* saveButton() const { return save_; }
     QPushButton* controlDataButton() const { return control_; }
@@ -66,6 +68,7 @@ private:
     void buildLayout(int screenHeight);
     bool handleWindowKey(QKeyEvent* event);
     void followDataSet();
+    void switchSwathAnalysis(bool on);
     void resetView();
     datafile::SwathChoice swathChoice() const;
     void writeSettings();
@@ -75,6 +78,7 @@ private:
     ParameterPages* pages_ = nullptr;
     SampleGrid* grid_ = nullptr;
     ResultPanel* results_ = nullptr;
+    SwathMode* swathMode_ = nullptr;
     QPushButton* load_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* control_ = nullptr;

@@ -1,6 +1,9 @@
 #include "ui/resultpanel.h"
 
 #include "core/dataset.h"
+#include "graphics/resultgraph.h"
+#include "graphics/surface.h"
+#include "ui/graphpicture.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -8,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace pellamar::ui {
@@ -16,10 +20,10 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     : QGroupBox(QStringLiteral("Sample Line Statistics"), parent)
     , dataSet_(dataSet)
 {
-    picture_ = new QWidget;
+    picture_ = new GraphPicture;
     picture_->setObjectName(QStringLiteral("resultPicture"));
     picture_->setMinimumSize(220, 110);
-    picture_->setAutoFillBackground(true);
+    connect(picture_, &GraphPicture::mouseMovedTo, this, &ResultPanel::showTooltip);
 
     auto* top = new QLabel;
     auto* bottom = new QLabel(QStringLiteral("0"));
@@ -55,6 +59,7 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     optionColumn->addStretch();
     connect(optionGroup_, &QButtonGroup::idClicked, this, [this](int id) {
         dataSet_.setSelectedGraph(id);
+        drawResult();
         emit graphSelected(id);
     });
 
@@ -92,7 +97,16 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
 
     connect(&dataSet_, &DataSet::unitsApplied, this, &ResultPanel::refreshCaptions);
     connect(&dataSet_, &DataSet::recalculated, this, &ResultPanel::followDataSet);
-    connect(&dataSet_, &DataSet::resetDone, this, &ResultPanel::followDataSet);
+    connect(&dataSet_, &DataSet::resetDone, this, [this] {
+        followDataSet();
+        // A reset leaves no data to draw; the captions still follow the horizontal axis.
+        const graphics::ResultGraphLabels labels =
+            graphics::histogramLabels(left_, width_, top_, dataSet_.selectedGraph());
+        axisLabels_[0]->setText(labels.y2);
+        axisLabels_[1]->setText(labels.y1);
+        axisLabels_[2]->setText(labels.x1);
+        axisLabels_[3]->setText(labels.x2);
+    });
     refreshCaptions();
     followDataSet();
 }
@@ -114,7 +128,70 @@ void ResultPanel::followDataSet()
     if (QAbstractButton* selected = optionGroup_->button(dataSet_.selectedGraph())) {
         selected->setChecked(true);
     }
-    enableResults(dataSet_.resultsEnabled() || dataSet_.lastDataRow() > 0);
+    drawResult();
+}
+
+void ResultPanel::drawResult()
+{
+    picture_->setPainter([this](graphics::Surface& surface) {
+        const graphics::ResultGraphResult result =
+            graphics::drawResult(surface, dataSet_, dataSet_.selectedGraph());
+        left_ = result.left;
+        width_ = result.width;
+        top_ = result.top;
+        dataSet_.setResultsEnabled(result.enabled);
+        enableResults(result.enabled);
+        if (result.labelsChanged) {
+            axisLabels_[0]->setText(result.labels.y2);
+            axisLabels_[1]->setText(result.labels.y1);
+            axisLabels_[2]->setText(result.labels.x1);
+            axisLabels_[3]->setText(result.labels.x2);
+        }
+    });
+}
+
+QStringList ResultPanel::axisCaptions() const
+{
+    return {axisLabels_[2]->text(), axisLabels_[3]->text(), axisLabels_[1]->text(),
+            axisLabels_[0]->text()};
+}
+
+void ResultPanel::showTooltip(QPointF pixel)
+{
+    if (picture_->width() <= 0 || picture_->height() <= 0) {
+        return;
+    }
+    const double x = left_ + pixel.x() / picture_->width() * width_;
+    const double y = top_ - pixel.y() / picture_->height() * top_;
+    picture_->setToolTip(graphics::resultTooltip(x, y, dataSet_.units(), dataSet_.selectedGraph()));
+}
+
+void ResultPanel::showSwathStatistics(bool shown)
+{
+    for (QLabel* label : statCaptions_) {
+        label->setVisible(shown);
+    }
+    for (QLabel* label : statValues_) {
+        label->setVisible(shown);
+    }
+}
+
+void ResultPanel::setSwathStatistics(const QString& cov, const QString& average,
+                                     const QString& maxMin)
+{
+    statValues_[0]->setText(cov);
+    statValues_[1]->setText(maxMin);
+    statValues_[2]->setText(average);
+}
+
+void ResultPanel::setAverageCaption(const QString& caption)
+{
+    statCaptions_[2]->setText(caption);
+}
+
+QString ResultPanel::statisticText(int index) const
+{
+    return statValues_[static_cast<std::size_t>(index)]->text();
 }
 
 void ResultPanel::selectGraph(int option)

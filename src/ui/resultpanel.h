@@ -4,6 +4,7 @@
 #include <array>
 
 class QButtonGroup;
+class QPointF;
 class QCheckBox;
 class QLabel;
 class QRadioButton;
@@ -13,6 +14,8 @@ class DataSet;
 }
 
 namespace pellamar::ui {
+
+class GraphPicture;
 
 // "Sample Line Statistics": the result picture with its axis captions, the five result options,
 // the swath statistics and the "Swath Analysis" check box.
@@ -26,7 +29,11 @@ public:
         return options_[static_cast<std::size_t>(option - 1)];
     }
     QCheckBox* swathCheck() const { return swathCheck_; }
-    QWidget* picture() const { return picture_; }
+    GraphPicture* picture() const { return picture_; }
+    // The axis captions as last drawn: left, right, bottom, top.
+    QStringList axisCaptions() const;
+    // Redraws the result graph for the selected option.
+    void drawResult();
     // Selects option 1..5 as its click would, unless it is selected already.
     void selectGraph(int option);
 
@@ -34,20 +41,29 @@ public:
     void enableResults(bool enabled);
     bool resultsEnabled() const;
 
+    // The swath statistics beside the graphs, shown only during swath analysis.
+    void showSwathStatistics(bool shown);
+    void setSwathStatistics(const QString& cov, const QString& average, const QString& maxMin);
+    void setAverageCaption(const QString& caption);
+    QString statisticText(int index) const; // 0 COV, 1 max/min, 2 average
+
 signals:
     void graphSelected(int option);
 
 private:
     void refreshCaptions();
+    void showTooltip(QPointF pixel);
     void followDataSet();
 
     DataSet& dataSet_;
-    QWidget* picture_ = nullptr;
+    GraphPicture* picture_ = nullptr;
+    // The result graph's coordinate system, for the mouse read-out.
+    double left_ = 0, width_ = 1, top_ = 1;
     std::array<QRadioButton*, 5> options_{};
     QButtonGroup* optionGroup_ = nullptr;
     std::array<QLabel*, 3> statCaptions_{};
     std::array<QLabel*, 3> statValues_{};
-    QList<QLabel*> axisLabels_;
+    QList<QLabel*> axisLabels_; // top, bottom, left, right, length
     QLabel* lengthLabel_ = nullptr;
     QCheckBox* swathCheck_ = nullptr;
 };

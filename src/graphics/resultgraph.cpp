@@ -1,0 +1,182 @@
+#include "graphics/resultgraph.h"
+
+#include "core/dataset.h"
+#include "core/numbers.h"
+#include "graphics/surface.h"
+
+#include <QPolygonF>
+#include <algorithm>
+#include <cmath>
+
+namespace pellamar::graphics {
+
+namespace {
+
+bool holdsData(const DataSet& dataSet, int row)
+{
+    // Larvae count too: a mortality-only pan still belongs on the line.
+    return !dataSet.cell(row, ColWeight).isEmpty() || !dataSet.cell(row, ColGranules).isEmpty() ||
+           !dataSet.cell(row, ColLarvae).isEmpty();
+}
+
+void readBack(const Surface& surface, ResultGraphResult& result)
+{
+    result.left = surface.scaleLeft();
+    result.width = surface.scaleWidth();
+    result.top = surface.scaleTop();
+    result.height = surface.scaleHeight();
+}
+
+} // namespace
+
+float displayPosition(const DataSet& dataSet, int row)
+{
+    const Parameters& p = dataSet.parameters();
+    return static_cast<float>((double(p.position1) + double(p.separation) * double(row - 1)) *
+                              double(dataSet.units().length));
+}
+
+std::optional<GraphRange> getGraphRange(const DataSet& dataSet)
+{
+    GraphRange range;
+    bool found = false;
+    const int rows = dataSet.dataRowCount();
+    for (int r = 1; r <= rows; ++r) {
+        if (holdsData(dataSet, r)) {
+            const float position = displayPosition(dataSet, r);
+            if (range.firstRow == 0) {
+                range.firstRow = r;
+                range.startPosition = position;
+            }
+            range.endPosition = position;
+            range.lastRow = r;
+            found = true;
+        }
+        const std::array<float, 5>& values = dataSet.result(r).v;
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            range.maximum[k] = std::max(range.maximum[k], values[k]);
+        }
+    }
+    if (!found) {
+        return std::nullopt;
+    }
+    // A zero maximum would leave the value axis without height.
+    for (float& maximum : range.maximum) {
+        if (maximum == 0.0f) {
+            maximum = 1.0f;
+        }
+    }
+    if (range.endPosition == range.startPosition) {
+        range.endPosition = static_cast<float>(double(range.startPosition) +
+                                               double(dataSet.parameters().separation) *
+                                                   double(dataSet.units().length));
+    }
+    return range;
+}
+
+double valueAxisTop(int selectedGraph, float maximum)
+{
+    switch (selectedGraph) {
+    case 1: {
+        const double top = numbers::integerPart(11.0 * double(maximum) + 0.5) / 10.0;
+        return top == 0.0 ? 0.1 : top;
+    }
+    case 2:
+        return 1.0;
+    default: {
+        // Values below 1 / 1.1 would truncate to a flat axis; one whole unit keeps them visible.
+        const double top = numbers::integerPart(1.1 * double(maximum));
+        return top == 0.0 ? 1.0 : top;
+    }
+    }
+}
+
+ResultGraphLabels histogramLabels(double left, double width, double top, int selectedGraph)
+{
+    return {numbers::format(left, u"0"), numbers::format(left + width, u"0.0"), QStringLiteral("0"),
+            numbers::format(top, selectedGraph == 1 ? u"0.0" : u"0")};
+}
+
+ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, int selectedGraph,
+                             const QColor& fill, const QColor& disabledBackground)
+{
+    const int option = std::clamp(selectedGraph, 1, 5);
+    const double lengthFactor = dataSet.units().length;
+    const Parameters& p = dataSet.parameters();
+    const double left = double(p.position1) * lengthFactor;
+    ResultGraphResult result;
+
+    const std::optional<GraphRange> range = getGraphRange(dataSet);
+    if (!range) {
+        if (disabledBackground.isValid()) {
+            surface.clear(disabledBackground);
+        }
+        // Positions still read out under the mouse; the value axis stays as it was.
+        const double width =
+            double(p.separation) * double(dataSet.dataRowCount() - 1) * lengthFactor;
+        surface.setScale(left, surface.scaleTop(), left + width,
+                         surface.scaleTop() + surface.scaleHeight());
+        readBack(surface, result);
+        return result;
+    }
+
+    surface.clear(Qt::white);
+    result.enabled = true;
+    const float maximum = range->maximum[static_cast<std::size_t>(option - 1)];
+    if (!surface.setScale(left, valueAxisTop(option, maximum), double(range->endPosition), 0.0)) {
+        readBack(surface, result);
+        return result;
+    }
+
+    // The flight line; it may run past the top and is cut off there.
+    surface.line(0.0, 0.0, 0.0, option == 2 ? 1.1 : 1.2 * double(maximum), QColor(255, 0, 0));
+
+    surface.setFillColor(fill);
+    const double bottom = surface.deviceHeight() - 2;
+    const auto pixelX = [&](int row) {
+        return std::abs(
+            surface.scaleX(double(displayPosition(dataSet, row)) - left, Unit::User, Unit::Pixel));
+    };
+    const auto pixelY = [&](int row) {
+        return bottom - std::abs(surface.scaleY(double(dataSet.result(row).value(option)),
+                                                Unit::User, Unit::Pixel));
+    };
+    QPolygonF corners(4);
+    double previousX = pixelX(range->firstRow);
+    double previousY = pixelY(range->firstRow);
+    for (int r = range->firstRow + 1; r <= range->lastRow; ++r) {
+        const double x = pixelX(r);
+        const double y = pixelY(r);
+        corners[0] = {previousX, bottom};
+        corners[1] = {previousX, previousY};
+        corners[2] = {x, y};
+        corners[3] = {x, bottom};
+        surface.polygonPixels(corners);
+        previousX = x;
+        previousY = y;
+    }
+
+    if (option == 5 && dataSet.controlData().larvae == 0) {
+        const QString note = QStringLiteral("No control data entered");
+        const double textPixels =
+            std::abs(surface.scaleY(surface.textHeight(note), Unit::User, Unit::Pixel));
+        surface.setCurrentX(left + (surface.scaleWidth() - surface.textWidth(note)) / 2.0);
+        surface.setCurrentY(
+            surface.fromPixels({0.0, (surface.deviceHeight() - textPixels) / 2.0}).y());
+        surface.print(note, false);
+    }
+
+    readBack(surface, result);
+    result.labels = histogramLabels(result.left, result.width, result.top, option);
+    result.labelsChanged = true;
+    return result;
+}
+
+QString resultTooltip(double x, double y, const Units& units, int selectedGraph)
+{
+    return QLatin1Char(' ') + numbers::format(x, u"0 ") + units.lengthLabel +
+           QStringLiteral(" -- ") + numbers::format(y, u"0.0 ") +
+           units.graphUnit(std::clamp(selectedGraph, 1, 5)) + QLatin1Char(' ');
+}
+
+} // namespace pellamar::graphics

@@ -1,0 +1,294 @@
+#include "graphics/swathgraphs.h"
+
+#include "core/dataset.h"
+#include "core/numbers.h"
+#include "core/units.h"
+
+#include <QFont>
+#include <algorithm>
+
+namespace pellamar::graphics {
+
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kRed(255, 0, 0);
+const QColor kLightRed(255, 150, 150);
+const QColor kGrey(200, 200, 200);
+const QColor kLightYellow(255, 255, 220);
+const QColor kWhite(255, 255, 255);
+
+constexpr double kLabelGap = 7.0;
+constexpr double kTick = 5.0;
+
+QString familyOrDefault(const QString& family)
+{
+    return family.isEmpty() ? QFont().family() : family;
+}
+
+void setTextFont(Surface& surface, const QString& family)
+{
+    surface.setFont(family, 8.0, false, false);
+}
+
+void setTitleFont(Surface& surface, const QString& family)
+{
+    surface.setFont(family, 10.0, true, false);
+}
+
+void printAt(Surface& surface, const QString& text, double left, double top)
+{
+    surface.setCurrentX(left);
+    surface.setCurrentY(top);
+    surface.print(text, false);
+}
+
+void printCentredOn(Surface& surface, const QString& text, double centre, double top)
+{
+    printAt(surface, text, centre - surface.textWidth(text) / 2.0, top);
+}
+
+// Positions count whole pan separations; their labels are in display length units, with the
+// single-precision arithmetic the stored values have.
+float displayLength(const DataSet& dataSet, int separations)
+{
+    return static_cast<float>(separations) * dataSet.parameters().separation *
+           dataSet.units().length;
+}
+
+// Both graphs share the plot's upper right corner label and the titles above and below.
+struct Plot {
+    double x0;
+    double width;
+    double base;
+    double height;
+};
+
+// Returns the height of the label's line box, which places the axis title below the plot.
+double drawTopValue(Surface& surface, const Plot& plot, double top)
+{
+    const QString text = numbers::format(top, u"0.0");
+    surface.lineBy(plot.x0 + plot.width, plot.base - plot.height, kTick, 0.0, kBlack);
+    const double height = surface.textHeight(text);
+    printAt(surface, text, plot.x0 + plot.width + kLabelGap,
+            plot.base - plot.height - height / 2.0);
+    return height;
+}
+
+void drawTitle(Surface& surface, const Plot& plot, const QString& title, const QString& family)
+{
+    setTitleFont(surface, family);
+    const double sw = surface.deviceWidth();
+    printAt(surface, title, (sw - surface.textWidth(title)) / 2.0,
+            plot.base - plot.height - surface.textHeight(title) - 5.0);
+}
+
+void drawAxisTitle(Surface& surface, const QString& title, double top)
+{
+    const double sw = surface.deviceWidth();
+    printAt(surface, title, (sw - surface.textWidth(title)) / 2.0, top);
+}
+
+bool hasStatistic(const swath::BoundedArray& values, int index)
+{
+    return !values.empty() && index >= values.lower() && index <= values.upper();
+}
+
+} // namespace
+
+CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
+                            const swath::SwathRecord& record, const QString& fontFamily)
+{
+    const QString family = familyOrDefault(fontFamily);
+    const QString widthPattern =
+        numbers::wholeToTwoDecimals(static_cast<double>(displayLength(dataSet, 1)))
+            ? QStringLiteral("0")
+            : QStringLiteral("0.0");
+
+    surface.clear(kWhite);
+    surface.setFillStyle(FillStyle::Transparent);
+    surface.setLineWidth(1);
+    setTextFont(surface, family);
+
+    const int sw = surface.deviceWidth();
+    const int sh = surface.deviceHeight();
+    const int pw = numbers::roundToInt32(0.9 * sw);
+    const int x0 = numbers::roundToInt32(0.05 * sw);
+    const int ph = numbers::roundToInt32(0.25 * sh);
+    const int yb = sh - 50;
+    const Plot plot{double(x0), double(pw), double(yb), double(ph)};
+
+    const int widths = record.widthCount();
+    // A single width has no spacing to divide; it sits at the plot's left edge.
+    const auto widthX = [&](int i) {
+        return widths > 1 ? double(i - 1) * pw / double(widths - 1) + x0 : double(x0);
+    };
+
+    CovGraphResult result;
+    result.optionTop = sh - 15;
+    for (int i = 1; i <= widths; ++i) {
+        result.optionLefts.push_back(numbers::roundToInt32(widthX(i) - 6.0));
+    }
+
+    const int first = record.cov.lower();
+    float largest = widths > 0 ? record.cov[first] : 0.0f;
+    for (int i = first; i < first + widths; ++i) {
+        largest = std::max(largest, record.cov[i]);
+    }
+    double top = numbers::integerPart(static_cast<double>(largest * 10.0f) + 0.9999) / 10.0;
+    if (top == 0.0) {
+        top = 1.0;
+    }
+
+    surface.lineBy(x0, yb - ph * 0.3 / top, pw, 0.0, kLightRed);
+    surface.setLineWidth(1);
+    surface.rectangleBy(x0, yb, pw, -ph, kBlack);
+
+    for (int i = 1; i <= widths; ++i) {
+        const int x = numbers::roundToInt32(widthX(i));
+        surface.lineBy(x, yb, 0.0, kTick);
+        printCentredOn(surface, numbers::format(displayLength(dataSet, i), widthPattern), x,
+                       yb + kLabelGap);
+    }
+
+    const double valueHeight = drawTopValue(surface, plot, top);
+    drawAxisTitle(surface, QStringLiteral("Swath Width (") + dataSet.units().lengthLabel + u')',
+                  yb + kLabelGap + valueHeight);
+    drawTitle(surface, plot, QStringLiteral("Coefficient of Variation"), family);
+
+    surface.setFillColor(kRed);
+    surface.setFillStyle(FillStyle::Solid);
+    for (int i = 1; i <= widths; ++i) {
+        const double cov = static_cast<double>(record.cov[first + i - 1]);
+        surface.circle(widthX(i), yb - cov * ph / top, 2.0, kBlack);
+    }
+
+    if (hasStatistic(record.cov, record.widthIndex)) {
+        result.covLabel = numbers::format(record.cov[record.widthIndex], u"0.00");
+    }
+    return result;
+}
+
+SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
+                                swath::SwathRecord& record, swath::Source shownSource,
+                                const QString& fontFamily)
+{
+    const QString family = familyOrDefault(fontFamily);
+    const swath::SwathInputs inputs = swath::SwathInputs::from(dataSet);
+    const int w = std::max(1, record.widthIndex);
+    const float f = swath::rateFactor(w, inputs);
+    const QString positionPattern = dataSet.positionFormat();
+
+    const int sw = surface.deviceWidth();
+    const int sh = surface.deviceHeight();
+    surface.setFillColor(kWhite);
+    surface.setFillStyle(FillStyle::Solid);
+    surface.rectangle(0, 0, sw, 0.75 * sh - 75.0, kWhite, Box::Filled);
+
+    const int yb = numbers::roundToInt32(0.65 * sh - 75.0);
+    const int pw = numbers::roundToInt32(0.9 * sw);
+    const int x0 = numbers::roundToInt32(0.05 * sw);
+    const int ph = numbers::roundToInt32(0.4 * sh + 10.0);
+    const Plot plot{double(x0), double(pw), double(yb), double(ph)};
+
+    const swath::BlockShape shape = swath::buildSwathBlock(record.block, record, w, inputs);
+    const int passes = shape.passes;
+    const int off1 = shape.off1;
+    const int off3 = shape.off3;
+    const int span = shape.span(w);
+    const swath::BoundedArray& block = record.block;
+    const auto x = [&](double b) { return x0 + (b + off1) * pw / double(span); };
+
+    float largest = 0.0f;
+    for (const float value : block.values()) {
+        largest = std::max(largest, value);
+    }
+    double top = numbers::integerPart(static_cast<double>(largest * 12.0f)) / 10.0;
+    if (top == 0.0) {
+        top = 1.0;
+    }
+    const auto y = [&](double value) { return yb - value * ph / top; };
+
+    surface.rectangleBy(x(0), yb, double(passes) * w * pw / double(span), -ph, kLightYellow,
+                        Box::Filled);
+    const bool known = hasStatistic(record.mean, record.widthIndex);
+    if (known) {
+        surface.lineBy(x0, y(static_cast<double>(record.mean[w])), pw, 0.0, kGrey);
+    }
+
+    surface.setLineWidth(3);
+    const int start = std::min(off3 - off1, block.upper());
+    surface.moveTo(x(start), y(static_cast<double>(block[start])));
+    for (int b = start; b <= block.upper(); ++b) {
+        surface.lineTo(x(b), y(static_cast<double>(block[b])));
+    }
+
+    const int pans = record.profile.upper();
+    if (pans >= 1) {
+        const auto passX = [&](int i) { return x0 + double(off3 + i - 1) * pw / double(span); };
+        surface.moveTo(passX(1), y(static_cast<double>(f * record.profile[1])));
+        for (int i = 1; i <= pans; ++i) {
+            surface.lineTo(passX(i), y(static_cast<double>(f * record.profile[i])), kRed);
+        }
+    }
+
+    surface.setLineWidth(1);
+    setTextFont(surface, family);
+
+    const auto tickAndLabel = [&](double at, int separations) {
+        surface.lineBy(at, yb + kTick, 0.0, -kTick);
+        printCentredOn(surface,
+                       numbers::format(displayLength(dataSet, separations), positionPattern), at,
+                       yb + kLabelGap);
+    };
+
+    if (double(off1) * pw / double(span) > 20.0) {
+        tickAndLabel(x0, -off1);
+    }
+
+    const double swathPixels = double(w) * pw / double(span);
+    const int labelStep = swathPixels < 10.0 ? 3 : swathPixels < 25.0 ? 2 : 1;
+    int lastLine = x0;
+    for (int k = 0; k < passes; ++k) {
+        const int xk = numbers::roundToInt32(x(k * w));
+        surface.lineBy(xk, yb, 0.0, -ph);
+        if (k % labelStep == 0) {
+            tickAndLabel(xk, k * w);
+        }
+        lastLine = xk;
+    }
+    if (lastLine < x0 + pw - 20) {
+        tickAndLabel(x0 + pw, span - off1);
+    }
+
+    surface.rectangle(0, 0, x0 - 1, yb, kWhite, Box::Filled);
+    surface.rectangle(x0 + pw + 1, 0, sw, yb, kWhite, Box::Filled);
+
+    const double valueHeight = drawTopValue(surface, plot, top);
+    drawAxisTitle(surface,
+                  QStringLiteral("Position Across Block (") + dataSet.units().lengthLabel + u')',
+                  yb + valueHeight + kLabelGap);
+    drawTitle(surface, plot, QStringLiteral("Swath Data"), family);
+
+    surface.setLineWidth(1);
+    surface.setFillStyle(FillStyle::Transparent);
+    surface.rectangleBy(x0, yb, pw, -ph, kBlack);
+
+    SwathGraphResult result;
+    if (known) {
+        const QString unit =
+            graphOptionCaption(shownSource == swath::Source::Deposit ? 1 : 3, dataSet.units());
+        result.averageLabel = numbers::format(record.mean[w], u"0.0") + u' ' + unit;
+        result.maxMinLabel = numbers::format(record.max[w], u"0.0") + QStringLiteral(" / ") +
+                             numbers::format(record.min[w], u"0.0");
+    }
+    return result;
+}
+
+QString averageCaption(swath::Source source)
+{
+    return source == swath::Source::Deposit ? QStringLiteral("Average Deposit:")
+                                            : QStringLiteral("Average Density:");
+}
+
+} // namespace pellamar::graphics

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "graphics/surface.h"
+#include "swath/swath.h"
+
+#include <QString>
+#include <vector>
+
+namespace pellamar {
+class DataSet;
+}
+
+namespace pellamar::graphics {
+
+// What the COV graph leaves for the panel around it: where each width option goes (pixels)
+// and the COV of the width shown.
+struct CovGraphResult {
+    std::vector<int> optionLefts; // left of the option of width index i at index i − 1
+    int optionTop = 0;
+    QString covLabel;
+};
+
+struct SwathGraphResult {
+    QString averageLabel; // mean and unit
+    QString maxMinLabel;  // "max / min"
+};
+
+// Both graphs draw on a surface whose user units are its pixels (setPixelScale), the COV graph
+// first: it clears the whole surface, the swath data graph then repaints the upper part.
+// An empty family means the application's default font.
+
+// The lower graph: COV against swath width, one point per width index of the record.
+CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
+                            const swath::SwathRecord& record, const QString& fontFamily = {});
+
+// The upper graph for the record's width index: rebuilds the record's block, then draws it
+// with the single pass scaled to that width, the mean, the flight lines and the treated block.
+SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
+                                swath::SwathRecord& record, swath::Source shownSource,
+                                const QString& fontFamily = {});
+
+// The caption before the average: "Average Deposit:" or "Average Density:".
+QString averageCaption(swath::Source source);
+
+} // namespace pellamar::graphics

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "datafile/writer.h"
+#include "swath/swath.h"
+
+#include <QObject>
+#include <array>
+
+class QAbstractButton;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QRadioButton;
+class QWidget;
+
+namespace pellamar {
+class DataSet;
+}
+namespace pellamar::graphics {
+class Surface;
+}
+
+namespace pellamar::ui {
+
+class GraphPicture;
+
+// Swath analysis: the panel with the COV and swath data graphs and its width options, the
+// source and flight-pattern choices, and the record of the source shown. The record always
+// holds the chosen source and flight pattern once an action completes.
+class SwathMode : public QObject {
+    Q_OBJECT
+public:
+    SwathMode(DataSet& dataSet, QWidget* parent);
+
+    QWidget* panel() const { return panel_; }
+    QGroupBox* sourceFrame() const { return sourceFrame_; }
+    QRadioButton* sourceOption(swath::Source source) const;
+    QCheckBox* racetrack() const { return racetrack_; }
+    // Width option i (1..W); nullptr outside the analysis.
+    QRadioButton* widthOption(int index) const;
+    int widthOptionCount() const;
+    const swath::SwathRecord& record() const { return record_; }
+    swath::Source chosenSource() const;
+    const std::array<int, 2>& selectedWidth() const { return selectedWidth_; }
+    // What a save writes for the swath section.
+    datafile::SwathChoice choice() const;
+
+    void switchOn();
+    void switchOff();
+    void redraw();
+
+signals:
+    // The statistics shown beside the panel.
+    void statisticsChanged(const QString& cov, const QString& average, const QString& maxMin);
+    void averageCaptionChanged(const QString& caption);
+
+private:
+    void calculate(swath::Source source);
+    void widthClicked(int index);
+    void sourceClicked(swath::Source source);
+    void patternClicked();
+    swath::FlightPattern pattern() const;
+    void draw(graphics::Surface& surface);
+
+    DataSet& dataSet_;
+    QWidget* panel_ = nullptr;
+    GraphPicture* picture_ = nullptr;
+    QGroupBox* sourceFrame_ = nullptr;
+    QRadioButton* deposit_ = nullptr;
+    QRadioButton* density_ = nullptr;
+    QCheckBox* racetrack_ = nullptr;
+    QButtonGroup* widths_ = nullptr;
+    swath::SwathRecord record_;
+    std::array<int, 2> selectedWidth_{0, 0};
+    bool on_ = false;
+};
+
+} // namespace pellamar::ui

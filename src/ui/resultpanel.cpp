@@ -138,7 +138,10 @@ void ResultPanel::drawResult()
             graphics::drawResult(surface, dataSet_, dataSet_.selectedGraph());
         left_ = result.left;
         width_ = result.width;
-        top_ = result.top;
+        // Without data only the horizontal axis is set; the value axis keeps its last top.
+        if (result.enabled) {
+            top_ = result.top;
+        }
         dataSet_.setResultsEnabled(result.enabled);
         enableResults(result.enabled);
         if (result.labelsChanged) {

@@ -1,0 +1,571 @@
+#include "report/report.h"
+
+#include "core/dataset.h"
+#include "core/numbers.h"
+#include "graphics/resultgraph.h"
+#include "graphics/surface.h"
+#include "swath/swath.h"
+
+#include <QFont>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace pellamar::report {
+
+using graphics::Box;
+using graphics::FillStyle;
+using graphics::Surface;
+using graphics::Unit;
+
+namespace {
+
+constexpr double kPageWidth = 8.5;
+constexpr double kPageHeight = 11.0;
+constexpr double kPageCentre = 4.25;
+constexpr double kThinLine = 1.0 / 64.0;
+constexpr double kThickLine = 1.0 / 32.0;
+constexpr double kGraphLeft = 1.0;
+constexpr double kGraphWidth = 6.5;
+
+const QChar kSquared(0x00B2);
+const QChar kDegree(0x00B0);
+const QString kDashed(8, u'-');
+// Metric-compatible with the classic report face, so the layout measures the same.
+const QString kReportFamily = QStringLiteral("Liberation Sans");
+
+void setLineInches(Surface& s, double inches)
+{
+    s.setLineWidth(s.scaleX(inches, Unit::Inch, Unit::Pixel));
+}
+
+void setFontStyle(Surface& s, bool bold, bool underline)
+{
+    s.setFontBold(bold);
+    s.setFontUnderline(underline);
+}
+
+// Text placements by the edge that is fixed; y runs upward on every page.
+void printAt(Surface& s, double left, double top, const QString& text)
+{
+    s.setCurrentX(left);
+    s.setCurrentY(top);
+    s.print(text, true);
+}
+
+void printCentred(Surface& s, double centreX, double top, const QString& text)
+{
+    printAt(s, centreX - s.textWidth(text) / 2.0, top, text);
+}
+
+void printCentredOnY(Surface& s, double left, double middleY, const QString& text)
+{
+    printAt(s, left, middleY + s.textHeight(text) / 2.0, text);
+}
+
+class Report {
+public:
+    Report(Surface& surface, bool toPrinter, const ReportInputs& inputs)
+        : s_(surface)
+        , toPrinter_(toPrinter)
+        , ds_(inputs.dataSet)
+        , choice_(inputs.choice)
+        , units_(inputs.dataSet.units())
+        , lengthFactor_(double(inputs.dataSet.units().length))
+    {}
+
+    void startPage()
+    {
+        s_.setScale(0.0, kPageHeight, kPageWidth, 0.0);
+        s_.setFontName(kReportFamily);
+    }
+
+    void font(double nominal) { setReportFont(s_, toPrinter_, nominal); }
+
+    void pageParameters();
+    void pageResults();
+    void pageSwath();
+
+private:
+    Surface& s_;
+    bool toPrinter_;
+    const DataSet& ds_;
+    datafile::SwathChoice choice_;
+    const Units& units_;
+    double lengthFactor_;
+
+    struct ParameterLine {
+        QString label;
+        QString value;
+        QString suffix;
+    };
+    void block(const QString& heading, const QString& referenceLabel,
+               const std::vector<ParameterLine>& lines, int blankLines);
+    void resultGraph(int quantity, const graphics::GraphRange* range, double span);
+    void swathSection(swath::Source source, int slot, double bottom, const QString& title);
+};
+
+// --- page 1 ---
+
+void Report::block(const QString& heading, const QString& referenceLabel,
+                   const std::vector<ParameterLine>& lines, int blankLines)
+{
+    font(14);
+    s_.setCurrentX(-0.25);
+    s_.setFontUnderline(true);
+    s_.print(heading, false);
+    s_.setFontUnderline(false);
+    s_.print(QStringLiteral(":"), true);
+    font(12);
+    const double valueColumn = s_.textWidth(referenceLabel) + 0.125;
+    for (const ParameterLine& line : lines) {
+        s_.print(line.label, false);
+        s_.setCurrentX(valueColumn);
+        s_.print(line.value + line.suffix, true);
+    }
+    for (int i = 0; i < blankLines; ++i) {
+        s_.print(QString(), true);
+    }
+}
+
+void Report::pageParameters()
+{
+    const bool metric = units_.metric;
+    const QString length = metric ? QStringLiteral(" m") : QStringLiteral(" ft");
+    const QString wind = QString(u' ') + kDegree + QStringLiteral("     (rel. to AC heading)");
+
+    const auto plain = [&](Field f) { return ds_.fieldText(f); };
+    const auto dashed = [&](Field f) {
+        const QString& text = ds_.fieldText(f);
+        return text.isEmpty() ? kDashed : text;
+    };
+    const auto label = [](Field f) { return fieldCaption(f); };
+
+    font(18);
+    s_.setFontBold(true);
+    printCentred(s_, kPageCentre, 10.5, QStringLiteral("Tovanel Pellamar"));
+    font(16);
+    s_.setFontUnderline(true);
+    const QString heading = QStringLiteral("Analysis Parameters");
+    printCentred(s_, kPageCentre, 9.5625 + s_.textHeight(heading), heading);
+    setFontStyle(s_, false, false);
+    s_.print(QString(), true);
+    s_.print(QString(), true);
+
+    // The parameter lines start 2.5 inches from the paper's left edge.
+    s_.setScale(-2.5, kPageHeight, 6.0, 0.0);
+
+    block(QStringLiteral("Sprayer Info"), QStringLiteral("Release Height:"),
+          {{label(Field::Agency), plain(Field::Agency), {}},
+           {label(Field::Sprayer), plain(Field::Sprayer), {}},
+           {label(Field::ReleaseHeight), dashed(Field::ReleaseHeight), length},
+           {label(Field::SwathWidth), dashed(Field::SwathWidth), length}},
+          2);
+
+    const QStringList types = openingTypeNames();
+    const int type = ds_.parameters().openingType;
+    block(QStringLiteral("Sampler Info"), QStringLiteral("Separation:"),
+          {{kOpeningTypeCaption, type < types.size() ? types[type] : QString(), {}},
+           {label(Field::OpeningArea), plain(Field::OpeningArea), length + kSquared},
+           {label(Field::Position1), plain(Field::Position1), length},
+           {label(Field::Separation), plain(Field::Separation), length}},
+          2);
+
+    block(QStringLiteral("Meteorology Info"), QStringLiteral("Relative Humidity:"),
+          {{label(Field::MetHeight), dashed(Field::MetHeight), length},
+           {label(Field::AirTemperature), dashed(Field::AirTemperature),
+            QString(u' ') + kDegree + (metric ? u'C' : u'F')},
+           {label(Field::WindSpeed), dashed(Field::WindSpeed),
+            metric ? QStringLiteral(" km/h") : QStringLiteral(" mph")},
+           {label(Field::WindDirection), dashed(Field::WindDirection), wind},
+           // The paper has room for the full name.
+           {QStringLiteral("Relative Humidity:"), dashed(Field::Humidity), QStringLiteral(" %")}},
+          2);
+
+    block(QStringLiteral("Product Info"), QStringLiteral("Product Rate:"),
+          {{label(Field::ProductName), plain(Field::ProductName), {}},
+           {label(Field::ProductRate), dashed(Field::ProductRate),
+            metric ? QStringLiteral(" kg/ha") : QStringLiteral(" lb/ac")}},
+          3);
+}
+
+// --- page 2 ---
+
+constexpr double kResultHeight = 1.5;
+constexpr double kResultGap = 3.0 / 8.0;
+constexpr double kResultMargin = 0.5;
+constexpr double kAxisY = kResultMargin + kResultGap;
+
+double resultBottom(int quantity)
+{
+    return kResultMargin + kResultGap + (kResultGap + kResultHeight) * (5 - quantity);
+}
+
+QString resultTitle(int quantity, const Units& units)
+{
+    switch (quantity) {
+    case 1:
+        return QStringLiteral("Deposit (") + units.rateLabel + u')';
+    case 2:
+        return QStringLiteral("Cumulative Deposit Fraction");
+    case 3:
+        return QStringLiteral("Density (#/") + units.lengthLabel + kSquared + u')';
+    case 4:
+        return QStringLiteral("Granules/g");
+    default:
+        return QStringLiteral("Mortality (%)");
+    }
+}
+
+void Report::resultGraph(int quantity, const graphics::GraphRange* range, double span)
+{
+    const double bottom = resultBottom(quantity);
+    const double top = bottom + kResultHeight;
+    const float maximum = range ? range->maximum[static_cast<std::size_t>(quantity - 1)] : 1.0f;
+    const double a = resultGraphTop(quantity, maximum);
+
+    const Parameters& p = ds_.parameters();
+    if (p.position1 < 0.0f) {
+        const double xz =
+            kGraphLeft + std::abs(double(p.position1)) * kGraphWidth * lengthFactor_ / span;
+        s_.lineBy(xz, top, 0.0, -kResultHeight);
+    }
+
+    s_.setFillStyle(FillStyle::Solid);
+    if (range) {
+        const auto x = [&](int r) {
+            return kGraphLeft +
+                   kGraphWidth * double(p.separation) * double(r - 1) * lengthFactor_ / span;
+        };
+        const auto y = [&](int r) {
+            return bottom + kResultHeight * double(ds_.result(r).value(quantity)) / a;
+        };
+        QPointF previous(x(range->firstRow), y(range->firstRow));
+        for (int r = range->firstRow; r <= range->lastRow; ++r) {
+            const QPointF point(x(r), y(r));
+            s_.polygon(QPolygonF{
+                {QPointF(previous.x(), bottom), previous, point, QPointF(point.x(), bottom)}});
+            previous = point;
+        }
+    }
+
+    s_.setFillStyle(FillStyle::Transparent);
+    setLineInches(s_, kThickLine);
+    s_.rectangleBy(kGraphLeft, top, kGraphWidth, -kResultHeight);
+
+    setLineInches(s_, kThinLine);
+    font(14);
+    const QString title = resultTitle(quantity, units_);
+    printAt(s_, kGraphLeft, top + s_.textHeight(title), title);
+
+    font(10);
+    s_.lineBy(kGraphLeft + kGraphWidth, top, 1.0 / 8.0, 0.0);
+    printCentredOnY(s_, kGraphLeft + kGraphWidth + 3.0 / 16.0, top, numbers::format(a, u"0"));
+}
+
+void Report::pageResults()
+{
+    const Parameters& p = ds_.parameters();
+    s_.setFontBold(true);
+    font(16);
+    s_.setFontUnderline(true);
+    printCentred(s_, kPageCentre, 10.5, QStringLiteral("Analysis Results"));
+    setFontStyle(s_, false, false);
+
+    // Without data the axis spans the whole grid, as the result graph on screen does.
+    const std::optional<graphics::GraphRange> range = graphics::getGraphRange(ds_);
+    const double left = double(p.position1) * lengthFactor_;
+    const double right = range ? double(range->endPosition)
+                               : left + double(p.separation) *
+                                            double(std::max(ds_.dataRowCount() - 1, 1)) *
+                                            lengthFactor_;
+    const double span = right - left;
+
+    setLineInches(s_, kThinLine);
+    s_.setFillColor(QColor(235, 235, 235));
+    for (int quantity = 1; quantity <= 5; ++quantity) {
+        resultGraph(quantity, range ? &*range : nullptr, span);
+    }
+
+    if (ds_.controlData().larvae == 0) {
+        font(16);
+        const QString notice = QStringLiteral("No control data entered");
+        printCentred(s_, kPageCentre,
+                     resultBottom(5) + kResultHeight / 2.0 + s_.textHeight(notice) / 2.0, notice);
+    }
+
+    font(14);
+    printCentred(s_, kPageCentre, kResultMargin + kResultGap / 2.0,
+                 QStringLiteral("Sampler Position (") + units_.lengthLabel + u')');
+
+    font(10);
+    for (const auto& [x, value] :
+         {std::pair{kGraphLeft, left}, std::pair{kGraphLeft + kGraphWidth, right}}) {
+        s_.lineBy(x, kAxisY, 0.0, -3.0 / 32.0);
+        printCentred(s_, x, kAxisY - 1.0 / 8.0, numbers::formatGeneral(value));
+    }
+
+    if (p.position1 < 0.0f) {
+        const double xz =
+            kGraphLeft + std::abs(double(p.position1)) * kGraphWidth * lengthFactor_ / span;
+        s_.setFillColor(QColor(255, 255, 255));
+        s_.setFillStyle(FillStyle::Solid);
+        const double top = kAxisY - 1.0 / 32.0;
+        const double wings = top - 1.0 / 8.0;
+        s_.lineBy(xz, top, 0.0, -1.0 / 8.0);
+        s_.lineBy(xz - 3.0 / 16.0, wings, 3.0 / 8.0, 0.0);
+        s_.circle(xz, wings, 3.0 / 64.0);
+    }
+}
+
+// --- page 3 ---
+
+constexpr double kCovHeight = 1.0;
+constexpr double kSwathHeight = 2.25;
+constexpr double kSwathGap = 9.0 / 16.0;
+constexpr double kTick = 3.0 / 32.0;
+constexpr double kLabelDrop = 1.0 / 8.0;
+
+void Report::swathSection(swath::Source source, int slot, double bottom, const QString& title)
+{
+    const Parameters& p = ds_.parameters();
+    const swath::SwathInputs inputs = swath::SwathInputs::from(ds_);
+    swath::SwathRecord record;
+    swath::calculateSwathStats(record, ds_, source, choice_.pattern);
+    const int widths = record.widthCount();
+    const double separation = double(p.separation) * lengthFactor_;
+    const QString positionPattern = ds_.positionFormat();
+    const double covTop = bottom + kCovHeight;
+    const double bd = covTop + kSwathGap;
+    const double graphTop = bd + kSwathHeight;
+    const auto printTitle = [&] {
+        font(16);
+        setFontStyle(s_, true, true);
+        printCentred(s_, kPageCentre, graphTop + 5.0 / 8.0, title);
+        setFontStyle(s_, false, false);
+    };
+    if (widths < 1) {
+        // Too few pans to overlap: there is nothing to draw under the title.
+        printTitle();
+        return;
+    }
+
+    // A width chosen for a longer line of pans no longer exists: the 30 % rule chooses again.
+    int w = choice_.selectedWidth[static_cast<std::size_t>(slot)];
+    if (w < 1 || w > widths) {
+        const swath::WidthChoice rule = swath::selectSwathWidth(record.cov);
+        w = rule.found ? rule.width : 1;
+    }
+    const double rate = double(swath::rateFactor(w, inputs));
+
+    // The coefficient of variation of every width.
+    float maxCov = 0.0f;
+    for (int j = 1; j <= widths; ++j) {
+        maxCov = std::max(maxCov, record.cov[j]);
+    }
+    const double a = covGraphTop(maxCov);
+    // One width alone stands at the left edge.
+    const double widthSpan = std::max(widths - 1, 1);
+    const auto widthX = [&](int j) { return kGraphLeft + kGraphWidth * (j - 1) / widthSpan; };
+
+    s_.setFillStyle(FillStyle::Transparent);
+    setLineInches(s_, kThinLine);
+    s_.lineBy(kGraphLeft, bottom + 0.3 / a, kGraphWidth, 0.0, QColor(150, 150, 150));
+    setLineInches(s_, kThickLine);
+    s_.rectangleBy(kGraphLeft, bottom, kGraphWidth, kCovHeight);
+    setLineInches(s_, kThinLine);
+    font(10);
+    s_.lineBy(kGraphLeft + kGraphWidth, covTop, kTick, 0.0);
+    printCentredOnY(s_, kGraphLeft + kGraphWidth + 1.0 / 8.0, covTop, numbers::format(a, u"0.0"));
+
+    const QString widthPattern =
+        numbers::wholeToTwoDecimals(separation) ? QStringLiteral("0") : QStringLiteral("0.0");
+    s_.setFillColor(QColor(180, 180, 180));
+    s_.setFillStyle(FillStyle::Solid);
+    for (int j = 1; j <= widths; ++j) {
+        const double x = widthX(j);
+        s_.lineBy(x, bottom, 0.0, -kTick);
+        printCentred(s_, x, bottom - kLabelDrop, numbers::format(j * separation, widthPattern));
+        s_.circle(x, bottom + double(record.cov[j]) / a, 1.0 / 32.0);
+    }
+    if (w <= widths) {
+        s_.setFillColor(QColor(0, 0, 0));
+        s_.circle(widthX(w), bottom + double(record.cov[w]) / a, 3.0 / 64.0);
+    }
+
+    // The passes of the chosen width side by side.
+    swath::BoundedArray block;
+    const swath::BlockShape shape = swath::buildSwathBlock(block, record, w, inputs);
+    const int off1 = shape.off1;
+    const int off3 = shape.off3;
+    const double n = std::max(shape.span(w), 1);
+    const auto pointX = [&](double point) { return kGraphLeft + kGraphWidth * point / n; };
+
+    float maxBlock = 0.0f;
+    for (const float value : block.values()) {
+        maxBlock = std::max(maxBlock, value);
+    }
+    const double d = swathGraphTop(maxBlock);
+    const auto valueY = [&](double value) { return bd + kSwathHeight * value / d; };
+
+    s_.rectangleBy(pointX(off1), bd, kGraphWidth * w * shape.passes / n, kSwathHeight,
+                   QColor(210, 210, 210), Box::Filled);
+    if (w <= record.mean.upper()) {
+        s_.lineBy(kGraphLeft, valueY(double(record.mean[w])), kGraphWidth, 0.0,
+                  QColor(180, 180, 180));
+    }
+
+    setLineInches(s_, kThickLine);
+    const int firstBlock = std::max(off3 - off1, block.lower());
+    if (!block.empty() && firstBlock <= block.upper()) {
+        s_.moveTo(pointX(off3), valueY(double(block[firstBlock])));
+        for (int b = firstBlock; b <= block.upper(); ++b) {
+            s_.lineTo(pointX(off1 + b), valueY(double(block[b])), QColor(0, 0, 0));
+        }
+    }
+    if (record.profile.lower() <= 1 && record.profile.upper() >= 1) {
+        const QColor grey(130, 130, 130);
+        s_.moveTo(pointX(off3), valueY(rate * double(record.profile[1])));
+        for (int j = 1; j <= record.profile.upper(); ++j) {
+            s_.lineTo(pointX(off3 + j - 1), valueY(rate * double(record.profile[j])), grey);
+        }
+    }
+
+    s_.setFillStyle(FillStyle::Transparent);
+    s_.rectangleBy(kGraphLeft, bd, kGraphWidth, kSwathHeight);
+
+    const auto positionLabel = [&](double x, double position) {
+        s_.lineBy(x, bd, 0.0, -kTick);
+        printCentred(s_, x, bd - kLabelDrop, numbers::format(position, positionPattern));
+    };
+    if (kGraphWidth * off1 / n > 0.5) {
+        positionLabel(kGraphLeft, -off1 * separation);
+    }
+
+    const double passWidth = kGraphWidth * w / n;
+    const int step = passWidth < 0.25 ? 3 : passWidth < 0.5 ? 2 : 1;
+    setLineInches(s_, kThinLine);
+    double lastLine = kGraphLeft;
+    for (int j = 0; j < shape.passes; ++j) {
+        lastLine = pointX(j * w + off1);
+        s_.lineBy(lastLine, bd, 0.0, kSwathHeight);
+        if (j % step == 0) {
+            positionLabel(lastLine, j * w * separation);
+        }
+    }
+    if (kGraphLeft + kGraphWidth - lastLine > 0.25) {
+        positionLabel(kGraphLeft + kGraphWidth, (n - off1) * separation);
+    }
+
+    s_.lineBy(kGraphLeft + kGraphWidth, graphTop, kTick, 0.0);
+    printCentredOnY(s_, kGraphLeft + kGraphWidth + 1.0 / 8.0, graphTop, numbers::format(d, u"0.0"));
+
+    printTitle();
+}
+
+void Report::pageSwath()
+{
+    swathSection(swath::Source::Deposit, 0, 6.0, QStringLiteral("Deposit Profile"));
+    swathSection(swath::Source::Density, 1, 7.0 / 8.0, QStringLiteral("Density Profile"));
+}
+
+} // namespace
+
+double resultGraphTop(int quantity, float maximum)
+{
+    if (quantity == 2) {
+        return 1.0;
+    }
+    // Small values keep a tenth so the scale never collapses; their curve may rise above it.
+    double top = numbers::integerPart(double(maximum) * 1.2 + 0.5);
+    if (top == 0.0) {
+        top = 0.1;
+    }
+    return quantity == 5 ? std::min(top, 100.0) : top;
+}
+
+double covGraphTop(float maximum)
+{
+    const double top = numbers::integerPart(double(maximum) * 10.0 + 0.9999) / 10.0;
+    return top == 0.0 ? 1.0 : top;
+}
+
+double swathGraphTop(float maximum)
+{
+    const double top = numbers::integerPart(double(maximum) * 12.0) / 10.0;
+    return top == 0.0 ? 1.0 : top;
+}
+
+double reportFontSize(const Surface& target, bool toPrinter, double nominalSize)
+{
+    if (toPrinter) {
+        return nominalSize;
+    }
+    const double inches = nominalSize / 72.0;
+    return target.scaleX(inches / kPageWidth * target.scaleWidth(), Unit::User, Unit::Point);
+}
+
+QString reportFontFamily(double pointSize)
+{
+    return pointSize > 7.0 ? kReportFamily : QFont().family();
+}
+
+void setReportFont(Surface& target, bool toPrinter, double nominalSize)
+{
+    const auto size = static_cast<float>(reportFontSize(target, toPrinter, nominalSize));
+    target.setFontName(reportFontFamily(size));
+    target.setFontSize(size);
+}
+
+bool printReport(Surface& target, bool toPrinter, int page, const ReportInputs& inputs,
+                 QString* error, const std::function<void(const QString& caption)>& progress)
+{
+    const auto caption = [&](const QString& text) {
+        if (progress) {
+            progress(text);
+        }
+    };
+    Report report(target, toPrinter, inputs);
+    QString failure;
+    bool drawn = false;
+    for (int n = 1; n <= 3 && failure.isEmpty(); ++n) {
+        if (page != 0 && page != n) {
+            continue;
+        }
+        if (toPrinter) {
+            // A sheet of its own for every page after the first one printed.
+            if (drawn && !target.newPage()) {
+                failure = QStringLiteral("The printer could not start a new page.");
+                break;
+            }
+            caption(QStringLiteral("Pellamar - Printing Page %1...").arg(n));
+        }
+        report.startPage();
+        switch (n) {
+        case 1:
+            report.pageParameters();
+            break;
+        case 2:
+            report.pageResults();
+            break;
+        default:
+            report.pageSwath();
+            break;
+        }
+        drawn = true;
+    }
+    if (failure.isEmpty() && toPrinter && !target.endDocument()) {
+        failure = QStringLiteral("The printer could not finish the document.");
+    }
+    caption(QStringLiteral("Pellamar - Print"));
+    if (!failure.isEmpty()) {
+        if (error) {
+            *error = QStringLiteral("There was an error printing:\n\n") + failure;
+        }
+        return false;
+    }
+    return true;
+}
+
+} // namespace pellamar::report

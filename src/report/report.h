@@ -1,0 +1,48 @@
+#pragma once
+
+#include "datafile/writer.h"
+
+#include <QString>
+#include <functional>
+
+namespace pellamar {
+class DataSet;
+}
+
+namespace pellamar::graphics {
+class Surface;
+}
+
+namespace pellamar::report {
+
+// What the report is drawn from. The data set is only read; the swath analysis of both sources
+// is computed afresh on the report's own records.
+struct ReportInputs {
+    const DataSet& dataSet;
+    datafile::SwathChoice choice;
+};
+
+// The value at the top of the paper graphs: result quantity 1..5 for its largest value, the
+// coefficient of variation for its largest value, the swath data for its largest block value.
+double resultGraphTop(int quantity, float maximum);
+double covGraphTop(float maximum);
+double swathGraphTop(float maximum);
+
+// The point size a nominal report size is drawn at: the nominal size on the printer; on a
+// preview picture scaled so that the text keeps its proportion to the page width.
+double reportFontSize(const graphics::Surface& target, bool toPrinter, double nominalSize);
+// "Liberation Sans" above 7 points; the default sans family for the smaller sizes.
+QString reportFontFamily(double pointSize);
+// Sets the surface's family and size for a nominal size; bold and underline stay.
+void setReportFont(graphics::Surface& target, bool toPrinter, double nominalSize);
+
+// Draws the report in inch coordinates of an 8.5 × 11 inch page. On the printer every page is
+// drawn (page 0) with page breaks and the job is ended; on a preview only the chosen page
+// (1..3). Progress gets "Pellamar - Printing Page N..." as each printed page starts and
+// "Pellamar - Print" at the end of every call. On failure the message for the user is left in
+// error and the result is false.
+bool printReport(graphics::Surface& target, bool toPrinter, int page, const ReportInputs& inputs,
+                 QString* error = nullptr,
+                 const std::function<void(const QString& caption)>& progress = {});
+
+} // namespace pellamar::report

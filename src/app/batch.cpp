@@ -4,11 +4,18 @@
 #include "datafile/cp1252.h"
 #include "datafile/reader.h"
 #include "datafile/writer.h"
+#include "graphics/paintersurface.h"
+#include "report/report.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPdfWriter>
+#include <QSaveFile>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <optional>
 
 using namespace pellamar;
@@ -18,11 +25,14 @@ namespace {
 const char* const kUsage =
     "usage: pellamar-batch recompute IN.csv -o OUT.csv [--racetrack]\n"
     "                      [--deposit-width J] [--density-width J]\n"
+    "       pellamar-batch report IN.csv -o OUT.pdf [--racetrack]\n"
+    "                      [--deposit-width J] [--density-width J] [--source deposit|density]\n"
     "\n"
-    "Loads IN as Pellamar's \"Load Data Set\" does, recalculates it and writes OUT as\n"
-    "\"Save Data Set\" does (\"-o -\" writes to standard output). J is a swath width index,\n"
-    "1 to the number of pans in the data range less one; without it the 30 % rule chooses.\n"
-    "The flight pattern is back-and-forth unless --racetrack is given.\n"
+    "recompute loads IN as Pellamar's \"Load Data Set\" does, recalculates it and writes OUT\n"
+    "as \"Save Data Set\" does (\"-o -\" writes to standard output). report writes the\n"
+    "three-page printed report of IN as a PDF. J is a swath width index, 1 to the number of\n"
+    "pans in the data range less one; without it the 30 % rule chooses. The flight pattern\n"
+    "is back-and-forth unless --racetrack is given.\n"
     "\n"
     "Exit status: 0 done; 1 invalid or damaged file, no sample data, or a failed write;\n"
     "2 usage error.\n";
@@ -40,6 +50,7 @@ int failure(const QString& message)
 }
 
 struct Options {
+    bool report = false;
     QString input;
     QString output;
     bool racetrack = false;
@@ -75,6 +86,12 @@ QString parseOptions(const QStringList& args, Options& options)
             }
         } else if (arg == u"--racetrack") {
             options.racetrack = true;
+        } else if (arg == u"--source" && options.report) {
+            // The report draws both sources; the choice only matters on screen.
+            QString source;
+            if (!value(source) || (source != u"deposit" && source != u"density")) {
+                return QStringLiteral("--source takes deposit or density");
+            }
         } else if (arg == u"--deposit-width") {
             if (!width(options.depositWidth)) {
                 return QStringLiteral("--deposit-width needs a width index");
@@ -95,9 +112,40 @@ QString parseOptions(const QStringList& args, Options& options)
         return QStringLiteral("no input file");
     }
     if (options.output.isEmpty()) {
-        return QStringLiteral("no output file (-o OUT.csv, or -o - for standard output)");
+        return options.report
+                   ? QStringLiteral("no output file (-o OUT.pdf)")
+                   : QStringLiteral("no output file (-o OUT.csv, or -o - for standard output)");
     }
     return {};
+}
+
+// The report as a PDF, through the same drawing as the printer's, written atomically.
+int writeReport(const Options& options, const DataSet& dataSet, const datafile::SwathChoice& choice)
+{
+    QSaveFile file(options.output);
+    if (options.output == u"-" || !file.open(QIODevice::WriteOnly)) {
+        return failure(QStringLiteral("There was an error printing:\n\n") +
+                       (options.output == u"-" ? QStringLiteral("A PDF needs a file name.")
+                                               : file.errorString()));
+    }
+    QString error;
+    {
+        QPdfWriter pdf(&file);
+        pdf.setResolution(1200);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                      QMarginsF(0, 0, 0, 0)));
+        pdf.setTitle(QStringLiteral("Tovanel Pellamar"));
+        pdf.setCreator(QStringLiteral("Pellamar"));
+        graphics::PainterSurface surface(pdf);
+        if (!report::printReport(surface, true, 0, {dataSet, choice}, &error)) {
+            file.cancelWriting();
+            return failure(error);
+        }
+    }
+    if (!file.commit()) {
+        return failure(QStringLiteral("There was an error printing:\n\n") + file.errorString());
+    }
+    return 0;
 }
 
 int recompute(const Options& options)
@@ -142,6 +190,9 @@ int recompute(const Options& options)
         choice.selectedWidth[static_cast<std::size_t>(slot)] = *requested;
     }
 
+    if (options.report) {
+        return writeReport(options, dataSet, choice);
+    }
     if (options.output == u"-") {
         const QByteArray out = datafile::encodeCp1252(datafile::dataSetText(dataSet, choice)).bytes;
         if (std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout) !=
@@ -163,17 +214,31 @@ int recompute(const Options& options)
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The tool speaks through its own messages and exit status; the toolkit's notes (about
+    // the runtime folder and the like) would only muddle standard error.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) {
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+        }
+    });
+    const bool report = argc > 1 && std::strcmp(argv[1], "report") == 0;
+    // Fonts need a GUI application for the report, though nothing is shown.
+    if (report && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    std::unique_ptr<QCoreApplication> app = report ? std::make_unique<QGuiApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (args.isEmpty() || args.first() != u"recompute") {
+    if (args.isEmpty() || (args.first() != u"recompute" && args.first() != u"report")) {
         return usageError(args.isEmpty() ? QStringLiteral("no command")
                                          : QStringLiteral("unknown command %1").arg(args.first()));
     }
     Options options;
+    options.report = args.first() == u"report";
     if (const QString problem = parseOptions(args.mid(1), options); !problem.isEmpty()) {
         return usageError(problem);
     }

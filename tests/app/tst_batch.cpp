@@ -45,6 +45,7 @@ private slots:
     void usage();
     void recomputeReproducesItsOwnOutput();
     void widthsAndPattern();
+    void reportAsPdf();
     void failures_data();
     void failures();
 };
@@ -102,6 +103,23 @@ void TestBatch::widthsAndPattern()
     expected.replace("Wind Direction:,,90.0,", "Wind Direction:,,90,");
     expected.replace("Spray Rate:,,11.20,", "Spray Rate:,,11.2,");
     QCOMPARE(run.out, expected);
+}
+
+void TestBatch::reportAsPdf()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    const Run run = batch({"report", kSample, "-o", pdf, "--source", "density"});
+    QCOMPARE(run.exitCode, 0);
+    const QByteArray bytes = readFile(pdf);
+    QVERIFY(bytes.startsWith("%PDF"));
+    QCOMPARE(bytes.count("/MediaBox [0 0 612.000000 792.000000]"), 3);
+
+    QCOMPARE(batch({"report", kSample, "-o", pdf, "--source", "both"}).exitCode, 2);
+    const Run failed = batch({"report", kSample, "-o", dir.filePath(QStringLiteral("no/r.pdf"))});
+    QCOMPARE(failed.exitCode, 1);
+    QVERIFY2(failed.err.startsWith(QStringLiteral("There was an error printing:")),
+             qPrintable(failed.err));
 }
 
 void TestBatch::failures_data()

@@ -4,6 +4,7 @@
 #include "datafile/reader.h"
 #include "ui/controldatadialog.h"
 #include "ui/parameterpages.h"
+#include "ui/previewwindow.h"
 #include "ui/resultpanel.h"
 #include "ui/samplegrid.h"
 #include "ui/samplegridmodel.h"
@@ -20,8 +21,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace pellamar::ui {
@@ -81,6 +84,11 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     connect(load_, &QPushButton::clicked, this, &MainWindow::loadDataSet);
     connect(save_, &QPushButton::clicked, this, &MainWindow::saveDataSet);
     connect(control_, &QPushButton::clicked, this, &MainWindow::openControlData);
+    print_ = new QPushButton(QStringLiteral("Print Report"));
+    print_->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    print_->hide();
+    connect(print_, &QPushButton::clicked, this, &MainWindow::openPrintPreview);
+    currentPrinter_ = QPrinterInfo::defaultPrinterName();
     swathMode_ = new SwathMode(dataSet_, this);
     connect(swathMode_, &SwathMode::statisticsChanged, results_, &ResultPanel::setSwathStatistics);
     connect(swathMode_, &SwathMode::averageCaptionChanged, results_,
@@ -108,7 +116,7 @@ void MainWindow::buildLayout(int screenHeight)
     compact_ = screenHeight < kCompactBelow;
 
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* button : {load_, save_, control_}) {
+    for (QPushButton* button : {load_, save_, control_, print_}) {
         button->setAutoDefault(false);
         buttons->addWidget(button);
     }
@@ -176,6 +184,8 @@ void MainWindow::switchSwathAnalysis(bool on)
     }
     pages_->setSwathLocked(on);
     results_->showSwathStatistics(on);
+    // Printing is possible only while the analysis is on.
+    print_->setVisible(on);
     if (on) {
         swathMode_->switchOn();
     } else {
@@ -266,6 +276,15 @@ void MainWindow::openControlData()
     dialog->move(anchor.x() - size.width() / 2, anchor.y() - size.height());
 }
 
+void MainWindow::openPrintPreview()
+{
+    if (!dataSet_.swathChecked()) {
+        return;
+    }
+    PreviewWindow preview({dataSet_, swathChoice()}, currentPrinter_, compact_, this);
+    preview.exec();
+}
+
 void MainWindow::deleteAllData()
 {
     grid_->commitCell();
@@ -295,6 +314,10 @@ bool MainWindow::handleWindowKey(QKeyEvent* event)
     }
     if (key >= Qt::Key_1 && key <= Qt::Key_5 && hasData) {
         results_->selectGraph(key - Qt::Key_0);
+        return true;
+    }
+    if (key == Qt::Key_P && hasData && dataSet_.swathChecked()) {
+        openPrintPreview();
         return true;
     }
     if (key == Qt::Key_Delete && hasData) {

@@ -59,6 +59,10 @@ public:
     void saveDataSet();
     void openControlData();
     void deleteAllData();
+    // The print preview, from which the report is printed; only during swath analysis.
+    void openPrintPreview();
+    QPushButton* printButton() const { return print_; }
+    QString currentPrinter() const { return currentPrinter_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,6 +86,9 @@ private:
     QPushButton* load_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* control_ = nullptr;
+    QPushButton* print_ = nullptr;
+    // The printer chosen in the preview stays chosen for the rest of the run.
+    QString currentPrinter_;
     QString initialDir_;
     bool compact_ = false;
     FileChooser chooser_;

@@ -5,6 +5,7 @@
 #include "ui/samplegrid.h"
 #include "ui/swathmode.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
 
 using namespace pellamar;
@@ -40,7 +42,19 @@ void TestSwathMode::widthsSourcesAndPattern()
                            results->statisticText(1)};
     };
 
+    QVERIFY(!window.printButton()->isVisible());
     results->swathCheck()->click();
+    QVERIFY(window.printButton()->isVisible());
+    // Ctrl+P opens the print preview while the analysis is on.
+    bool previewShown = false;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            previewShown = modal->windowTitle() == QStringLiteral("Pellamar - Print");
+            modal->close();
+        }
+    });
+    QTest::keyClick(window.grid(), Qt::Key_P, Qt::ControlModifier);
+    QVERIFY(previewShown);
     QVERIFY(!window.grid()->isVisible());
     QVERIFY(swath->panel()->isVisible());
     QVERIFY(swath->sourceFrame()->isVisible());
@@ -72,6 +86,7 @@ void TestSwathMode::widthsSourcesAndPattern()
 
     results->swathCheck()->click();
     QVERIFY(window.grid()->isVisible());
+    QVERIFY(!window.printButton()->isVisible());
     QVERIFY(!swath->panel()->isVisible());
     QCOMPARE(swath->widthOptionCount(), 0);
     QVERIFY(window.parameterPages()->field(Field::Separation)->isEnabled());

@@ -1,0 +1,242 @@
+#include "ui/previewwindow.h"
+
+#include "graphics/paintersurface.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPdfWriter>
+#include <QPixmap>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTabBar>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace pellamar::ui {
+
+namespace {
+
+const QString kCaption = QStringLiteral("Pellamar - Print");
+
+// A name the print queue can tell apart from the jobs sent before it.
+QString jobName()
+{
+    return QStringLiteral("Pellamar report ") +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+}
+
+} // namespace
+
+PreviewWindow::PreviewWindow(const report::ReportInputs& inputs, QString& currentPrinter,
+                             bool compact, QWidget* parent)
+    : QDialog(parent)
+    , inputs_(inputs)
+    , currentPrinter_(currentPrinter)
+{
+    setObjectName(QStringLiteral("frmPreview"));
+    setWindowTitle(kCaption);
+
+    auto* label = new QLabel(QStringLiteral("Printer:"), this);
+    printers_ = new QComboBox(this);
+    printers_->setMinimumContentsLength(20);
+    label->setBuddy(printers_);
+    print_ = new QPushButton(QStringLiteral("Print"), this);
+    pdf_ = new QPushButton(QStringLiteral("Save as PDF\u2026"), this);
+    // Enter in the list must not start a print job by itself.
+    print_->setAutoDefault(false);
+    pdf_->setAutoDefault(false);
+
+    tabs_ = new QTabBar(this);
+    for (int n = 1; n <= 3; ++n) {
+        tabs_->addTab(QStringLiteral("Page %1").arg(n));
+    }
+    tabs_->setExpanding(false);
+
+    const int width = compact ? kCompactPictureWidth : kPictureWidth;
+    const int height = compact ? kCompactPictureHeight : kPictureHeight;
+    picture_ = new QLabel(this);
+    picture_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    picture_->setLineWidth(1);
+    picture_->setFixedSize(width, height);
+    image_ = QImage(width - 2, height - 2, QImage::Format_RGB32);
+    // The screen's resolution, so that the report's fonts shrink as they would on screen.
+    const auto dotsPerMeter = static_cast<int>(std::lround(logicalDpiX() / 0.0254));
+    image_.setDotsPerMeterX(dotsPerMeter);
+    image_.setDotsPerMeterY(dotsPerMeter);
+    image_.fill(Qt::white);
+    picture_->setPixmap(QPixmap::fromImage(image_));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(label);
+    top->addWidget(printers_, 1);
+    top->addWidget(print_);
+    top->addWidget(pdf_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addSpacing(5);
+    layout->addWidget(tabs_);
+    layout->setSpacing(0);
+    layout->addWidget(picture_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // The last entry matching the current printer is chosen; the first one when none does.
+    const QStringList names = QPrinterInfo::availablePrinterNames();
+    int chosen = 0;
+    for (int i = 0; i < names.size(); ++i) {
+        printers_->addItem(names.at(i));
+        if (names.at(i).compare(currentPrinter_, Qt::CaseInsensitive) == 0) {
+            chosen = i;
+        }
+    }
+    if (!names.isEmpty()) {
+        printers_->setCurrentIndex(chosen);
+        printerChosen(chosen);
+    }
+
+    connect(printers_, &QComboBox::activated, this, &PreviewWindow::printerChosen);
+    // A click on the tab already selected still draws it when it was never drawn by a click.
+    connect(tabs_, &QTabBar::tabBarClicked, this, &PreviewWindow::tabChosen);
+    connect(tabs_, &QTabBar::currentChanged, this, &PreviewWindow::tabChosen);
+    connect(print_, &QPushButton::clicked, this, &PreviewWindow::print);
+    connect(pdf_, &QPushButton::clicked, this, &PreviewWindow::saveAsPdf);
+}
+
+void PreviewWindow::printerChosen(int index)
+{
+    if (index < 0) {
+        return;
+    }
+    currentPrinter_ = printers_->itemText(index);
+    drawPage(tabs_->currentIndex() + 1);
+}
+
+void PreviewWindow::tabChosen(int index)
+{
+    if (index < 0 || index + 1 == shownPage_) {
+        return;
+    }
+    drawPage(index + 1);
+    shownPage_ = index + 1;
+}
+
+void PreviewWindow::drawPage(int page)
+{
+    image_.fill(Qt::white);
+    QString error;
+    bool drawn = true;
+    {
+        graphics::PainterSurface surface(image_);
+        drawn = report::printReport(surface, false, page, inputs_, &error,
+                                    [this](const QString& caption) { setCaption(caption); });
+    }
+    picture_->setPixmap(QPixmap::fromImage(image_));
+    if (!drawn) {
+        showMessage(error);
+    }
+}
+
+bool PreviewWindow::print()
+{
+    QString error;
+    bool printed = false;
+    if (printers_->currentIndex() < 0) {
+        // Without a printer the job would vanish unseen; say so instead.
+        error = QStringLiteral("There was an error printing:\n\nNo printer is installed.");
+        setCaption(kCaption);
+    } else {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(printers_->currentText());
+        printer.setFullPage(true);
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        printer.setDocName(jobName());
+        graphics::PainterSurface surface(printer);
+        printed = report::printReport(surface, true, 0, inputs_, &error,
+                                      [this](const QString& caption) { setCaption(caption); });
+    }
+    if (!printed) {
+        showMessage(error);
+        return false;
+    }
+    accept();
+    return true;
+}
+
+bool PreviewWindow::saveAsPdf()
+{
+    QString path;
+    if (chooser_) {
+        path = chooser_();
+    } else {
+        QFileDialog dialog(this, QStringLiteral("Save Report as PDF"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+            path = dialog.selectedFiles().constFirst();
+        }
+    }
+    if (path.isEmpty()) {
+        return false;
+    }
+    QString error;
+    if (!writePdf(path, &error)) {
+        showMessage(error);
+        return false;
+    }
+    return true;
+}
+
+bool PreviewWindow::writePdf(const QString& path, QString* error)
+{
+    const auto fail = [error](const QString& reason) {
+        if (error) {
+            *error = QStringLiteral("The report could not be saved as PDF:\n\n") + reason;
+        }
+        return false;
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setCaption(kCaption);
+        return fail(file.errorString());
+    }
+    bool drawn = false;
+    QString failure;
+    {
+        QPdfWriter writer(&file);
+        writer.setCreator(QStringLiteral("Pellamar"));
+        writer.setTitle(QStringLiteral("Pellamar report"));
+        writer.setResolution(1200);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                         QMarginsF(0, 0, 0, 0)));
+        graphics::PainterSurface surface(writer);
+        drawn = report::printReport(surface, true, 0, inputs_, &failure,
+                                    [this](const QString& caption) { setCaption(caption); });
+    }
+    if (!drawn) {
+        file.cancelWriting();
+        if (error) {
+            *error = failure;
+        }
+        return false;
+    }
+    if (!file.commit()) {
+        return fail(file.errorString());
+    }
+    return true;
+}
+
+void PreviewWindow::showMessage(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pellamar"), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+} // namespace pellamar::ui

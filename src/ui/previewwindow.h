@@ -1,0 +1,69 @@
+#pragma once
+
+#include "report/report.h"
+
+#include <QDialog>
+#include <QImage>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTabBar;
+
+namespace pellamar::ui {
+
+// The print window: shows the report one page at a time, chooses the printer, prints, and
+// saves the same pages as a PDF file.
+class PreviewWindow : public QDialog {
+    Q_OBJECT
+public:
+    // The picture, border included: the page at 50 pixels per inch plus a one-pixel frame.
+    static constexpr int kPictureWidth = 427;
+    static constexpr int kPictureHeight = 552;
+    static constexpr int kCompactPictureWidth = 363;
+    static constexpr int kCompactPictureHeight = 469;
+
+    // currentPrinter is the printer kept for the run; choosing one in the list replaces it.
+    PreviewWindow(const report::ReportInputs& inputs, QString& currentPrinter, bool compact,
+                  QWidget* parent = nullptr);
+
+    // Asks for the PDF file's name; empty when the operator cancels. Tests put their own here.
+    using FileChooser = std::function<QString()>;
+    void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+
+    // Prints all pages to the chosen printer; the window closes only when that succeeded.
+    bool print();
+    // Asks for a file name and writes the report there; false when cancelled or failed.
+    bool saveAsPdf();
+    // Writes the report as PDF; the file is replaced only when the whole document was written.
+    bool writePdf(const QString& path, QString* error);
+
+    QComboBox* printerList() const { return printers_; }
+    QPushButton* printButton() const { return print_; }
+    QPushButton* pdfButton() const { return pdf_; }
+    QTabBar* tabBar() const { return tabs_; }
+    QLabel* picture() const { return picture_; }
+    const QImage& pageImage() const { return image_; }
+    int shownPage() const { return shownPage_; }
+
+private:
+    void printerChosen(int index);
+    void tabChosen(int index);
+    void drawPage(int page);
+    void showMessage(const QString& text);
+    void setCaption(const QString& caption) { setWindowTitle(caption); }
+
+    report::ReportInputs inputs_;
+    QString& currentPrinter_;
+    QComboBox* printers_ = nullptr;
+    QPushButton* print_ = nullptr;
+    QPushButton* pdf_ = nullptr;
+    QTabBar* tabs_ = nullptr;
+    QLabel* picture_ = nullptr;
+    QImage image_;
+    int shownPage_ = 0;
+    FileChooser chooser_;
+};
+
+} // namespace pellamar::ui

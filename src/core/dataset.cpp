@@ -334,11 +334,9 @@ void DataSet::calculateResults(int rowToCalculate)
     lastDataRow_ = 0;
 
     const double lf = units_.length;
-    positionGridFormat_ = QStringLiteral("0.00");
-    if (numbers::wholeToTwoDecimals(double(p.separation) * lf) &&
-        numbers::wholeToTwoDecimals(double(p.position1) * lf)) {
-        positionGridFormat_ = QStringLiteral("0   ");
-    }
+    // Whole positions keep the width of two decimals so the column stays aligned.
+    positionGridFormat_ =
+        positionFormat() == u"0" ? QStringLiteral("0   ") : QStringLiteral("0.00");
 
     if (rowToCalculate == dataRowCount()) {
         const double position =

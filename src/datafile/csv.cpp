@@ -18,14 +18,11 @@ RecordsOrError splitRecords(QStringView text)
 {
     RecordsOrError out;
     Record record;
-    QString field;
     int line = 1;
     record.lineNumber = 1;
     qsizetype lineStart = 0;
-    bool atFieldStart = true;
 
     auto endRecord = [&](qsizetype end) {
-        record.fields << field;
         QStringView raw = text.mid(lineStart, end - lineStart);
         if (raw.endsWith(u'\r')) {
             raw.chop(1);
@@ -33,15 +30,14 @@ RecordsOrError splitRecords(QStringView text)
         record.text = raw.toString();
         out.records.push_back(std::move(record));
         record = Record{};
-        field.clear();
-        atFieldStart = true;
     };
 
     const qsizetype n = text.size();
     qsizetype i = 0;
-    while (i < n) {
-        const QChar c = text[i];
-        if (atFieldStart && c == u'"') {
+    while (true) {
+        // One field from i on.
+        QString field;
+        if (i < n && text[i] == u'"') {
             // A quoted field runs to the next lone quote, across commas and line ends.
             const int quoteLine = line;
             ++i;
@@ -68,33 +64,34 @@ RecordsOrError splitRecords(QStringView text)
                 out.errorLine = quoteLine;
                 return out;
             }
-            atFieldStart = false;
+        }
+        // The rest up to the next comma or line end is taken as it stands, in one piece.
+        const qsizetype rest = i;
+        while (i < n && text[i] != u',' && text[i] != u'\n') {
+            ++i;
+        }
+        field += text.mid(rest, i - rest);
+        if (i < n && text[i] == u',') {
+            record.fields << field;
+            ++i;
             continue;
         }
-        atFieldStart = false;
-        if (c == u',') {
-            record.fields << field;
-            field.clear();
-            atFieldStart = true;
-        } else if (c == u'\n') {
-            if (field.endsWith(u'\r')) {
-                field.chop(1);
-            }
-            endRecord(i);
-            ++line;
-            record.lineNumber = line;
-            lineStart = i + 1;
-        } else {
-            field += c;
+        // A last line without its line end still counts; an empty tail after the last one does
+        // not.
+        if (i >= n && lineStart >= n) {
+            break;
         }
-        ++i;
-    }
-    // A last line without its line end still counts; an empty tail after the last one does not.
-    if (lineStart < n) {
         if (field.endsWith(u'\r')) {
             field.chop(1);
         }
-        endRecord(n);
+        record.fields << field;
+        endRecord(i);
+        if (i >= n) {
+            break;
+        }
+        ++line;
+        record.lineNumber = line;
+        lineStart = ++i;
     }
     return out;
 }

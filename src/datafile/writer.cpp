@@ -5,8 +5,18 @@
 #include "datafile/cp1252.h"
 #include "datafile/csv.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <atomic>
+#include <thread>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace pellamar::datafile {
 
@@ -26,16 +36,23 @@ QString valueWithUnit(const QString& value, const QString& unit)
     return unit.isEmpty() ? value : value + u',' + unit;
 }
 
+// The area and the separation divide every result, so no load accepts 0 for them: a value too
+// small for its pattern keeps its significant digits instead of being written as 0.
+QString aboveZero(double value, QStringView pattern)
+{
+    QString text = numbers::format(value, pattern);
+    return numbers::parseDouble(text).value_or(0.0) > 0 ? text : numbers::formatGeneral(value);
+}
+
 struct SourceResult {
     swath::SwathRecord record;
     swath::BlockShape shape;
 };
 
-SourceResult analyse(const DataSet& dataSet, const SwathChoice& choice, swath::Source source,
-                     int selected)
+SourceResult analyse(const DataSet& dataSet, const swath::SwathRecord& record, int selected)
 {
     SourceResult out;
-    swath::calculateSwathStats(out.record, dataSet, source, choice.pattern);
+    out.record = record;
     const int widths = std::max(out.record.widthCount(), 1);
     // A width chosen for a longer line of pans no longer exists: let the rule choose again.
     int width = selected >= 1 && selected <= widths ? selected : 0;
@@ -74,7 +91,49 @@ private:
 
 } // namespace
 
+bool analyseSwath(SwathAnalysis& analysis, const swath::SwathData& data,
+                  swath::FlightPattern pattern, const swath::Progress& progress)
+{
+    const auto calculate = [&](swath::SwathRecord& record, swath::Source source,
+                               const swath::Progress& told) {
+        return swath::calculateSwathStats(record, data.inputs, data.values(source), pattern, told);
+    };
+    // A few hundred pans take a moment; a second thread would cost more than it saves.
+    if (data.deposit.size() < 500) {
+        return calculate(analysis.deposit, swath::Source::Deposit, progress) &&
+               calculate(analysis.density, swath::Source::Density, progress);
+    }
+    // The two sources are independent and run side by side; one progress tells of both.
+    std::atomic<int> densityDone{0};
+    std::atomic<bool> stopped{false};
+    bool densityComplete = false;
+    std::thread density([&] {
+        densityComplete =
+            calculate(analysis.density, swath::Source::Density, [&](int done, int /*total*/) {
+                densityDone = done;
+                return !stopped.load();
+            });
+    });
+    const bool depositComplete =
+        calculate(analysis.deposit, swath::Source::Deposit, [&](int done, int total) {
+            if (progress && !progress(done + densityDone.load(), 2 * total)) {
+                stopped = true;
+            }
+            return !stopped.load();
+        });
+    density.join();
+    return depositComplete && densityComplete && !stopped;
+}
+
 QString dataSetText(const DataSet& dataSet, const SwathChoice& choice)
+{
+    SwathAnalysis analysis;
+    analyseSwath(analysis, swath::SwathData::from(dataSet), choice.pattern);
+    return dataSetText(dataSet, choice, analysis);
+}
+
+QString dataSetText(const DataSet& dataSet, const SwathChoice& choice,
+                    const SwathAnalysis& analysis)
 {
     const Units& units = dataSet.units();
     const Parameters& p = dataSet.parameters();
@@ -104,12 +163,12 @@ QString dataSetText(const DataSet& dataSet, const SwathChoice& choice)
     out.parameter(QStringLiteral("Opening Type:"),
                   csvField(typeName) + u',' + QString::number(p.openingType));
     out.parameter(QStringLiteral("Opening Area:"),
-                  numbers::format(units.toDisplayArea(p.openingArea), u"0.0###") + u',' + length +
+                  aboveZero(units.toDisplayArea(p.openingArea), u"0.0###") + u',' + length +
                       kSquared);
     out.parameter(QStringLiteral("Position 1:"),
                   numbers::format(units.toDisplayLength(p.position1), u"0.0#") + u',' + length);
     out.parameter(QStringLiteral("Separation:"),
-                  numbers::format(units.toDisplayLength(p.separation), u"0.0#") + u',' + length);
+                  aboveZero(units.toDisplayLength(p.separation), u"0.0#") + u',' + length);
     out.add(QString());
 
     out.parameter(QStringLiteral("Height:"), valueWithUnit(field(Field::MetHeight), length));
@@ -159,10 +218,8 @@ QString dataSetText(const DataSet& dataSet, const SwathChoice& choice)
     };
     auto widthText = [&](int j) { return numbers::format(displayOffset(j), widthFormat); };
 
-    const SourceResult deposit =
-        analyse(dataSet, choice, swath::Source::Deposit, choice.selectedWidth[0]);
-    const SourceResult density =
-        analyse(dataSet, choice, swath::Source::Density, choice.selectedWidth[1]);
+    const SourceResult deposit = analyse(dataSet, analysis.deposit, choice.selectedWidth[0]);
+    const SourceResult density = analyse(dataSet, analysis.density, choice.selectedWidth[1]);
 
     out.add(QStringLiteral("Selected Swath Widths:"));
     out.add(QStringLiteral(",,Deposit:,") + widthText(deposit.record.widthIndex) + length +
@@ -205,12 +262,72 @@ QString dataSetText(const DataSet& dataSet, const SwathChoice& choice)
     return out.take();
 }
 
-SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet, const SwathChoice& choice)
+namespace {
+
+// Every byte or nothing: a short write (a full disk, a size limit) is an error.
+bool writeAll(QFileDevice& file, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    qint64 remaining = bytes.size();
+    while (remaining > 0) {
+        const qint64 written = file.write(data, remaining);
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        remaining -= written;
+    }
+    return true;
+}
+
+// A device, pipe or socket: replacing it by a renamed file would destroy the node itself (as
+// root even /dev/full), so it is written where it stands. Follows symbolic links.
+bool isSpecialFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile() && !info.isDir();
+}
+
+SaveOutcome writeInPlace(const QString& path, const QByteArray& bytes)
 {
     SaveOutcome outcome;
-    const Encoded encoded = encodeCp1252(dataSetText(dataSet, choice));
-    outcome.replacedCharacters = encoded.replaced;
+    QFile file;
+#ifdef Q_OS_UNIX
+    // Not waiting at the open: a pipe nobody reads fails at once instead of freezing the window.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        outcome.message = saveErrorMessage(qt_error_string(errno));
+        return outcome;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                   QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        outcome.message = saveErrorMessage(file.errorString());
+        return outcome;
+    }
+#else
+    file.setFileName(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        outcome.message = saveErrorMessage(file.errorString());
+        return outcome;
+    }
+#endif
+    // Closing clears the error of a failed write, so its reason is taken first.
+    QString error = writeAll(file, bytes) ? QString() : file.errorString();
+    file.close();
+    if (error.isEmpty() && file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+    }
+    outcome.saved = error.isEmpty();
+    outcome.message = outcome.saved ? QString() : saveErrorMessage(error);
+    return outcome;
+}
 
+// A new or regular file is replaced only once the new one is completely written.
+SaveOutcome replaceAtomically(const QString& path, const QByteArray& bytes)
+{
+    SaveOutcome outcome;
     QSaveFile file(path);
     // Unbuffered, so that a short write (a full disk, a size limit) is seen here instead of being
     // dropped silently when the buffer is flushed at commit.
@@ -218,23 +335,35 @@ SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet, const Swath
         outcome.message = saveErrorMessage(file.errorString());
         return outcome;
     }
-    const char* data = encoded.bytes.constData();
-    qint64 remaining = encoded.bytes.size();
-    while (remaining > 0) {
-        const qint64 written = file.write(data, remaining);
-        if (written <= 0) {
-            outcome.message = saveErrorMessage(file.errorString());
-            file.cancelWriting();
-            return outcome;
-        }
-        data += written;
-        remaining -= written;
+    if (!writeAll(file, bytes)) {
+        outcome.message = saveErrorMessage(file.errorString());
+        file.cancelWriting();
+        return outcome;
     }
     if (!file.commit()) {
         outcome.message = saveErrorMessage(file.errorString());
         return outcome;
     }
     outcome.saved = true;
+    return outcome;
+}
+
+} // namespace
+
+SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet, const SwathChoice& choice)
+{
+    SwathAnalysis analysis;
+    analyseSwath(analysis, swath::SwathData::from(dataSet), choice.pattern);
+    return saveDataSet(path, dataSet, choice, analysis);
+}
+
+SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet, const SwathChoice& choice,
+                        const SwathAnalysis& analysis)
+{
+    const Encoded encoded = encodeCp1252(dataSetText(dataSet, choice, analysis));
+    SaveOutcome outcome = isSpecialFile(path) ? writeInPlace(path, encoded.bytes)
+                                              : replaceAtomically(path, encoded.bytes);
+    outcome.replacedCharacters = encoded.replaced;
     return outcome;
 }
 

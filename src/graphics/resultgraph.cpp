@@ -141,19 +141,38 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, int selec
         return bottom - std::abs(surface.scaleY(double(dataSet.result(row).value(option)),
                                                 Unit::User, Unit::Pixel));
     };
-    QPolygonF corners(4);
-    double previousX = pixelX(range->firstRow);
-    double previousY = pixelY(range->firstRow);
+    // One trapezoid from each pan to the next. Where pans lie closer than a pixel, the
+    // trapezoids within one pixel column merge into one polygon through the highest and lowest
+    // tops between its ends: the same picture, at a cost that stops growing with the pans.
+    QPointF start(pixelX(range->firstRow), pixelY(range->firstRow));
+    std::optional<QPointF> highest;
+    std::optional<QPointF> lowest;
+    QPolygonF corners;
     for (int r = range->firstRow + 1; r <= range->lastRow; ++r) {
-        const double x = pixelX(r);
-        const double y = pixelY(r);
-        corners[0] = {previousX, bottom};
-        corners[1] = {previousX, previousY};
-        corners[2] = {x, y};
-        corners[3] = {x, bottom};
+        const QPointF point(pixelX(r), pixelY(r));
+        if (r < range->lastRow && std::floor(point.x()) == std::floor(start.x())) {
+            if (!highest || point.y() < highest->y()) {
+                highest = point;
+            }
+            if (!lowest || point.y() > lowest->y()) {
+                lowest = point;
+            }
+            continue;
+        }
+        corners.clear();
+        corners << QPointF(start.x(), bottom) << start;
+        if (highest) {
+            const bool highFirst = highest->x() <= lowest->x();
+            corners << (highFirst ? *highest : *lowest);
+            if (*highest != *lowest) {
+                corners << (highFirst ? *lowest : *highest);
+            }
+        }
+        corners << point << QPointF(point.x(), bottom);
         surface.polygonPixels(corners);
-        previousX = x;
-        previousY = y;
+        start = point;
+        highest.reset();
+        lowest.reset();
     }
 
     if (option == 5 && dataSet.controlData().larvae == 0) {

@@ -71,6 +71,7 @@ public:
         , toPrinter_(toPrinter)
         , ds_(inputs.dataSet)
         , choice_(inputs.choice)
+        , swath_(inputs.swath)
         , units_(inputs.dataSet.units())
         , lengthFactor_(double(inputs.dataSet.units().length))
     {}
@@ -92,6 +93,7 @@ private:
     bool toPrinter_;
     const DataSet& ds_;
     datafile::SwathChoice choice_;
+    const datafile::SwathAnalysis* swath_ = nullptr;
     const Units& units_;
     double lengthFactor_;
 
@@ -331,8 +333,13 @@ void Report::swathSection(swath::Source source, int slot, double bottom, const Q
 {
     const Parameters& p = ds_.parameters();
     const swath::SwathInputs inputs = swath::SwathInputs::from(ds_);
-    swath::SwathRecord record;
-    swath::calculateSwathStats(record, ds_, source, choice_.pattern);
+    swath::SwathRecord computed;
+    if (!swath_) {
+        swath::calculateSwathStats(computed, ds_, source, choice_.pattern);
+    }
+    const swath::SwathRecord& record = !swath_                            ? computed
+                                       : source == swath::Source::Deposit ? swath_->deposit
+                                                                          : swath_->density;
     const int widths = record.widthCount();
     const double separation = double(p.separation) * lengthFactor_;
     const QString positionPattern = ds_.positionFormat();

@@ -20,6 +20,9 @@ namespace pellamar::report {
 struct ReportInputs {
     const DataSet& dataSet;
     datafile::SwathChoice choice;
+    // The swath statistics of this data set and flight pattern when already at hand; computed
+    // afresh otherwise.
+    const datafile::SwathAnalysis* swath = nullptr;
 };
 
 // The value at the top of the paper graphs: result quantity 1..5 for its largest value, the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -74,6 +75,23 @@ struct BlockShape {
     int span(int width) const { return off1 + passes * width + off2; }
 };
 
+// What the statistics read of a data set, copied, so that they can run on another thread while
+// the data set stays with the window.
+struct SwathData {
+    SwathInputs inputs;
+    std::vector<float> deposit; // pans 1..N of the analysed range
+    std::vector<float> density;
+    std::span<const float> values(Source source) const
+    {
+        return source == Source::Deposit ? deposit : density;
+    }
+    static SwathData from(const DataSet& dataSet);
+};
+
+// Told how many widths are done out of how many; returns false to stop early (the record is
+// then incomplete and must be thrown away).
+using Progress = std::function<bool(int done, int total)>;
+
 // j × separation ÷ swath width with a swath width entered, else 1.
 float rateFactor(int widthIndex, const SwathInputs& inputs);
 
@@ -81,6 +99,10 @@ float rateFactor(int widthIndex, const SwathInputs& inputs);
 // every width index 1 .. N − 1; leaves the overlap of the widest width.
 void calculateSwathStats(SwathRecord& record, const DataSet& dataSet, Source source,
                          FlightPattern pattern);
+// The same from copied pans; returns false when stopped by `progress`.
+bool calculateSwathStats(SwathRecord& record, const SwathInputs& inputs,
+                         std::span<const float> pans, FlightPattern pattern,
+                         const Progress& progress = {});
 
 // Fills the record's overlap for width index j from its profile and returns its statistics.
 OverlapStats overlapSwath(SwathRecord& record, int widthIndex, const SwathInputs& inputs,

@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "datafile/reader.h"
 #include "ui/controldatadialog.h"
+#include "ui/longtask.h"
 #include "ui/parameterpages.h"
 #include "ui/previewwindow.h"
 #include "ui/resultpanel.h"
@@ -109,6 +110,10 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
 MainWindow::~MainWindow()
 {
     qApp->removeEventFilter(this);
+    // The views ask the data set for its rows while they are hidden and taken down, which the
+    // base class would do only after the data set is gone.
+    delete swathMode_;
+    delete takeCentralWidget();
 }
 
 void MainWindow::buildLayout(int screenHeight)
@@ -187,7 +192,9 @@ void MainWindow::switchSwathAnalysis(bool on)
     // Printing is possible only while the analysis is on.
     print_->setVisible(on);
     if (on) {
-        swathMode_->switchOn();
+        if (!swathMode_->switchOn()) {
+            results_->swathCheck()->setChecked(false);
+        }
     } else {
         swathMode_->switchOff();
         grid_->show();
@@ -231,6 +238,17 @@ void MainWindow::loadFile(const QString& path)
     resetView();
 }
 
+bool MainWindow::analyseSwath(const datafile::SwathChoice& choice,
+                              datafile::SwathAnalysis& analysis)
+{
+    const swath::SwathData pans = swath::SwathData::from(dataSet_);
+    return runLongWork(this, QStringLiteral("Calculating the swath statistics..."),
+                       std::ssize(pans.deposit) > kLongSwathPans,
+                       [&](const swath::Progress& progress) {
+                           return datafile::analyseSwath(analysis, pans, choice.pattern, progress);
+                       });
+}
+
 void MainWindow::saveDataSet()
 {
     grid_->commitCell();
@@ -242,7 +260,12 @@ void MainWindow::saveDataSet()
         return;
     }
     initialDir_ = folderOf(path);
-    const datafile::SaveOutcome outcome = datafile::saveDataSet(path, dataSet_, swathChoice());
+    const datafile::SwathChoice choice = swathChoice();
+    datafile::SwathAnalysis analysis;
+    if (!analyseSwath(choice, analysis)) {
+        return; // the operator stopped it; nothing was written
+    }
+    const datafile::SaveOutcome outcome = datafile::saveDataSet(path, dataSet_, choice, analysis);
     if (!outcome.saved) {
         QMessageBox::critical(this, kProgramName, outcome.message);
         return;
@@ -281,7 +304,13 @@ void MainWindow::openPrintPreview()
     if (!dataSet_.swathChecked()) {
         return;
     }
-    PreviewWindow preview({dataSet_, swathChoice()}, currentPrinter_, compact_, this);
+    const datafile::SwathChoice choice = swathChoice();
+    datafile::SwathAnalysis analysis;
+    if (!analyseSwath(choice, analysis)) {
+        return;
+    }
+    // Computed once: every page drawn in the preview, and the print, use the same statistics.
+    PreviewWindow preview({dataSet_, choice, &analysis}, currentPrinter_, compact_, this);
     preview.exec();
 }
 

@@ -75,6 +75,9 @@ private:
     void switchSwathAnalysis(bool on);
     void resetView();
     datafile::SwathChoice swathChoice() const;
+    // Both sources' statistics for a save or the report, behind a progress dialog when long;
+    // false when the operator stopped them.
+    bool analyseSwath(const datafile::SwathChoice& choice, datafile::SwathAnalysis& analysis);
     void writeSettings();
 
     SettingsStore& settings_;

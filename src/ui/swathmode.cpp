@@ -3,8 +3,9 @@
 #include "core/dataset.h"
 #include "graphics/swathgraphs.h"
 #include "ui/graphpicture.h"
+#include "ui/longtask.h"
+#include "ui/widthoptions.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QRadioButton>
@@ -16,6 +17,11 @@ namespace {
 std::size_t slot(swath::Source source)
 {
     return source == swath::Source::Deposit ? 0 : 1;
+}
+
+swath::Source otherSource(swath::Source source)
+{
+    return source == swath::Source::Deposit ? swath::Source::Density : swath::Source::Deposit;
 }
 } // namespace
 
@@ -30,8 +36,8 @@ SwathMode::SwathMode(DataSet& dataSet, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(picture_);
     panel_->hide();
-    widths_ = new QButtonGroup(this);
-    connect(widths_, &QButtonGroup::idClicked, this, &SwathMode::widthClicked);
+    widths_ = new WidthOptions(picture_);
+    connect(widths_, &WidthOptions::clicked, this, &SwathMode::widthClicked);
 
     sourceFrame_ = new QGroupBox(parent);
     deposit_ = new QRadioButton(QStringLiteral("Deposit"));
@@ -55,16 +61,6 @@ QRadioButton* SwathMode::sourceOption(swath::Source source) const
     return source == swath::Source::Deposit ? deposit_ : density_;
 }
 
-QRadioButton* SwathMode::widthOption(int index) const
-{
-    return qobject_cast<QRadioButton*>(widths_->button(index));
-}
-
-int SwathMode::widthOptionCount() const
-{
-    return static_cast<int>(widths_->buttons().size());
-}
-
 swath::Source SwathMode::chosenSource() const
 {
     return deposit_->isChecked() ? swath::Source::Deposit : swath::Source::Density;
@@ -81,40 +77,47 @@ datafile::SwathChoice SwathMode::choice() const
     return {pattern(), selectedWidth_};
 }
 
-void SwathMode::calculate(swath::Source source)
+bool SwathMode::calculate(swath::Source source)
 {
-    swath::calculateSwathStats(record_, dataSet_, source, pattern());
+    const swath::SwathData data = swath::SwathData::from(dataSet_);
+    const std::span<const float> pans = data.values(source);
+    const swath::FlightPattern flight = pattern();
+    swath::SwathRecord fresh;
+    const bool done = runLongWork(
+        panel_, QStringLiteral("Calculating the swath statistics..."),
+        std::ssize(pans) > kLongSwathPans, [&](const swath::Progress& progress) {
+            return swath::calculateSwathStats(fresh, data.inputs, pans, flight, progress);
+        });
+    if (!done) {
+        return false;
+    }
+    fresh.widthIndex = record_.widthIndex;
+    record_ = std::move(fresh);
+    return true;
 }
 
-void SwathMode::switchOn()
+bool SwathMode::switchOn()
 {
     on_ = true;
     panel_->show();
     sourceFrame_->show();
     emit averageCaptionChanged(graphics::averageCaption(chosenSource()));
 
-    const int widthCount = std::max(dataSet_.lastDataRow() - dataSet_.firstDataRow(), 1);
-    for (int i = 1; i <= widthCount; ++i) {
-        auto* option = new QRadioButton(picture_);
-        option->setAccessibleName(QStringLiteral("Swath width %1").arg(i));
-        option->setFocusPolicy(Qt::TabFocus);
-        option->setFixedSize(16, 16);
-        widths_->addButton(option, i);
-        option->hide();
-    }
+    widths_->setCount(std::max(dataSet_.lastDataRow() - dataSet_.firstDataRow(), 1));
 
-    // The 30 % rule proposes a width per source; the chosen source's width is selected while the
-    // record holds that source.
-    for (swath::Source source : {swath::Source::Density, swath::Source::Deposit}) {
-        calculate(source);
+    // The 30 % rule proposes a width per source. The chosen source comes last, so the record
+    // ends holding it.
+    const swath::Source chosen = chosenSource();
+    for (swath::Source source : {otherSource(chosen), chosen}) {
+        if (!calculate(source)) {
+            switchOff();
+            return false;
+        }
         const swath::WidthChoice proposal = swath::selectSwathWidth(record_.cov);
         selectedWidth_[slot(source)] = proposal.found ? proposal.width : 1;
-        if (source == chosenSource()) {
-            widthOption(selectedWidth_[slot(source)])->click();
-        }
     }
-    calculate(chosenSource());
-    redraw();
+    widths_->click(selectedWidth_[slot(chosen)]);
+    return true;
 }
 
 void SwathMode::switchOff()
@@ -122,10 +125,7 @@ void SwathMode::switchOff()
     on_ = false;
     panel_->hide();
     sourceFrame_->hide();
-    for (QAbstractButton* option : widths_->buttons()) {
-        widths_->removeButton(option);
-        delete option;
-    }
+    widths_->setCount(0);
 }
 
 void SwathMode::widthClicked(int index)
@@ -138,19 +138,27 @@ void SwathMode::widthClicked(int index)
 
 void SwathMode::sourceClicked(swath::Source source)
 {
+    if (!calculate(source)) {
+        // Stopped: the record still holds the other source, and so do the options.
+        sourceOption(otherSource(source))->setChecked(true);
+        return;
+    }
     emit averageCaptionChanged(graphics::averageCaption(source));
-    calculate(source);
     const int width = selectedWidth_[slot(source)];
     swath::overlapSwath(record_, width, swath::SwathInputs::from(dataSet_), pattern());
-    if (QRadioButton* option = widthOption(width)) {
-        option->click();
+    if (width >= 1 && width <= widths_->count()) {
+        widths_->click(width);
+    } else {
+        redraw();
     }
-    redraw();
 }
 
 void SwathMode::patternClicked()
 {
-    calculate(chosenSource());
+    if (!calculate(chosenSource())) {
+        racetrack_->setChecked(!racetrack_->isChecked());
+        return;
+    }
     swath::overlapSwath(record_, record_.widthIndex, swath::SwathInputs::from(dataSet_), pattern());
     redraw();
 }
@@ -169,15 +177,11 @@ void SwathMode::draw(graphics::Surface& surface)
     const graphics::CovGraphResult cov = graphics::drawCovGraph(surface, dataSet_, record_);
     const graphics::SwathGraphResult block =
         graphics::drawSwathGraph(surface, dataSet_, record_, chosenSource());
-    for (int i = 1; i <= widthOptionCount(); ++i) {
-        QRadioButton* option = widthOption(i);
-        if (static_cast<std::size_t>(i - 1) < cov.optionLefts.size()) {
-            // Centred on its tick, below the axis title, and never cut off at the bottom.
-            option->move(cov.optionLefts[static_cast<std::size_t>(i - 1)] + 6 - option->width() / 2,
-                         std::min(cov.optionTop, surface.deviceHeight() - option->height()));
-            option->show();
-        }
-    }
+    std::vector<int> centres(cov.optionLefts.size());
+    std::transform(cov.optionLefts.begin(), cov.optionLefts.end(), centres.begin(),
+                   [](int left) { return left + 6; });
+    // Below the axis title, and never cut off at the bottom.
+    widths_->place(centres, std::min(cov.optionTop, surface.deviceHeight() - WidthOptions::kSize));
     emit statisticsChanged(cov.covLabel, block.averageLabel, block.maxMinLabel);
 }
 

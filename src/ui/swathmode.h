@@ -6,8 +6,6 @@
 #include <QObject>
 #include <array>
 
-class QAbstractButton;
-class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QRadioButton;
@@ -23,6 +21,7 @@ class Surface;
 namespace pellamar::ui {
 
 class GraphPicture;
+class WidthOptions;
 
 // Swath analysis: the panel with the COV and swath data graphs and its width options, the
 // source and flight-pattern choices, and the record of the source shown. The record always
@@ -36,16 +35,16 @@ public:
     QGroupBox* sourceFrame() const { return sourceFrame_; }
     QRadioButton* sourceOption(swath::Source source) const;
     QCheckBox* racetrack() const { return racetrack_; }
-    // Width option i (1..W); nullptr outside the analysis.
-    QRadioButton* widthOption(int index) const;
-    int widthOptionCount() const;
+    // Width options 1..W; none outside the analysis.
+    WidthOptions* widthOptions() const { return widths_; }
     const swath::SwathRecord& record() const { return record_; }
     swath::Source chosenSource() const;
     const std::array<int, 2>& selectedWidth() const { return selectedWidth_; }
     // What a save writes for the swath section.
     datafile::SwathChoice choice() const;
 
-    void switchOn();
+    // Returns false when the operator stopped the statistics; the analysis is then off again.
+    bool switchOn();
     void switchOff();
     void redraw();
 
@@ -55,7 +54,8 @@ signals:
     void averageCaptionChanged(const QString& caption);
 
 private:
-    void calculate(swath::Source source);
+    // Recalculates the record for the source; false (record untouched) when stopped.
+    bool calculate(swath::Source source);
     void widthClicked(int index);
     void sourceClicked(swath::Source source);
     void patternClicked();
@@ -69,7 +69,7 @@ private:
     QRadioButton* deposit_ = nullptr;
     QRadioButton* density_ = nullptr;
     QCheckBox* racetrack_ = nullptr;
-    QButtonGroup* widths_ = nullptr;
+    WidthOptions* widths_ = nullptr;
     swath::SwathRecord record_;
     std::array<int, 2> selectedWidth_{0, 0};
     bool on_ = false;

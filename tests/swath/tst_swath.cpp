@@ -3,8 +3,10 @@
 
 #include <QTest>
 #include <bit>
+#include <cmath>
 #include <memory>
 #include <numeric>
+#include <random>
 
 using namespace pellamar;
 using namespace pellamar::swath;
@@ -26,12 +28,51 @@ std::unique_ptr<DataSet> lineOfPans(int first, int n, float position1 = 0.0f,
     s.position1 = position1;
     ds->clearDataSet(s);
     ds->parameters().swathWidth = swathWidth;
+    ds->ensureDataRows(first + n);
     for (int i = 0; i < n; ++i) {
         ds->setCell(first + i, texts.isEmpty() ? ColWeight : ColGranules,
                     texts.isEmpty() ? QString::number(i + 1) : texts[i]);
     }
     ds->calculateResults(0);
     return ds;
+}
+
+// The overlap as first written down: pan by pan, each scaled value rounded to single and added
+// in walking order, the sums of x and x² rounded to single after every step.
+OverlapStats walkPanByPan(const BoundedArray& profile, int n, int j, float f, bool racetrack)
+{
+    const int sign = racetrack ? 1 : -1;
+    const int halves = racetrack ? 1 : 2;
+    std::vector<float> points(static_cast<std::size_t>(halves * j), 0.0f);
+    for (int k = 0; k < halves; ++k) {
+        for (int m = 1; m <= j; ++m) {
+            int s = k == 0 ? sign : 1;
+            for (int q = m; q <= n; q += j) {
+                s *= sign;
+                points[static_cast<std::size_t>(k * j + m - 1)] +=
+                    static_cast<float>(double(f) * double(profile[s * q]));
+            }
+        }
+    }
+    OverlapStats stats;
+    stats.min = 1000000.0f;
+    float sum = 0.0f;
+    float squares = 0.0f;
+    for (float v : points) {
+        stats.max = std::max(stats.max, v);
+        stats.min = std::min(stats.min, v);
+        sum += v;
+        squares = static_cast<float>(double(squares) + double(v) * double(v));
+    }
+    const double count = static_cast<double>(points.size());
+    stats.mean = static_cast<float>(double(sum) / count);
+    if (stats.mean > 0) {
+        const double spread = std::abs(count * squares - double(sum) * double(sum));
+        const double sd =
+            count > 1 ? double(static_cast<float>(std::sqrt(spread / (count * (count - 1))))) : 0.0;
+        stats.cov = static_cast<float>(sd / double(stats.mean));
+    }
+    return stats;
 }
 
 } // namespace
@@ -43,6 +84,8 @@ private slots:
     void overlapStatistics();
     void meanAcrossWidths();
     void reversedProfile();
+    void matchesPanByPanWalk_data();
+    void matchesPanByPanWalk();
     void selectSwathWidth_data();
     void selectSwathWidth();
     void block_data();
@@ -118,6 +161,60 @@ void TestSwath::reversedProfile()
     QCOMPARE(record.profile.lower(), -3);
     const auto values = record.profile.values();
     QCOMPARE(QList<float>(values.begin(), values.end()), (QList<float>{1, 2, 4, 0, 1, 2, 4}));
+}
+
+void TestSwath::matchesPanByPanWalk_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<float>("swathWidth");
+    QTest::addColumn<bool>("racetrack");
+    for (int n : {2, 5, 9, 64, 301}) {
+        for (bool racetrack : {true, false}) {
+            for (float width : {0.0f, 37.5f}) {
+                QTest::addRow("n=%d %s width %g", n, racetrack ? "racetrack" : "back-and-forth",
+                              double(width))
+                    << n << width << racetrack;
+            }
+        }
+    }
+}
+
+// Every width, both halves, to the bit: the fast path regroups the walk for speed and must not
+// move a single rounding.
+void TestSwath::matchesPanByPanWalk()
+{
+    QFETCH(int, n);
+    QFETCH(float, swathWidth);
+    QFETCH(bool, racetrack);
+    std::mt19937 random(static_cast<unsigned>(n));
+    std::uniform_real_distribution<double> weight(0.0, 9.0);
+    QStringList weights;
+    for (int i = 0; i < n; ++i) {
+        weights << QString::number(weight(random), 'f', 3);
+    }
+    auto ds = lineOfPans(1, n, 0.0f, swathWidth);
+    for (int i = 0; i < n; ++i) {
+        ds->setCell(1 + i, ColWeight, weights[i]);
+    }
+    ds->calculateResults(0);
+    const FlightPattern pattern =
+        racetrack ? FlightPattern::Racetrack : FlightPattern::BackAndForth;
+    SwathRecord record;
+    calculateSwathStats(record, *ds, Source::Deposit, pattern);
+    const SwathInputs inputs = SwathInputs::from(*ds);
+    QCOMPARE(record.widthCount(), n - 1);
+    for (int j = 1; j < n; ++j) {
+        const OverlapStats expected =
+            walkPanByPan(record.profile, n, j, rateFactor(j, inputs), racetrack);
+        const QList<float> actual{record.cov[j], record.mean[j], record.max[j], record.min[j]};
+        const QList<float> wanted{expected.cov, expected.mean, expected.max, expected.min};
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY2(std::bit_cast<quint32>(actual[i]) == std::bit_cast<quint32>(wanted[i]),
+                     qPrintable(QStringLiteral("width %1, statistic %2").arg(j).arg(i)));
+        }
+        const OverlapStats single = overlapSwath(record, j, inputs, pattern);
+        QCOMPARE(std::bit_cast<quint32>(single.cov), std::bit_cast<quint32>(expected.cov));
+    }
 }
 
 void TestSwath::selectSwathWidth_data()

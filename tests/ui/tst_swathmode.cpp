@@ -4,6 +4,7 @@
 #include "ui/resultpanel.h"
 #include "ui/samplegrid.h"
 #include "ui/swathmode.h"
+#include "ui/widthoptions.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -60,13 +61,25 @@ void TestSwathMode::widthsSourcesAndPattern()
     QVERIFY(swath->sourceFrame()->isVisible());
     QVERIFY(!window.parameterPages()->field(Field::Separation)->isEnabled());
     QVERIFY(!window.parameterPages()->unitOption(true)->isEnabled());
-    QCOMPARE(swath->widthOptionCount(), 3);
+    QCOMPARE(swath->widthOptions()->count(), 3);
     // No width has its COV at most 30 % below a wider one above it: the rule proposes 1.
     QCOMPARE(swath->selectedWidth(), (std::array<int, 2>{1, 1}));
-    QVERIFY(swath->widthOption(1)->isChecked());
+    QCOMPARE(swath->widthOptions()->selected(), 1);
     QCOMPARE(stats(), (QStringList{"0.57", "166.7 kg/ha", "233.3 / 100.0"}));
 
-    swath->widthOption(2)->click();
+    // Clicked on the screen, where the COV graph put it.
+    QWidget* options = swath->widthOptions();
+    QTest::mouseClick(options, Qt::LeftButton, {}, swath->widthOptions()->centre(2));
+    QCOMPARE(stats(), (QStringList{"0.92", "166.7 kg/ha", "300.0 / 33.3"}));
+    // Arrow keys step through the widths and stop at the ends.
+    for (auto [key, width] : {std::pair{Qt::Key_Left, 1},
+                              {Qt::Key_Left, 1},
+                              {Qt::Key_End, 3},
+                              {Qt::Key_Right, 3},
+                              {Qt::Key_Up, 2}}) {
+        QTest::keyClick(options, key);
+        QCOMPARE(swath->record().widthIndex, width);
+    }
     QCOMPARE(stats(), (QStringList{"0.92", "166.7 kg/ha", "300.0 / 33.3"}));
 
     swath->sourceOption(swath::Source::Density)->click();
@@ -88,7 +101,7 @@ void TestSwathMode::widthsSourcesAndPattern()
     QVERIFY(window.grid()->isVisible());
     QVERIFY(!window.printButton()->isVisible());
     QVERIFY(!swath->panel()->isVisible());
-    QCOMPARE(swath->widthOptionCount(), 0);
+    QCOMPARE(swath->widthOptions()->count(), 0);
     QVERIFY(window.parameterPages()->field(Field::Separation)->isEnabled());
     QVERIFY(window.parameterPages()->unitOption(true)->isEnabled());
 
@@ -97,7 +110,7 @@ void TestSwathMode::widthsSourcesAndPattern()
     window.dataSet().clearDataSet({});
     QVERIFY(!results->swathCheck()->isChecked());
     QVERIFY(window.grid()->isVisible());
-    QCOMPARE(swath->widthOptionCount(), 0);
+    QCOMPARE(swath->widthOptions()->count(), 0);
 }
 
 void TestSwathMode::proposalPerSource()
@@ -131,10 +144,10 @@ void TestSwathMode::proposalPerSource()
     window.resultPanel()->swathCheck()->click();
     SwathMode* swath = window.swathMode();
     QCOMPARE(swath->selectedWidth(), expected);
-    QVERIFY(swath->widthOption(expected[0])->isChecked());
+    QCOMPARE(swath->widthOptions()->selected(), expected[0]);
     QCOMPARE(swath->record().widthIndex, expected[0]);
     swath->sourceOption(swath::Source::Density)->click();
-    QVERIFY(swath->widthOption(expected[1])->isChecked());
+    QCOMPARE(swath->widthOptions()->selected(), expected[1]);
     QCOMPARE(window.resultPanel()->statisticText(2).right(5), QString::fromUtf8("#/m \u00b2"));
 }
 

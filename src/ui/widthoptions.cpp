@@ -1,0 +1,162 @@
+#include "ui/widthoptions.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <algorithm>
+#include <cstdlib>
+
+namespace pellamar::ui {
+
+WidthOptions::WidthOptions(QWidget* parent)
+    : QWidget(parent)
+{
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(QStringLiteral("Swath width"));
+    hide();
+}
+
+void WidthOptions::setCount(int count)
+{
+    count_ = std::max(0, count);
+    selected_ = 0;
+    centres_.clear();
+    if (count_ == 0) {
+        hide();
+    }
+    update();
+}
+
+void WidthOptions::place(const std::vector<int>& centres, int top)
+{
+    centres_.assign(centres.begin(),
+                    centres.begin() + std::min<std::ptrdiff_t>(count_, std::ssize(centres)));
+    const QWidget* area = parentWidget();
+    setGeometry(0, top, area ? area->width() : width(), kSize);
+    setVisible(!centres_.empty());
+    update();
+}
+
+void WidthOptions::click(int index)
+{
+    if (index < 1 || index > count_) {
+        return;
+    }
+    selected_ = index;
+    setAccessibleDescription(QStringLiteral("Swath width %1").arg(index));
+    update();
+    emit clicked(index);
+}
+
+QPoint WidthOptions::centre(int index) const
+{
+    if (index < 1 || index > std::ssize(centres_)) {
+        return {};
+    }
+    return {centres_[static_cast<std::size_t>(index - 1)], kSize / 2};
+}
+
+int WidthOptions::optionAt(int x) const
+{
+    // Options overlap when widths are many: the nearest centre wins.
+    int best = 0;
+    int bestDistance = kSize / 2 + 1;
+    for (std::size_t i = 0; i < centres_.size(); ++i) {
+        const int distance = std::abs(centres_[i] - x);
+        if (distance < bestDistance) {
+            best = static_cast<int>(i) + 1;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+QPixmap WidthOptions::indicator(bool checked, bool focused) const
+{
+    const qreal ratio = devicePixelRatioF();
+    QPixmap pixmap(QSize(kSize, kSize) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QStyleOptionButton option;
+    option.initFrom(this);
+    option.rect = QRect(0, 0, kSize, kSize);
+    option.state = QStyle::State_Enabled | (checked ? QStyle::State_On : QStyle::State_Off);
+    if (focused) {
+        option.state |= QStyle::State_HasFocus;
+    }
+    QPainter painter(&pixmap);
+    style()->drawPrimitive(QStyle::PE_IndicatorRadioButton, &option, &painter, this);
+    return pixmap;
+}
+
+void WidthOptions::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    if (plain_.isNull()) {
+        plain_ = indicator(false, false);
+    }
+    const int left = event->rect().left() - kSize;
+    const int right = event->rect().right() + kSize;
+    int lastDrawn = -kSize;
+    for (std::size_t i = 0; i < centres_.size(); ++i) {
+        const int x = centres_[i];
+        // Options on the same pixel look the same; one stamp is enough.
+        if (x == lastDrawn || x < left || x > right) {
+            continue;
+        }
+        painter.drawPixmap(x - kSize / 2, 0, plain_);
+        lastDrawn = x;
+    }
+    if (selected_ >= 1 && selected_ <= std::ssize(centres_)) {
+        painter.drawPixmap(centre(selected_).x() - kSize / 2, 0, indicator(true, hasFocus()));
+    }
+}
+
+void WidthOptions::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    if (const int index = optionAt(event->position().toPoint().x()); index > 0) {
+        click(index);
+    }
+}
+
+void WidthOptions::keyPressEvent(QKeyEvent* event)
+{
+    int index = selected_;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        index = std::max(1, selected_ - 1);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        index = std::min(count_, selected_ + 1);
+        break;
+    case Qt::Key_Home:
+        index = 1;
+        break;
+    case Qt::Key_End:
+        index = count_;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (index != selected_) {
+        click(index);
+    }
+}
+
+void WidthOptions::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::PaletteChange) {
+        plain_ = {};
+    }
+    QWidget::changeEvent(event);
+}
+
+} // namespace pellamar::ui

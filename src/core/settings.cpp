@@ -6,6 +6,7 @@
 #include <QMetaType>
 #include <QSettings>
 #include <QVariant>
+#include <algorithm>
 #include <optional>
 
 namespace pellamar {
@@ -45,6 +46,16 @@ float readPositive(const SettingsStore& store, const QString& key, const QString
 {
     const std::optional<float> value = readFloat(store, key, defaultText);
     return value && *value > 0.0f ? *value : defaultValue;
+}
+
+// Whether the file, read afresh, holds every value of the store.
+bool fileHoldsAll(const QSettings& settings)
+{
+    const QSettings reread(settings.fileName(), QSettings::IniFormat);
+    const QStringList keys = settings.allKeys();
+    return std::all_of(keys.begin(), keys.end(), [&](const QString& key) {
+        return reread.value(key) == settings.value(key);
+    });
 }
 
 } // namespace
@@ -90,6 +101,10 @@ bool IniSettingsStore::flush(QString* error)
                      .arg(QDir::toNativeSeparators(fileName()));
         break;
     case QSettings::FormatError:
+        // Also reported when an unreadable old file was written over with the new values.
+        if (fileHoldsAll(*settings_)) {
+            return true;
+        }
         reason = QStringLiteral("settings file %1 is not in a readable format")
                      .arg(QDir::toNativeSeparators(fileName()));
         break;

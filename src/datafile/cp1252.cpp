@@ -14,7 +14,8 @@ constexpr std::array<char16_t, 32> kHighControls{
 
 int byteFor(char16_t c)
 {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+    // The undefined bytes decode to the control characters of the same number: back they go.
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF) || (c < 0xA0 && kHighControls[c - 0x80] == 0)) {
         return c;
     }
     for (std::size_t i = 0; i < kHighControls.size(); ++i) {

@@ -21,6 +21,8 @@ private slots:
     void exactBytes();
     void notEnteredAndSingleRow();
     void charactersOutsideTheCodePage();
+    void oneQuestionMarkPerCharacter_data();
+    void oneQuestionMarkPerCharacter();
     void failedSaveLeavesExistingFile();
     void saveIntoMissingFolderReports();
 };
@@ -118,6 +120,34 @@ void TestWriter::charactersOutsideTheCodePage()
     QVERIFY(file.readAll().contains("Sprayer:,,\xC5sa \x80 ??\r\n"));
     QCOMPARE(decodeCp1252(encodeCp1252(QStringLiteral("°²×€ŸÿŠ")).bytes),
              QStringLiteral("°²×€ŸÿŠ"));
+}
+
+void TestWriter::oneQuestionMarkPerCharacter_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("replaced");
+
+    // Raw UTF-16, unpaired halves included.
+    const auto units = [](std::u16string_view s) { return QStringView(s).toString(); };
+    QTest::newRow("omega") << units(u"\u03a9") << QByteArray("?") << 1;
+    QTest::newRow("two pairs") << units(u"a\xd83d\xde00\xd83c\xdf3e"
+                                        u"b")
+                               << QByteArray("a??b") << 2;
+    QTest::newRow("high half at the end") << units(u"a\xd83d") << QByteArray("a?") << 1;
+    QTest::newRow("high half, then no low") << units(u"\xd83dx") << QByteArray("?x") << 1;
+    QTest::newRow("low half alone") << units(u"\xde00x") << QByteArray("?x") << 1;
+    QTest::newRow("high, high, low") << units(u"\xd83d\xd83d\xde00") << QByteArray("??") << 2;
+}
+
+void TestWriter::oneQuestionMarkPerCharacter()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, replaced);
+    const Encoded encoded = encodeCp1252(text);
+    QCOMPARE(encoded.bytes, bytes);
+    QCOMPARE(encoded.replaced, replaced);
 }
 
 void TestWriter::failedSaveLeavesExistingFile()

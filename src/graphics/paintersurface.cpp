@@ -16,18 +16,21 @@ PainterSurface::PainterSurface(QPaintDevice& device)
 
 PainterSurface::~PainterSurface()
 {
+    flushPolyline();
     if (m_painter.isActive())
         m_painter.end();
 }
 
 bool PainterSurface::newPage()
 {
+    flushPolyline();
     auto* paged = dynamic_cast<QPagedPaintDevice*>(&m_device);
     return m_painter.isActive() && paged && paged->newPage();
 }
 
 bool PainterSurface::endDocument()
 {
+    flushPolyline();
     return m_painter.isActive() && m_painter.end();
 }
 
@@ -51,6 +54,7 @@ QPen PainterSurface::pen(const QColor& color) const
 
 void PainterSurface::drawClear(const QColor& background)
 {
+    flushPolyline();
     if (!m_painter.isActive())
         return;
     m_painter.save();
@@ -59,14 +63,51 @@ void PainterSurface::drawClear(const QColor& background)
     m_painter.restore();
 }
 
+void PainterSurface::flushPolyline()
+{
+    if (m_polyline.size() < 2 || !m_painter.isActive()) {
+        m_polyline.clear();
+        return;
+    }
+    const int width = m_polylinePen.width();
+    // A wide line through thousands of points (a swath profile of a long line of pans) is
+    // stamped with a plus-shaped pen of one-pixel lines: its stroked outline cost tens of
+    // milliseconds per picture, the stamps a few hundred microseconds.
+    constexpr qsizetype kStampedFrom = 256;
+    if (m_polyline.size() >= kStampedFrom && width > 1) {
+        QPen thin(m_polylinePen.color(), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+        m_painter.setPen(thin);
+        m_painter.setRenderHint(QPainter::Antialiasing, false);
+        const int reach = width / 2;
+        for (int d = -reach; d <= reach; ++d) {
+            m_painter.drawPolyline(m_polyline.translated(d, 0));
+            if (d != 0) {
+                m_painter.drawPolyline(m_polyline.translated(0, d));
+            }
+        }
+        m_painter.setRenderHint(QPainter::Antialiasing, true);
+    } else {
+        m_painter.setPen(m_polylinePen);
+        m_painter.drawPolyline(m_polyline);
+    }
+    m_polyline.clear();
+}
+
 void PainterSurface::drawLine(QPointF from, QPointF to, const QColor& color)
 {
-    m_painter.setPen(pen(color));
-    m_painter.drawLine(snapped(toPixels(from)), snapped(toPixels(to)));
+    const QPointF start = snapped(toPixels(from));
+    const QPen linePen = pen(color);
+    if (m_polyline.isEmpty() || m_polyline.constLast() != start || m_polylinePen != linePen) {
+        flushPolyline();
+        m_polylinePen = linePen;
+        m_polyline << start;
+    }
+    m_polyline << snapped(toPixels(to));
 }
 
 void PainterSurface::drawRectangle(QPointF corner1, QPointF corner2, const QColor& color, Box box)
 {
+    flushPolyline();
     QPen outline = pen(color);
     outline.setJoinStyle(Qt::MiterJoin);
     m_painter.setPen(outline);
@@ -81,14 +122,43 @@ void PainterSurface::drawRectangle(QPointF corner1, QPointF corner2, const QColo
 
 void PainterSurface::drawCircle(QPointF centre, double radius, const QColor& color)
 {
+    flushPolyline();
     const double r = std::abs(scaleX(radius, Unit::User, Unit::Pixel));
-    m_painter.setPen(pen(color));
-    m_painter.setBrush(fillStyle() == FillStyle::Solid ? QBrush(fillColor()) : QBrush());
-    m_painter.drawEllipse(snapped(toPixels(centre)), r, r);
+    const QPen outline = pen(color);
+    const QBrush fill = fillStyle() == FillStyle::Solid ? QBrush(fillColor()) : QBrush();
+    const QPointF at = snapped(toPixels(centre));
+    // Small circles on an image (a COV point per swath width, a thousand of them) are drawn once
+    // and stamped: the same pixels, since every centre sits on the same pixel phase.
+    if (m_device.devType() == QInternal::Image && r <= 8.0) {
+        const QPointF phase(at.x() - std::floor(at.x()), at.y() - std::floor(at.y()));
+        const int reach = static_cast<int>(std::ceil(r + lineWidth())) + 1;
+        const bool same = !m_stamp.isNull() && m_stampRadius == r && m_stampPen == outline &&
+                          m_stampBrush == fill && m_stampPhase == phase;
+        if (!same) {
+            m_stamp = QImage(2 * reach + 1, 2 * reach + 1, QImage::Format_ARGB32_Premultiplied);
+            m_stamp.fill(Qt::transparent);
+            QPainter stamp(&m_stamp);
+            stamp.setRenderHints(m_painter.renderHints());
+            stamp.setPen(outline);
+            stamp.setBrush(fill);
+            stamp.drawEllipse(QPointF(reach, reach) + phase, r, r);
+            m_stampRadius = r;
+            m_stampPen = outline;
+            m_stampBrush = fill;
+            m_stampPhase = phase;
+        }
+        m_painter.drawImage(QPointF(std::floor(at.x()) - reach, std::floor(at.y()) - reach),
+                            m_stamp);
+        return;
+    }
+    m_painter.setPen(outline);
+    m_painter.setBrush(fill);
+    m_painter.drawEllipse(at, r, r);
 }
 
 void PainterSurface::drawPolygon(const QPolygonF& corners, bool inPixels)
 {
+    flushPolyline();
     QPolygonF pixels;
     pixels.reserve(corners.size());
     for (const QPointF& corner : corners)
@@ -106,6 +176,7 @@ void PainterSurface::drawPolygon(const QPolygonF& corners, bool inPixels)
 
 void PainterSurface::drawText(QPointF topLeft, const QString& text)
 {
+    flushPolyline();
     const QFont deviceFont = font();
     const QPointF at = toPixels(topLeft);
     // Whole pixels keep the glyphs sharp on screen.

@@ -2,7 +2,11 @@
 
 #include "graphics/surface.h"
 
+#include <QBrush>
+#include <QImage>
 #include <QPainter>
+#include <QPen>
+#include <QPolygonF>
 
 namespace pellamar::graphics {
 
@@ -33,9 +37,21 @@ protected:
 private:
     QPaintDevice& m_device;
     QPainter m_painter;
+    // Lines that continue one another with the same pen are drawn as one polyline once
+    // something else is drawn: a graph's thousands of segments cost one call, and they meet in
+    // joints instead of overlapping caps.
+    QPolygonF m_polyline;
+    QPen m_polylinePen;
+    // The last small circle drawn on an image, to stamp again.
+    QImage m_stamp;
+    double m_stampRadius = 0.0;
+    QPen m_stampPen;
+    QBrush m_stampBrush;
+    QPointF m_stampPhase;
 
     QPointF snapped(QPointF pixels) const;
     QPen pen(const QColor& color) const;
+    void flushPolyline();
 };
 
 } // namespace pellamar::graphics

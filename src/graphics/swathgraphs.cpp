@@ -6,6 +6,9 @@
 
 #include <QFont>
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
 
 namespace pellamar::graphics {
 
@@ -20,6 +23,8 @@ const QColor kWhite(255, 255, 255);
 
 constexpr double kLabelGap = 7.0;
 constexpr double kTick = 5.0;
+// The least room between two width labels, in pixels.
+constexpr double kLabelSpace = 3.0;
 
 QString familyOrDefault(const QString& family)
 {
@@ -46,6 +51,42 @@ void printAt(Surface& surface, const QString& text, double left, double top)
 void printCentredOn(Surface& surface, const QString& text, double centre, double top)
 {
     printAt(surface, text, centre - surface.textWidth(text) / 2.0, top);
+}
+
+// A line through points first..last (in pixels, left to right). Where several points share a
+// pixel column, only its highest and lowest are passed through: the same line on the screen, at
+// a cost that stops growing with the pans.
+void lineThrough(Surface& surface, int first, int last, const QColor& color,
+                 const std::function<QPointF(int)>& at)
+{
+    QPointF current = at(first);
+    surface.moveTo(current.x(), current.y());
+    QPointF high = current;
+    QPointF low = current;
+    const auto finishColumn = [&] {
+        const bool highFirst = high.x() <= low.x();
+        for (const QPointF& p : {highFirst ? high : low, highFirst ? low : high}) {
+            if (p != current) {
+                surface.lineTo(p.x(), p.y(), color);
+                current = p;
+            }
+        }
+    };
+    for (int i = first + 1; i <= last; ++i) {
+        const QPointF p = at(i);
+        if (std::floor(p.x()) != std::floor(high.x())) {
+            finishColumn();
+            high = low = p;
+        } else {
+            high = p.y() < high.y() ? p : high;
+            low = p.y() > low.y() ? p : low;
+        }
+    }
+    finishColumn();
+    const QPointF end = at(last);
+    if (end != current) {
+        surface.lineTo(end.x(), end.y(), color);
+    }
 }
 
 // Positions count whole pan separations; their labels are in display length units, with the
@@ -144,11 +185,18 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
     surface.setLineWidth(1);
     surface.rectangleBy(x0, yb, pw, -ph, kBlack);
 
+    // A label that would run into the one before it is left out: hundreds of widths only
+    // smeared their labels into a bar.
+    double labelsEnd = -std::numeric_limits<double>::infinity();
     for (int i = 1; i <= widths; ++i) {
         const int x = numbers::roundToInt32(widthX(i));
         surface.lineBy(x, yb, 0.0, kTick);
-        printCentredOn(surface, numbers::format(displayLength(dataSet, i), widthPattern), x,
-                       yb + kLabelGap);
+        const QString label = numbers::format(displayLength(dataSet, i), widthPattern);
+        const double half = surface.textWidth(label) / 2.0;
+        if (x - half > labelsEnd) {
+            printAt(surface, label, x - half, yb + kLabelGap);
+            labelsEnd = x + half + kLabelSpace;
+        }
     }
 
     const double valueHeight = drawTopValue(surface, plot, top);
@@ -218,18 +266,15 @@ SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
 
     surface.setLineWidth(3);
     const int start = std::min(off3 - off1, block.upper());
-    surface.moveTo(x(start), y(static_cast<double>(block[start])));
-    for (int b = start; b <= block.upper(); ++b) {
-        surface.lineTo(x(b), y(static_cast<double>(block[b])));
-    }
+    lineThrough(surface, start, block.upper(), {},
+                [&](int b) { return QPointF(x(b), y(static_cast<double>(block[b]))); });
 
     const int pans = record.profile.upper();
     if (pans >= 1) {
         const auto passX = [&](int i) { return x0 + double(off3 + i - 1) * pw / double(span); };
-        surface.moveTo(passX(1), y(static_cast<double>(f * record.profile[1])));
-        for (int i = 1; i <= pans; ++i) {
-            surface.lineTo(passX(i), y(static_cast<double>(f * record.profile[i])), kRed);
-        }
+        lineThrough(surface, 1, pans, kRed, [&](int i) {
+            return QPointF(passX(i), y(static_cast<double>(f * record.profile[i])));
+        });
     }
 
     surface.setLineWidth(1);

@@ -53,7 +53,8 @@ bool runLongWork(QWidget* parent, const QString& label, bool isLong, const LongW
     // Cancel only asks the work to stop; the loop ends when the thread has.
     loop.exec();
     thread->wait();
-    return finished && !stop;
+    // A cancel after the last tick still counts, though the work may have run to its end.
+    return finished && !stop && !dialog.wasCanceled();
 }
 
 } // namespace pellamar::ui

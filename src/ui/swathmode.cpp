@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLayout>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -101,6 +102,11 @@ bool SwathMode::switchOn()
     on_ = true;
     panel_->show();
     sourceFrame_->show();
+    // Laid out now, so that the picture is drawn once, at its final size, when the record is
+    // ready.
+    if (QLayout* layout = panel_->parentWidget() ? panel_->parentWidget()->layout() : nullptr) {
+        layout->activate();
+    }
     emit averageCaptionChanged(graphics::averageCaption(chosenSource()));
 
     widths_->setCount(std::max(dataSet_.lastDataRow() - dataSet_.firstDataRow(), 1));
@@ -123,6 +129,8 @@ bool SwathMode::switchOn()
 void SwathMode::switchOff()
 {
     on_ = false;
+    // The next analysis must not show this one's graphs while it calculates.
+    picture_->setPainter({});
     panel_->hide();
     sourceFrame_->hide();
     widths_->setCount(0);

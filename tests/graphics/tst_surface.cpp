@@ -44,6 +44,7 @@ private slots:
     void scaleChangeKeepsPrintPosition();
     void painterLine();
     void painterFills();
+    void stampedCircles();
     void painterTextNotMirrored();
     void pagedDevice();
     void metricsAgree_data();
@@ -196,6 +197,39 @@ void TestSurface::painterFills()
     QCOMPARE(image.pixel(120, 30), QColor(Qt::green).rgb());
     QCOMPARE(image.pixel(170, 30), qRgb(255, 255, 255));
     QCOMPARE(image.pixel(150, 30), qRgb(0, 0, 0));
+}
+
+// Small circles on an image are drawn once and stamped; they must land on the very pixels a
+// direct drawing (as on a pixmap) gives, wherever their centres fall within a pixel.
+void TestSurface::stampedCircles()
+{
+    const auto draw = [](QPaintDevice& device) {
+        PainterSurface surface(device);
+        surface.setFillStyle(FillStyle::Solid);
+        surface.setFillColor(Qt::red);
+        for (int i = 0; i < 12; ++i) {
+            surface.setLineWidth(1 + i % 3);
+            surface.circle(10 + i * 15.37, 20 + i * 0.29, 2.0 + i % 4, Qt::black);
+        }
+    };
+    QImage stamped = whiteImage(200, 40, 96);
+    draw(stamped);
+    QPixmap direct(stamped.size());
+    direct.fill(Qt::white);
+    draw(direct);
+    const QImage reference = direct.toImage().convertToFormat(stamped.format());
+    int worst = 0;
+    for (int y = 0; y < stamped.height(); ++y) {
+        for (int x = 0; x < stamped.width(); ++x) {
+            const QColor a = stamped.pixelColor(x, y);
+            const QColor b = reference.pixelColor(x, y);
+            worst = std::max({worst, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                              std::abs(a.blue() - b.blue())});
+        }
+    }
+    // Blending an antialiased edge in one step or two differs by a few levels; a circle a pixel
+    // off differs by the whole contrast.
+    QVERIFY2(worst <= 16, qPrintable(QString::number(worst)));
 }
 
 void TestSurface::painterTextNotMirrored()

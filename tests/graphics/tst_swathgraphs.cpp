@@ -69,6 +69,7 @@ class TestSwathGraphs : public QObject {
 private slots:
     void covGraph_data();
     void covGraph();
+    void crowdedWidthLabels();
     void swathGraph_data();
     void swathGraph();
 };
@@ -132,6 +133,27 @@ void TestSwathGraphs::covGraph()
     QCOMPARE(circles.size(), std::size_t(cov.size()));
     for (int i = 0; i < cov.size(); ++i)
         QCOMPARE(circles[std::size_t(i)].numbers[1], 350 - double(cov[i]) * 100 / topValue);
+}
+
+// Two hundred widths on a 540-pixel axis: labels that would overlap are left out, the first stays.
+void TestSwathGraphs::crowdedWidthLabels()
+{
+    Drawn d(even(201));
+    drawCovGraph(d.surface, *d.ds, d.record);
+    double previousEnd = -1e9;
+    int labels = 0;
+    for (const DrawCall& call : d.surface.callsOf(Op::Text)) {
+        if (call.numbers[1] != 357) {
+            continue;
+        }
+        if (labels == 0) {
+            QCOMPARE(call.text, QStringLiteral("10"));
+        }
+        QVERIFY2(call.numbers[0] > previousEnd, qPrintable(call.text));
+        previousEnd = call.numbers[0] + call.numbers[2];
+        ++labels;
+    }
+    QVERIFY2(labels >= 10 && labels < 200, qPrintable(QString::number(labels)));
 }
 
 void TestSwathGraphs::swathGraph_data()

@@ -70,11 +70,12 @@ void PainterSurface::flushPolyline()
         return;
     }
     const int width = m_polylinePen.width();
-    // A wide line through thousands of points (a swath profile of a long line of pans) is
-    // stamped with a plus-shaped pen of one-pixel lines: its stroked outline cost tens of
-    // milliseconds per picture, the stamps a few hundred microseconds.
+    // On an image, a wide line through thousands of points (a swath profile of a long line of
+    // pans) is stamped with a plus-shaped pen of one-pixel lines: its stroked outline cost tens
+    // of milliseconds per picture, the stamps a few hundred microseconds. Printers and PDF files
+    // get the real pen.
     constexpr qsizetype kStampedFrom = 256;
-    if (m_polyline.size() >= kStampedFrom && width > 1) {
+    if (m_polyline.size() >= kStampedFrom && width > 1 && m_device.devType() == QInternal::Image) {
         QPen thin(m_polylinePen.color(), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
         m_painter.setPen(thin);
         m_painter.setRenderHint(QPainter::Antialiasing, false);

@@ -97,6 +97,42 @@ ResultGraphLabels histogramLabels(double left, double width, double top, int sel
             numbers::format(top, selectedGraph == 1 ? u"0.0" : u"0")};
 }
 
+void areaUnder(int first, int last, double bottom, const std::function<QPointF(int)>& at,
+               const std::function<double(double x)>& column,
+               const std::function<void(const QPolygonF&)>& draw)
+{
+    QPointF start = at(first);
+    std::optional<QPointF> lowest;
+    std::optional<QPointF> highest;
+    QPolygonF corners;
+    for (int r = first + 1; r <= last; ++r) {
+        const QPointF point = at(r);
+        if (r < last && column(point.x()) == column(start.x())) {
+            if (!lowest || point.y() < lowest->y()) {
+                lowest = point;
+            }
+            if (!highest || point.y() > highest->y()) {
+                highest = point;
+            }
+            continue;
+        }
+        corners.clear();
+        corners << QPointF(start.x(), bottom) << start;
+        if (lowest) {
+            const bool lowFirst = lowest->x() <= highest->x();
+            corners << (lowFirst ? *lowest : *highest);
+            if (*lowest != *highest) {
+                corners << (lowFirst ? *highest : *lowest);
+            }
+        }
+        corners << point << QPointF(point.x(), bottom);
+        draw(corners);
+        start = point;
+        lowest.reset();
+        highest.reset();
+    }
+}
+
 ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, int selectedGraph,
                              const QColor& fill, const QColor& disabledBackground)
 {
@@ -141,39 +177,11 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, int selec
         return bottom - std::abs(surface.scaleY(double(dataSet.result(row).value(option)),
                                                 Unit::User, Unit::Pixel));
     };
-    // One trapezoid from each pan to the next. Where pans lie closer than a pixel, the
-    // trapezoids within one pixel column merge into one polygon through the highest and lowest
-    // tops between its ends: the same picture, at a cost that stops growing with the pans.
-    QPointF start(pixelX(range->firstRow), pixelY(range->firstRow));
-    std::optional<QPointF> highest;
-    std::optional<QPointF> lowest;
-    QPolygonF corners;
-    for (int r = range->firstRow + 1; r <= range->lastRow; ++r) {
-        const QPointF point(pixelX(r), pixelY(r));
-        if (r < range->lastRow && std::floor(point.x()) == std::floor(start.x())) {
-            if (!highest || point.y() < highest->y()) {
-                highest = point;
-            }
-            if (!lowest || point.y() > lowest->y()) {
-                lowest = point;
-            }
-            continue;
-        }
-        corners.clear();
-        corners << QPointF(start.x(), bottom) << start;
-        if (highest) {
-            const bool highFirst = highest->x() <= lowest->x();
-            corners << (highFirst ? *highest : *lowest);
-            if (*highest != *lowest) {
-                corners << (highFirst ? *lowest : *highest);
-            }
-        }
-        corners << point << QPointF(point.x(), bottom);
-        surface.polygonPixels(corners);
-        start = point;
-        highest.reset();
-        lowest.reset();
-    }
+    areaUnder(
+        range->firstRow, range->lastRow, bottom,
+        [&](int r) { return QPointF(pixelX(r), pixelY(r)); },
+        [](double x) { return std::floor(x); },
+        [&](const QPolygonF& corners) { surface.polygonPixels(corners); });
 
     if (option == 5 && dataSet.controlData().larvae == 0) {
         const QString note = QStringLiteral("No control data entered");

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QColor>
+#include <QPointF>
+#include <QPolygonF>
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace pellamar {
@@ -59,6 +62,14 @@ struct ResultGraphResult {
 // Draws the selected result (1..5) along the sample line. Without any data only the
 // horizontal coordinates are set and nothing is drawn; the picture is then cleared to
 // disabledBackground, or left as the caller prepared it when that colour is invalid.
+// The area under a line of points first..last (left to right) down to `bottom`, handed to
+// `draw` as polygons: one trapezoid per step, except that steps within one device pixel column
+// (`column` tells a point's) merge into one polygon through that column's extreme points. The
+// same picture, at a cost bounded by the pixels instead of the pans.
+void areaUnder(int first, int last, double bottom, const std::function<QPointF(int)>& at,
+               const std::function<double(double x)>& column,
+               const std::function<void(const QPolygonF&)>& draw);
+
 ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, int selectedGraph,
                              const QColor& fill = kGraphFillColor,
                              const QColor& disabledBackground = QColor());

@@ -9,6 +9,7 @@
 #include <QFont>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -243,13 +244,12 @@ void Report::resultGraph(int quantity, const graphics::GraphRange* range, double
         const auto y = [&](int r) {
             return bottom + kResultHeight * double(ds_.result(r).value(quantity)) / a;
         };
-        QPointF previous(x(range->firstRow), y(range->firstRow));
-        for (int r = range->firstRow; r <= range->lastRow; ++r) {
-            const QPointF point(x(r), y(r));
-            s_.polygon(QPolygonF{
-                {QPointF(previous.x(), bottom), previous, point, QPointF(point.x(), bottom)}});
-            previous = point;
-        }
+        graphics::areaUnder(
+            range->firstRow, range->lastRow, bottom, [&](int r) { return QPointF(x(r), y(r)); },
+            [this](double inches) {
+                return std::floor(s_.scaleX(inches - kGraphLeft, Unit::User, Unit::Pixel));
+            },
+            [this](const QPolygonF& corners) { s_.polygon(corners); });
     }
 
     s_.setFillStyle(FillStyle::Transparent);
@@ -390,10 +390,18 @@ void Report::swathSection(swath::Source source, int slot, double bottom, const Q
         numbers::wholeToTwoDecimals(separation) ? QStringLiteral("0") : QStringLiteral("0.0");
     s_.setFillColor(QColor(180, 180, 180));
     s_.setFillStyle(FillStyle::Solid);
+    // A label that would run into the one before it is left out: hundreds of widths only
+    // smeared their labels into a bar.
+    double labelsEnd = -std::numeric_limits<double>::infinity();
     for (int j = 1; j <= widths; ++j) {
         const double x = widthX(j);
         s_.lineBy(x, bottom, 0.0, -kTick);
-        printCentred(s_, x, bottom - kLabelDrop, numbers::format(j * separation, widthPattern));
+        const QString label = numbers::format(j * separation, widthPattern);
+        const double half = s_.textWidth(label) / 2.0;
+        if (x - half > labelsEnd) {
+            printCentred(s_, x, bottom - kLabelDrop, label);
+            labelsEnd = x + half + 1.0 / 32.0;
+        }
         s_.circle(x, bottom + double(record.cov[j]) / a, 1.0 / 32.0);
     }
     if (w <= widths) {

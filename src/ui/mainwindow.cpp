@@ -239,13 +239,19 @@ void MainWindow::loadFile(const QString& path)
 }
 
 bool MainWindow::analyseSwath(const datafile::SwathChoice& choice,
-                              datafile::SwathAnalysis& analysis)
+                              datafile::SwathAnalysis& analysis, const std::function<void()>& then)
 {
     const swath::SwathData pans = swath::SwathData::from(dataSet_);
     return runLongWork(this, QStringLiteral("Calculating the swath statistics..."),
                        std::ssize(pans.deposit) > kLongSwathPans,
                        [&](const swath::Progress& progress) {
-                           return datafile::analyseSwath(analysis, pans, choice.pattern, progress);
+                           if (!datafile::analyseSwath(analysis, pans, choice.pattern, progress)) {
+                               return false;
+                           }
+                           if (then) {
+                               then();
+                           }
+                           return true;
                        });
 }
 
@@ -262,10 +268,12 @@ void MainWindow::saveDataSet()
     initialDir_ = folderOf(path);
     const datafile::SwathChoice choice = swathChoice();
     datafile::SwathAnalysis analysis;
-    if (!analyseSwath(choice, analysis)) {
+    datafile::SaveOutcome outcome;
+    // The file is written where the statistics were computed: on the worker thread when long.
+    const auto write = [&] { outcome = datafile::saveDataSet(path, dataSet_, choice, analysis); };
+    if (!analyseSwath(choice, analysis, write)) {
         return; // the operator stopped it; nothing was written
     }
-    const datafile::SaveOutcome outcome = datafile::saveDataSet(path, dataSet_, choice, analysis);
     if (!outcome.saved) {
         QMessageBox::critical(this, kProgramName, outcome.message);
         return;

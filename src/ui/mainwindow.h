@@ -75,9 +75,11 @@ private:
     void switchSwathAnalysis(bool on);
     void resetView();
     datafile::SwathChoice swathChoice() const;
-    // Both sources' statistics for a save or the report, behind a progress dialog when long;
-    // false when the operator stopped them.
-    bool analyseSwath(const datafile::SwathChoice& choice, datafile::SwathAnalysis& analysis);
+    // Both sources' statistics for a save or the report, then `then` with them; when long, both
+    // on a worker thread behind a window-modal progress dialog, which keeps the data set (only
+    // read there) unchanged meanwhile. False when the operator stopped them.
+    bool analyseSwath(const datafile::SwathChoice& choice, datafile::SwathAnalysis& analysis,
+                      const std::function<void()>& then = {});
     void writeSettings();
 
     SettingsStore& settings_;

@@ -31,4 +31,9 @@ function(pellamar_test name)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT
         "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config;LC_ALL=C.UTF-8")
+    # Apart from ENVIRONMENT, so that a test setting its own environment keeps these.
+    if(PELLAMAR_SANITIZER_TEST_ENV)
+        set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT_MODIFICATION
+                     ${PELLAMAR_SANITIZER_TEST_ENV})
+    endif()
 endfunction()

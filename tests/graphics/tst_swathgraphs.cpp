@@ -28,6 +28,7 @@ struct Drawn {
         s.separation = separation;
         s.position1 = position1;
         ds->clearDataSet(s);
+        ds->ensureDataRows(static_cast<int>(weights.size()));
         for (int i = 0; i < weights.size(); ++i)
             ds->setCell(i + 1, ColWeight, weights[i]);
         ds->calculateResults(0);

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # One entry point for a fresh Debian 12 machine: installs the Debian packages the build needs
 # (when missing), configures and builds incrementally, then starts the program or runs the tests.
-#   ./dev.sh run    build and start Pellamar
-#   ./dev.sh test   build and run every test
+#   ./dev.sh run            build and start Pellamar
+#   ./dev.sh test           build and run every test; then build and run them all again under
+#                           AddressSanitizer and UBSan (build-asan), and fuzz the data-set reader
+#                           for a minute (build-fuzz, with clang). Any failure fails the command.
+#   ./dev.sh fuzz [SECONDS] only fuzz the data-set reader, 600 seconds unless given
+#   ./dev.sh bench [ARGS]   build and run the benchmarks (medians); ARGS go to Google Benchmark
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core
-    cups printer-driver-cups-pdf poppler-utils)
+    cups printer-driver-cups-pdf poppler-utils clang libclang-rt-14-dev
+    desktop-file-utils appstream dpkg-dev libbenchmark-dev)
 BUILD_DIR=build
 
 install_missing_packages() {
@@ -33,6 +38,44 @@ build() {
     cmake --build "$BUILD_DIR"
 }
 
+# Every target under AddressSanitizer and UBSan. -O1 keeps the stacks readable and the build
+# quick; the Debug configuration keeps the asserts, Qt's bounds checks among them.
+ASAN_DIR=build-asan
+build_asan() {
+    cmake -S . -B "$ASAN_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+        -DPELLAMAR_WERROR=ON "-DPELLAMAR_SANITIZE=address;undefined" >/dev/null
+    cmake --build "$ASAN_DIR"
+}
+
+# libFuzzer comes with clang: only the reader's fuzz target and the libraries it links. GCC's
+# warnings gate the code; clang's own opinions do not stop the fuzzing.
+FUZZ_DIR=build-fuzz
+build_fuzz() {
+    cmake -S . -B "$FUZZ_DIR" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DBUILD_TESTING=OFF -DPELLAMAR_FUZZ=ON >/dev/null
+    cmake --build "$FUZZ_DIR" --target fuzz_reader
+}
+
+# New inputs go to a scratch corpus in the build folder; the seeds in the repository are only
+# read. A crash, a leak, a hang (over 30 s for one input) or running out of memory leaves its
+# input in $FUZZ_DIR/crashes and fails.
+run_fuzzer() {
+    local seconds=$1
+    mkdir -p "$FUZZ_DIR/corpus" "$FUZZ_DIR/crashes"
+    echo "Fuzzing the data-set reader for $seconds s"
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "$FUZZ_DIR/fuzz/fuzz_reader" \
+        -max_total_time="$seconds" -timeout=30 -print_final_stats=1 -dict=fuzz/reader.dict \
+        -artifact_prefix="$FUZZ_DIR/crashes/" "$FUZZ_DIR/corpus" tests/data/fuzz-seeds
+}
+
+have_clang() {
+    command -v clang++ >/dev/null
+}
+
+step() {
+    echo "== $1 (after $SECONDS s)"
+}
+
 case "${1:-}" in
 run)
     install_missing_packages
@@ -41,11 +84,41 @@ run)
     ;;
 test)
     install_missing_packages
+    step "build and test"
     build
     ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"
+    step "sanitizer build and test"
+    build_asan
+    ctest --test-dir "$ASAN_DIR" --output-on-failure -j "$(nproc)"
+    if have_clang; then
+        step "fuzzing"
+        build_fuzz
+        run_fuzzer 60
+    else
+        echo "== fuzzing skipped: clang++ is not installed"
+    fi
+    step "all passed"
+    ;;
+fuzz)
+    seconds=${2:-600}
+    if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
+        echo "usage: $0 fuzz [SECONDS]" >&2
+        exit 2
+    fi
+    install_missing_packages
+    build_fuzz
+    run_fuzzer "$seconds"
+    ;;
+bench)
+    # Medians of five runs in milliseconds; extra arguments go to Google Benchmark, e.g.
+    # ./dev.sh bench --benchmark_filter=GridCommit
+    install_missing_packages
+    build
+    exec "$BUILD_DIR/bench/pellamar-bench" --benchmark_min_time=0.2 --benchmark_repetitions=5 \
+        --benchmark_report_aggregates_only=true "${@:2}"
     ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run [FILE.csv] | test | fuzz [SECONDS] | bench [ARGS]" >&2
     exit 2
     ;;
 esac

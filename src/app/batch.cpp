@@ -131,11 +131,7 @@ int writeReport(const Options& options, const DataSet& dataSet, const datafile::
     QString error;
     {
         QPdfWriter pdf(&file);
-        pdf.setResolution(1200);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                      QMarginsF(0, 0, 0, 0)));
-        pdf.setTitle(QStringLiteral("Tovanel Pellamar"));
-        pdf.setCreator(QStringLiteral("Pellamar"));
+        report::setUpPdf(pdf);
         graphics::PainterSurface surface(pdf);
         if (!report::printReport(surface, true, 0, {dataSet, choice}, &error)) {
             file.cancelWriting();

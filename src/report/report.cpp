@@ -7,6 +7,8 @@
 #include "swath/swath.h"
 
 #include <QFont>
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -581,6 +583,15 @@ bool printReport(Surface& target, bool toPrinter, int page, const ReportInputs& 
         return false;
     }
     return true;
+}
+
+void setUpPdf(QPdfWriter& writer)
+{
+    writer.setCreator(QStringLiteral("Pellamar"));
+    writer.setTitle(QStringLiteral("Pellamar report"));
+    writer.setResolution(1200);
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
 }
 
 } // namespace pellamar::report

@@ -3,6 +3,8 @@
 #include "datafile/writer.h"
 
 #include <QString>
+
+class QPdfWriter;
 #include <functional>
 
 namespace pellamar {
@@ -47,5 +49,8 @@ void setReportFont(graphics::Surface& target, bool toPrinter, double nominalSize
 bool printReport(graphics::Surface& target, bool toPrinter, int page, const ReportInputs& inputs,
                  QString* error = nullptr,
                  const std::function<void(const QString& caption)>& progress = {});
+
+// Letter paper, portrait, no margins, 1200 dpi: the report's pages as a PDF file holds them.
+void setUpPdf(QPdfWriter& writer);
 
 } // namespace pellamar::report

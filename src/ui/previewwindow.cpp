@@ -211,11 +211,7 @@ bool PreviewWindow::writePdf(const QString& path, QString* error)
     QString failure;
     {
         QPdfWriter writer(&file);
-        writer.setCreator(QStringLiteral("Pellamar"));
-        writer.setTitle(QStringLiteral("Pellamar report"));
-        writer.setResolution(1200);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                         QMarginsF(0, 0, 0, 0)));
+        report::setUpPdf(writer);
         graphics::PainterSurface surface(writer);
         drawn = report::printReport(surface, true, 0, inputs_, &failure,
                                     [this](const QString& caption) { setCaption(caption); });

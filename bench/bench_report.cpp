@@ -7,7 +7,6 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QPageLayout>
 #include <QPdfWriter>
 #include <QPixmap>
 #include <QSaveFile>

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPageLayout>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <cstdio>

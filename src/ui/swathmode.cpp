@@ -153,10 +153,10 @@ void SwathMode::sourceClicked(swath::Source source)
     }
     emit averageCaptionChanged(graphics::averageCaption(source));
     const int width = selectedWidth_[slot(source)];
-    swath::overlapSwath(record_, width, swath::SwathInputs::from(dataSet_), pattern());
     if (width >= 1 && width <= widths_->count()) {
-        widths_->click(width);
+        widths_->click(width); // the width's overlap and the picture follow the click
     } else {
+        swath::overlapSwath(record_, width, swath::SwathInputs::from(dataSet_), pattern());
         redraw();
     }
 }

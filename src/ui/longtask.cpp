@@ -9,9 +9,13 @@
 
 namespace pellamar::ui {
 
-bool runLongWork(QWidget* parent, const QString& label, bool isLong, const LongWork& work)
+namespace {
+constexpr std::size_t kLongSwathPans = 2500;
+}
+
+bool runSwathWork(QWidget* parent, std::size_t pans, const LongWork& work)
 {
-    if (!isLong) {
+    if (pans <= kLongSwathPans) {
         return work({});
     }
     std::atomic<bool> stop{false};
@@ -19,7 +23,8 @@ bool runLongWork(QWidget* parent, const QString& label, bool isLong, const LongW
     std::atomic<int> total{0};
     bool finished = false;
 
-    QProgressDialog dialog(label, QStringLiteral("Cancel"), 0, 0, parent);
+    QProgressDialog dialog(QStringLiteral("Calculating the swath statistics..."),
+                           QStringLiteral("Cancel"), 0, 0, parent);
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(0);
     dialog.setAutoClose(false);

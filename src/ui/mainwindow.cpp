@@ -242,17 +242,15 @@ bool MainWindow::analyseSwath(const datafile::SwathChoice& choice,
                               datafile::SwathAnalysis& analysis, const std::function<void()>& then)
 {
     const swath::SwathData pans = swath::SwathData::from(dataSet_);
-    return runLongWork(this, QStringLiteral("Calculating the swath statistics..."),
-                       std::ssize(pans.deposit) > kLongSwathPans,
-                       [&](const swath::Progress& progress) {
-                           if (!datafile::analyseSwath(analysis, pans, choice.pattern, progress)) {
-                               return false;
-                           }
-                           if (then) {
-                               then();
-                           }
-                           return true;
-                       });
+    return runSwathWork(this, pans.deposit.size(), [&](const swath::Progress& progress) {
+        if (!datafile::analyseSwath(analysis, pans, choice.pattern, progress)) {
+            return false;
+        }
+        if (then) {
+            then();
+        }
+        return true;
+    });
 }
 
 void MainWindow::saveDataSet()

@@ -84,11 +84,9 @@ bool SwathMode::calculate(swath::Source source)
     const std::span<const float> pans = data.values(source);
     const swath::FlightPattern flight = pattern();
     swath::SwathRecord fresh;
-    const bool done = runLongWork(
-        panel_, QStringLiteral("Calculating the swath statistics..."),
-        std::ssize(pans) > kLongSwathPans, [&](const swath::Progress& progress) {
-            return swath::calculateSwathStats(fresh, data.inputs, pans, flight, progress);
-        });
+    const bool done = runSwathWork(panel_, pans.size(), [&](const swath::Progress& progress) {
+        return swath::calculateSwathStats(fresh, data.inputs, pans, flight, progress);
+    });
     if (!done) {
         return false;
     }

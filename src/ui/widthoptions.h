@@ -44,7 +44,7 @@ private:
     int selected_ = 0;
     std::vector<int> centres_;
     // The indicator drawn once per state by the style, then stamped per option.
-    mutable QPixmap plain_;
+    QPixmap plain_;
 };
 
 } // namespace pellamar::ui

@@ -1,19 +1,15 @@
 #include "core/dataset.h"
+#include "support.h"
 
 #include <QSignalSpy>
-#include <QTest>
 
 using namespace pellamar;
+using namespace pellamar::testing;
 
 namespace {
 
-SamplerSettings sampler(float area = 0.1f, float pos1 = 0.0f, float separation = 10.0f)
-{
-    return {0, area, pos1, separation};
-}
-
-// A fresh data set with the given sampler line, as after the window's first reset.
-std::unique_ptr<DataSet> freshDataSet(const SamplerSettings& s = sampler(), bool metric = true)
+// A data set with 0.1 m² openings from 0 m every 10 m, as after the window's first reset.
+std::unique_ptr<DataSet> fresh(bool metric = true, SamplerSettings s = {0, 0.1f, 0.0f, 10.0f})
 {
     auto ds = std::make_unique<DataSet>(metric);
     ds->applyUnits();
@@ -21,21 +17,18 @@ std::unique_ptr<DataSet> freshDataSet(const SamplerSettings& s = sampler(), bool
     return ds;
 }
 
-void enterRow(DataSet& ds, int row, const QString& weight, const QString& granules,
-              const QString& larvae = {}, const QString& dead = {})
+void enter(DataSet& ds, int row, const SampleRow& r)
 {
-    ds.setCell(row, ColWeight, weight);
-    ds.setCell(row, ColGranules, granules);
-    ds.setCell(row, ColLarvae, larvae);
-    ds.setCell(row, ColDead, dead);
+    ds.setCell(row, ColWeight, r.weight);
+    ds.setCell(row, ColGranules, r.granules);
+    ds.setCell(row, ColLarvae, r.larvae);
+    ds.setCell(row, ColDead, r.dead);
 }
 
-QStringList computedCells(const DataSet& ds, int row)
+QStringList computed(const DataSet& ds, int row)
 {
     QStringList cells;
-    for (int c = ColDeposit; c <= ColCorrectedMortality; ++c) {
-        cells << ds.cell(row, c);
-    }
+    for (int c = ColDeposit; c <= ColCorrectedMortality; ++c) cells << ds.cell(row, c);
     return cells;
 }
 
@@ -44,346 +37,194 @@ QStringList computedCells(const DataSet& ds, int row)
 class TestDataSet : public QObject {
     Q_OBJECT
 private slots:
-    void workedNumbers_data();
-    void workedNumbers();
-    void correctedMortality_data();
-    void correctedMortality();
-    void cumulativeFraction();
-    void positionColumn_data();
-    void positionColumn();
-    void singleRowTouchesOnlyItsRow();
-    void lastRowGrowsGrid();
-    void guardLeavesEverythingUntouched_data();
-    void guardLeavesEverythingUntouched();
-    void dataRangeAndSwathAvailability();
-    void unitRoundTripKeepsStoredValues();
-    void clearDataSetResets();
-    void textThatIsNotANumberFeedsNothing();
-};
-
-void TestDataSet::workedNumbers_data()
-{
-    QTest::addColumn<bool>("metric");
-    QTest::addColumn<QString>("weight");
-    QTest::addColumn<QStringList>("cells");
-    QTest::addColumn<float>("deposit");
-
-    const QString pad7(7, u' ');
-    const auto row = [](const char* name, bool metric, QString weight, QStringList cells,
-                        float deposit) {
-        QTest::newRow(name) << metric << weight << cells << deposit;
-    };
-    row("metric", true, "2", {"200.000" + pad7, "500.000" + pad7, "25.00" + pad7, ""}, 200.0f);
-    row("us", false, "2", {"178.441" + pad7, "46.453" + pad7, "25.00" + pad7, ""}, 178.44109f);
-    row("zero weight", true, "0", {"0.000" + pad7, "500.000" + pad7, "", ""}, 0.0f);
-    row("granules only", true, "", {"", "500.000" + pad7, "", ""}, 0.0f);
-}
-
-void TestDataSet::workedNumbers()
-{
-    QFETCH(bool, metric);
-    QFETCH(QString, weight);
-    QFETCH(QStringList, cells);
-    QFETCH(float, deposit);
-
-    auto ds = freshDataSet(sampler(0.1f), metric);
-    enterRow(*ds, 3, weight, "50");
-    ds->calculateResults(3);
-
-    QCOMPARE(computedCells(*ds, 3), cells);
-    QCOMPARE(ds->result(3).value(1), deposit);
-    QCOMPARE(ds->result(3).value(3), metric ? 500.0f : 46.452644f);
-    QCOMPARE(ds->firstDataRow(), 3);
-    QCOMPARE(ds->lastDataRow(), 3);
-}
-
-void TestDataSet::correctedMortality_data()
-{
-    QTest::addColumn<int>("controlLarvae");
-    QTest::addColumn<int>("controlDead");
-    QTest::addColumn<QString>("larvae");
-    QTest::addColumn<QString>("dead");
-    QTest::addColumn<QString>("cell");
-    QTest::addColumn<float>("value");
-
-    const QString pad8(8, u' ');
-    const auto row = [&](const char* name, int controlLarvae, int controlDead, QString larvae,
-                         QString dead, QString cell, float value) {
-        QTest::newRow(name) << controlLarvae << controlDead << larvae << dead
-                            << (cell.isEmpty() ? cell : cell + pad8) << value;
-    };
-    row("abbott", 20, 2, "20", "10", "44.44", 44.444443f);
-    row("below control clamps to 0", 20, 10, "20", "2", "0.00", 0.0f);
-    row("more dead than larvae", 20, 0, "10", "15", "150.00", 150.0f);
-    row("no larvae in pan", 20, 2, "0", "0", "0.00", 0.0f);
-    row("fraction rounds half to even", 20, 0, "2.5", "2", "100.00", 100.0f);
-    row("no control data", 0, 0, "20", "10", "", 0.0f);
-    row("every control larva dead", 20, 20, "20", "10", "", 0.0f);
-    row("dead missing", 20, 2, "20", "", "", 0.0f);
-}
-
-void TestDataSet::correctedMortality()
-{
-    QFETCH(int, controlLarvae);
-    QFETCH(int, controlDead);
-    QFETCH(QString, larvae);
-    QFETCH(QString, dead);
-    QFETCH(QString, cell);
-    QFETCH(float, value);
-
-    auto ds = freshDataSet();
-    ds->setControlData({std::int16_t(controlLarvae), std::int16_t(controlDead), 24.0f});
-    enterRow(*ds, 1, "1", "", larvae, dead);
-    ds->calculateResults(0);
-
-    QCOMPARE(ds->cell(1, ColCorrectedMortality), cell);
-    QCOMPARE(ds->result(1).value(5), value);
-}
-
-void TestDataSet::cumulativeFraction()
-{
-    auto ds = freshDataSet();
-    enterRow(*ds, 1, "1", "");
-    enterRow(*ds, 3, "3", "");
-    enterRow(*ds, 5, "", "7");
-    ds->calculateResults(0);
-
-    const QList<float> expected{0.25f, 0.25f, 1.0f, 1.0f, 1.0f};
-    for (int row = 1; row <= expected.size(); ++row) {
-        QCOMPARE(ds->result(row).value(2), expected[row - 1]);
+    // The four computed cells of a row, as shown, and their values; 0.1 m² openings.
+    void rowResults_data()
+    {
+        QTest::addColumn<bool>("metric");
+        QTest::addColumn<QList<int>>("control"); // larvae, dead
+        QTest::addColumn<SampleRow>("pan");
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QList<float>>("values"); // deposit, density, granules/g, mortality
+        const auto row = [](const char* name, bool metric, QList<int> control, SampleRow pan, QStringList cells,
+                            QList<float> values) {
+            for (qsizetype i = 0; i < cells.size(); ++i)
+                cells[i] += cells[i].isEmpty() ? QString() : QString(i < 3 ? 7 : 8, u' ');
+            QTest::newRow(name) << metric << control << pan << cells << values;
+        };
+        // clang-format off
+        row("metric", true, {0, 0}, {"2", "50", "", ""}, {"200.000", "500.000", "25.00", ""}, {200, 500, 25, 0});
+        row("us", false, {0, 0}, {"2", "50", "", ""}, {"178.441", "46.453", "25.00", ""}, {178.44109f, 46.452644f, 25, 0});
+        row("zero weight", true, {0, 0}, {"0", "50", "", ""}, {"0.000", "500.000", "", ""}, {0, 500, 0, 0});
+        row("granules only", true, {0, 0}, {"", "50", "", ""}, {"", "500.000", "", ""}, {0, 500, 0, 0});
+        row("abbott", true, {20, 2}, {"1", "", "20", "10"}, {"100.000", "", "", "44.44"}, {100, 0, 0, 44.444443f});
+        row("below control clamps to 0", true, {20, 10}, {"1", "", "20", "2"}, {"100.000", "", "", "0.00"}, {100, 0, 0, 0});
+        row("more dead than larvae", true, {20, 0}, {"1", "", "10", "15"}, {"100.000", "", "", "150.00"}, {100, 0, 0, 150});
+        row("no larvae in pan", true, {20, 2}, {"", "", "0", "0"}, {"", "", "", "0.00"}, {0, 0, 0, 0});
+        row("fraction rounds half to even", true, {20, 0}, {"1", "", "2.5", "2"}, {"100.000", "", "", "100.00"}, {100, 0, 0, 100});
+        row("no control data", true, {0, 0}, {"1", "", "20", "10"}, {"100.000", "", "", ""}, {100, 0, 0, 0});
+        row("every control larva dead", true, {20, 20}, {"1", "", "20", "10"}, {"100.000", "", "", ""}, {100, 0, 0, 0});
+        row("dead missing", true, {20, 2}, {"1", "", "20", ""}, {"100.000", "", "", ""}, {100, 0, 0, 0});
+        // clang-format on
     }
-    QCOMPARE(ds->lastDataRow(), 5);
-
-    // Removing every weight by single-row commits leaves no deposit anywhere.
-    ds->setCell(1, ColWeight, QString());
-    ds->calculateResults(1);
-    ds->setCell(3, ColWeight, QString());
-    ds->calculateResults(3);
-    QCOMPARE(ds->result(5).value(2), 0.0f);
-}
-
-void TestDataSet::positionColumn_data()
-{
-    QTest::addColumn<bool>("metric");
-    QTest::addColumn<float>("pos1");
-    QTest::addColumn<float>("separation");
-    QTest::addColumn<QStringList>("positions");
-    QTest::addColumn<QString>("format"); // for the position fields
-
-    const auto row = [](const char* name, bool metric, float pos1, float separation,
-                        QStringList positions, QString format) {
-        QTest::newRow(name) << metric << pos1 << separation << positions << format;
-    };
-    row("half metres", true, 0.0f, 0.5f, {"0.00  ", "0.50  ", "1.00  "}, "0.0");
-    row("half-metre start", true, 0.5f, 10.0f, {"0.50  ", "10.50  ", "20.50  "}, "0.0");
-    row("negative start", true, -20.0f, 10.0f, {"-20     ", "-10     ", "0     "}, "0");
-    row("feet", false, 0.0f, 10.0f, {"0.00  ", "32.81  ", "65.62  "}, "0.0");
-    // 0.005 m is 0.00 to two decimals: the third decimal is not looked at.
-    row("third decimal ignored", true, 0.0f, 1.005f, {"0     ", "1     ", "2     "}, "0");
-}
-
-void TestDataSet::positionColumn()
-{
-    QFETCH(bool, metric);
-    QFETCH(float, pos1);
-    QFETCH(float, separation);
-    QFETCH(QStringList, positions);
-    QFETCH(QString, format);
-
-    auto ds = freshDataSet(sampler(1.0f, pos1, separation), metric);
-    for (int row = 1; row <= positions.size(); ++row) {
-        QCOMPARE(ds->cell(row, ColPosition), positions[row - 1]);
+    void rowResults()
+    {
+        QFETCH(bool, metric);
+        QFETCH(QList<int>, control);
+        QFETCH(SampleRow, pan);
+        auto ds = fresh(metric);
+        ds->setControlData({std::int16_t(control[0]), std::int16_t(control[1]), 24.0f});
+        enter(*ds, 3, pan);
+        ds->calculateResults(3);
+        QTEST(computed(*ds, 3), "cells");
+        const SampleResult& r = ds->result(3);
+        QTEST((QList<float>{r.value(1), r.value(3), r.value(4), r.value(5)}), "values");
     }
-    QCOMPARE(ds->positionFormat(), format);
-}
 
-void TestDataSet::singleRowTouchesOnlyItsRow()
-{
-    auto ds = freshDataSet();
-    enterRow(*ds, 1, "2", "50");
-    enterRow(*ds, 2, "4", "60");
-    QSignalSpy spy(ds.get(), &DataSet::recalculated);
-    ds->calculateResults(2);
-
-    QCOMPARE(spy.size(), 1);
-    QCOMPARE(spy.first(), (QVariantList{2, 2}));
-    QCOMPARE(computedCells(*ds, 1), (QStringList{"", "", "", ""}));
-    QCOMPARE(ds->result(1).value(1), 0.0f);
-    QVERIFY(!ds->cell(2, ColDeposit).isEmpty());
-    // The data range and the fractions always cover the whole grid.
-    QCOMPARE(ds->firstDataRow(), 1);
-    QCOMPARE(ds->result(1).value(2), float(2.0 / 6.0));
-}
-
-void TestDataSet::lastRowGrowsGrid()
-{
-    auto ds = freshDataSet();
-    QCOMPARE(ds->dataRowCount(), kInitialDataRows);
-    QSignalSpy inserted(ds.get(), &DataSet::rowsInserted);
-
-    enterRow(*ds, 50, "1", "");
-    ds->calculateResults(50);
-    QCOMPARE(ds->dataRowCount(), 51);
-    QCOMPARE(inserted.size(), 1);
-    QCOMPARE(inserted.first(), (QVariantList{51, 51}));
-    QCOMPARE(ds->cell(51, ColPosition), QStringLiteral("500     "));
-    QCOMPARE(ds->cell(50, ColDeposit), QStringLiteral("100.000       "));
-    QCOMPARE(ds->result(51).value(1), 0.0f);
-
-    // Only a commit in the last row grows it; row 0 never does.
-    ds->calculateResults(0);
-    ds->calculateResults(3);
-    QCOMPARE(ds->dataRowCount(), 51);
-}
-
-void TestDataSet::guardLeavesEverythingUntouched_data()
-{
-    QTest::addColumn<float>("area");
-    QTest::addColumn<float>("separation");
-    QTest::newRow("area 0") << 0.0f << 10.0f;
-    QTest::newRow("separation 0") << 1.0f << 0.0f;
-    QTest::newRow("separation negative") << 1.0f << -1.0f;
-}
-
-void TestDataSet::guardLeavesEverythingUntouched()
-{
-    QFETCH(float, area);
-    QFETCH(float, separation);
-
-    auto ds = freshDataSet();
-    enterRow(*ds, 1, "2", "50");
-    enterRow(*ds, 2, "1", "");
-    ds->calculateResults(1);
-    const QStringList before = computedCells(*ds, 1) + computedCells(*ds, 2);
-
-    ds->parameters().openingArea = area;
-    ds->parameters().separation = separation;
-    QSignalSpy spy(ds.get(), &DataSet::recalculated);
-    ds->calculateResults(0);
-    ds->calculateResults(50);
-
-    QCOMPARE(spy.size(), 0);
-    QCOMPARE(computedCells(*ds, 1) + computedCells(*ds, 2), before);
-    QCOMPARE(ds->cell(1, ColPosition), QStringLiteral("0     "));
-    QCOMPARE(ds->lastDataRow(), 2);
-    QCOMPARE(ds->dataRowCount(), kInitialDataRows);
-    QVERIFY(ds->saveEnabled());
-}
-
-void TestDataSet::dataRangeAndSwathAvailability()
-{
-    // Swath analysis needs at least three pans' span; larvae alone are no sample data.
-    auto ds = freshDataSet();
-    ds->setCell(3, ColWeight, QStringLiteral("1.5"));
-    ds->setCell(4, ColGranules, QStringLiteral("12"));
-    ds->setCell(1, ColLarvae, QStringLiteral("20"));
-    ds->setCell(9, ColLarvae, QStringLiteral("20"));
-    ds->calculateResults(0);
-    QCOMPARE((QList<int>{ds->firstDataRow(), ds->lastDataRow()}), (QList<int>{3, 4}));
-    QVERIFY(!ds->swathCheckVisible());
-    QVERIFY(ds->saveEnabled());
-
-    ds->setCell(5, ColWeight, QStringLiteral("1.5"));
-    ds->calculateResults(5);
-    QCOMPARE(ds->lastDataRow(), 5);
-    QVERIFY(ds->swathCheckVisible());
-}
-
-void TestDataSet::unitRoundTripKeepsStoredValues()
-{
-    auto ds = freshDataSet(sampler(0.1f, -2.5f, 0.5f));
-    Parameters& p = ds->parameters();
-    p.releaseHeight = 12.0f;
-    p.met = {2.0f, 25.0f, 8.0f, 45.0f, kNotEntered};
-    p.productRate = 11.2f;
-    ds->applyUnits();
-    enterRow(*ds, 1, "2", "");
-    ds->calculateResults(1);
-    const Parameters before = p;
-
-    QSignalSpy recalculated(ds.get(), &DataSet::recalculated);
-    QSignalSpy applied(ds.get(), &DataSet::unitsApplied);
-    QVERIFY(!ds->switchUnits(true));
-    QCOMPARE(recalculated.size() + applied.size(), 0);
-    QVERIFY(ds->switchUnits(false));
-    QCOMPARE(applied.size(), 1);
-    QCOMPARE(recalculated.size(), 1);
-    QCOMPARE(recalculated.last(), (QVariantList{1, kInitialDataRows}));
-    QCOMPARE(ds->cell(1, ColDeposit), QStringLiteral("178.441       "));
-    const QList<Field> shown{Field::ReleaseHeight,  Field::OpeningArea, Field::Position1,
-                             Field::AirTemperature, Field::WindSpeed,   Field::ProductRate,
-                             Field::Humidity};
-    const auto texts = [&] {
-        QStringList t;
-        for (Field f : shown) {
-            t << ds->fieldText(f);
+    void cumulativeFraction()
+    {
+        auto ds = fresh();
+        enter(*ds, 1, {"1", {}, {}, {}});
+        enter(*ds, 3, {"3", {}, {}, {}});
+        enter(*ds, 5, {{}, "7", {}, {}});
+        ds->calculateResults(0);
+        for (int row = 1; row <= 5; ++row)
+            QCOMPARE(ds->result(row).value(2), (QList<float>{0.25f, 0.25f, 1, 1, 1}[row - 1]));
+        // Removing every weight by single-row commits leaves no deposit anywhere.
+        for (int row : {1, 3}) {
+            ds->setCell(row, ColWeight, QString());
+            ds->calculateResults(row);
         }
-        return t;
-    };
-    QCOMPARE(texts(), (QStringList{"39.4", "1.0764", "-8.2", "77.0", "5.0", "9.99", ""}));
-
-    // Back in metric, the stored values are the ones entered, not converted twice.
-    QVERIFY(ds->switchUnits(true));
-    const Parameters& after = ds->parameters();
-    QCOMPARE((QList<float>{after.releaseHeight, after.openingArea, after.position1,
-                           after.separation, after.productRate}),
-             (QList<float>{before.releaseHeight, before.openingArea, before.position1,
-                           before.separation, before.productRate}));
-    QCOMPARE(after.met, before.met);
-    QCOMPARE(texts(), (QStringList{"12.0", "0.1", "-2.5", "25.0", "8.0", "11.20", ""}));
-}
-
-void TestDataSet::clearDataSetResets()
-{
-    auto ds = freshDataSet();
-    ds->setControlData({20, 2, 24.0f});
-    ds->markControlHeader();
-    QCOMPARE(ds->controlHeadingColor(), kHeadingBlack);
-    ds->parameters().agency = QStringLiteral("Agency");
-    ds->setFieldText(Field::Agency, QStringLiteral("Agency"));
-    ds->setFieldText(Field::MetHeight, QStringLiteral("2.0"));
-    ds->parameters().met[0] = 2.0f;
-    enterRow(*ds, 50, "1", "1", "5", "2");
-    ds->calculateResults(50);
-    ds->setSelectedGraph(3);
-    ds->setSwathChecked(true);
-
-    QSignalSpy reset(ds.get(), &DataSet::resetDone);
-    ds->clearDataSet(sampler(2.0f, -5.0f, 2.5f));
-
-    QCOMPARE(reset.size(), 1);
-    const ControlData& control = ds->controlData();
-    QCOMPARE((QList<float>{float(control.larvae), float(control.dead), control.hours}),
-             (QList<float>{0, 0, 24}));
-    QCOMPARE(ds->controlHeadingColor(), kHeadingDarkRed);
-    QCOMPARE(ds->dataRowCount(), kInitialDataRows);
-    QCOMPARE(ds->cell(50, ColWeight), QString());
-    QCOMPARE(ds->lastDataRow(), 0);
-    QVERIFY(!ds->saveEnabled());
-    QVERIFY(!ds->swathChecked());
-    QCOMPARE(ds->selectedGraph(), 1);
-    QCOMPARE(ds->parameters().agency, QString());
-    QCOMPARE(ds->parameters().met[0], kNotEntered);
-    QStringList texts;
-    for (Field f : {Field::Agency, Field::MetHeight, Field::OpeningArea, Field::Position1,
-                    Field::Separation}) {
-        texts << ds->fieldText(f);
+        QCOMPARE(ds->result(5).value(2), 0.0f);
+        QCOMPARE(ds->firstDataRow(), 5);
     }
-    QCOMPARE(texts, (QStringList{"", "", "2.0", "-5.0", "2.5"}));
-    QCOMPARE(ds->cell(2, ColPosition), QStringLiteral("-2.50  "));
-}
 
-void TestDataSet::textThatIsNotANumberFeedsNothing()
-{
-    // A file edited elsewhere can put any text in a cell; it must not reach a result.
-    auto ds = freshDataSet();
-    enterRow(*ds, 2, "abc", "1e40", "x", "3");
-    enterRow(*ds, 4, "1", "");
-    ds->calculateResults(0);
-    QCOMPARE(computedCells(*ds, 2), (QStringList{"", "", "", ""}));
-    QCOMPARE(ds->firstDataRow(), 4);
-    QCOMPARE(ds->cell(2, ColWeight), QStringLiteral("abc"));
-}
+    void positionColumn_data()
+    {
+        QTest::addColumn<bool>("metric");
+        QTest::addColumn<float>("pos1");
+        QTest::addColumn<float>("separation");
+        QTest::addColumn<QStringList>("positions");
+        QTest::addColumn<QString>("format"); // of the position fields
+        QTest::newRow("half metres") << true << 0.0f << 0.5f << QStringList{"0.00  ", "0.50  ", "1.00  "} << "0.0";
+        QTest::newRow("negative start") << true << -20.0f << 10.0f << QStringList{"-20     ", "-10     ", "0     "}
+                                        << "0";
+        QTest::newRow("feet") << false << 0.0f << 10.0f << QStringList{"0.00  ", "32.81  ", "65.62  "} << "0.0";
+        // 0.005 m is 0.00 to two decimals: the third decimal is not looked at.
+        QTest::newRow("third decimal ignored")
+            << true << 0.0f << 1.005f << QStringList{"0     ", "1     ", "2     "} << "0";
+    }
+    void positionColumn()
+    {
+        QFETCH(bool, metric);
+        QFETCH(float, pos1);
+        QFETCH(float, separation);
+        auto ds = fresh(metric, {0, 1.0f, pos1, separation});
+        QTEST((QStringList{ds->cell(1, 0), ds->cell(2, 0), ds->cell(3, 0)}), "positions");
+        QTEST(ds->positionFormat(), "format");
+    }
+
+    // A commit recalculates its row only; totals, fractions and the data range span the grid.
+    void singleRowAndGrowth()
+    {
+        auto ds = fresh();
+        enter(*ds, 1, {"2", "50", {}, {}});
+        enter(*ds, 2, {"4", "60", {}, {}});
+        QSignalSpy recalculated(ds.get(), &DataSet::recalculated);
+        QSignalSpy inserted(ds.get(), &DataSet::rowsInserted);
+        ds->calculateResults(2);
+        QCOMPARE(recalculated.takeFirst(), (QVariantList{2, 2}));
+        QCOMPARE(computed(*ds, 1), (QStringList{"", "", "", ""}));
+        QVERIFY(!ds->cell(2, ColDeposit).isEmpty());
+        QCOMPARE(ds->firstDataRow(), 1);
+        QCOMPARE(ds->result(1).value(2), float(2.0 / 6.0));
+
+        // Only a commit in the last row grows the grid (as the grid's own tests show).
+        for (int row : {0, 3, kInitialDataRows - 1}) ds->calculateResults(row);
+        QCOMPARE(ds->dataRowCount(), kInitialDataRows);
+        QVERIFY(inserted.isEmpty());
+    }
+
+    // An opening area of 0 or a separation of 0 or less would divide by 0: nothing is touched.
+    void guardLeavesEverythingUntouched()
+    {
+        for (auto [area, separation] : {std::pair{0.0f, 10.0f}, {1.0f, 0.0f}, {1.0f, -1.0f}}) {
+            auto ds = fresh();
+            enter(*ds, 1, {"2", "50", {}, {}});
+            ds->calculateResults(0);
+            const QStringList before = snapshot(*ds);
+            ds->parameters().openingArea = area;
+            ds->parameters().separation = separation;
+            QSignalSpy spy(ds.get(), &DataSet::recalculated);
+            ds->calculateResults(0);
+            ds->calculateResults(kInitialDataRows);
+            QCOMPARE(spy.size(), 0);
+            QCOMPARE(snapshot(*ds).mid(19), before.mid(19)); // all but the stored parameters
+        }
+    }
+
+    // Larvae alone are no sample data; swath analysis needs a span of at least three pans.
+    void dataRange()
+    {
+        auto ds = fresh();
+        enter(*ds, 3, {"1.5", {}, "20", {}});
+        enter(*ds, 4, {{}, "12", {}, {}});
+        enter(*ds, 9, {{}, {}, "20", {}});
+        ds->calculateResults(0);
+        QCOMPARE((QList<int>{ds->firstDataRow(), ds->lastDataRow()}), (QList<int>{3, 4}));
+        QVERIFY(ds->saveEnabled() && !ds->swathCheckVisible());
+        ds->setCell(5, ColWeight, QStringLiteral("1.5"));
+        ds->calculateResults(5);
+        QCOMPARE(ds->lastDataRow(), 5);
+        QVERIFY(ds->swathCheckVisible());
+        // A text from a file edited elsewhere is no number: it reaches no result.
+        enter(*ds, 2, {"abc", "1e40", "x", "3"});
+        ds->calculateResults(0);
+        QCOMPARE(computed(*ds, 2), (QStringList{"", "", "", ""}));
+        QCOMPARE(ds->firstDataRow(), 3);
+    }
+
+    // The unit switch converts what is shown and recalculates every row; switched back, the
+    // stored values are the ones entered, not converted twice.
+    void unitRoundTripKeepsStoredValues()
+    {
+        auto ds = fresh(true, {0, 0.1f, -2.5f, 0.5f});
+        ds->parameters().releaseHeight = 12.0f;
+        ds->parameters().met = {2.0f, 25.0f, 8.0f, 45.0f, kNotEntered};
+        ds->parameters().productRate = 11.2f;
+        ds->applyUnits();
+        enter(*ds, 1, {"2", {}, {}, {}});
+        ds->calculateResults(1);
+        const QStringList before = snapshot(*ds);
+        QSignalSpy recalculated(ds.get(), &DataSet::recalculated);
+        QVERIFY(!ds->switchUnits(true) && recalculated.isEmpty());
+        QVERIFY(ds->switchUnits(false));
+        QCOMPARE(recalculated.last(), (QVariantList{1, kInitialDataRows}));
+        QCOMPARE(snapshot(*ds).mid(19, 15), (QStringList{"", "", "39.4", "", "1.0764", "-8.2", "1.64", "6.6", "77.0",
+                                                         "5.0", "", "", "", "9.99", "1"}));
+        QCOMPARE(shown(*ds, 1, ColDeposit), "178.441");
+        QVERIFY(ds->switchUnits(true));
+        QCOMPARE(snapshot(*ds), before);
+    }
+
+    // A reset empties everything but the sampler line, which comes from the settings.
+    void clearDataSetResets()
+    {
+        auto ds = makeDataSet(true, fourPans());
+        ds->setSelectedGraph(3);
+        ds->setSwathChecked(true);
+        QSignalSpy reset(ds.get(), &DataSet::resetDone);
+        ds->clearDataSet({0, 2.0f, -5.0f, 2.5f});
+        QCOMPARE(reset.size(), 1);
+        auto expected = fresh(true, {0, 2.0f, -5.0f, 2.5f});
+        expected->setControlData({0, 0, 24.0f});
+        QCOMPARE(snapshot(*ds), snapshot(*expected));
+        QCOMPARE(ds->controlHeadingColor(), kHeadingDarkRed);
+        QVERIFY(!ds->saveEnabled() && !ds->swathChecked());
+        QCOMPARE(ds->selectedGraph(), 1);
+        QCOMPARE(ds->fieldText(Field::OpeningArea) + ds->fieldText(Field::Separation), "2.02.5");
+        QCOMPARE(ds->cell(2, ColPosition), "-2.50  ");
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDataSet)
 #include "tst_dataset.moc"

@@ -1,0 +1,210 @@
+#include "graphics/paintersurface.h"
+#include "graphics/resultgraph.h"
+#include "graphics/swathgraphs.h"
+#include "support.h"
+
+#include <QPixmap>
+
+using namespace pellamar;
+using namespace pellamar::graphics;
+using namespace pellamar::testing;
+using swath::Source;
+
+namespace {
+
+const QString kFont = QStringLiteral("Liberation Sans");
+
+QString notes(const ResultGraphResult& r)
+{
+    return QStringLiteral("%1 %2 [%3 %4 %5 %6] %7 %8 %9 %10")
+        .arg(r.enabled)
+        .arg(r.labelsChanged)
+        .arg(r.labels.x1, r.labels.x2, r.labels.y1, r.labels.y2)
+        .arg(r.left)
+        .arg(r.width)
+        .arg(r.top)
+        .arg(r.height);
+}
+
+// Both swath graphs of a line of pans as the panel draws them: the COV graph, then the swath
+// data of the width chosen, on 600 × 400 pixels.
+QString drawSwath(const QString& name, const DataSet& ds, int width, bool racetrack)
+{
+    swath::SwathRecord record;
+    const Source source = ds.metric() ? Source::Deposit : Source::Density;
+    swath::calculateSwathStats(record, ds, source,
+                               racetrack ? swath::FlightPattern::Racetrack : swath::FlightPattern::BackAndForth);
+    record.widthIndex = width;
+    RecordingSurface surface(600, 400, 96);
+    const CovGraphResult cov = drawCovGraph(surface, ds, record, kFont);
+    const SwathGraphResult block = drawSwathGraph(surface, ds, record, source, kFont);
+    QStringList lefts;
+    for (int left : cov.optionLefts) lefts << QString::number(left);
+    return comparePicture(
+        surface, name,
+        {lefts.join(u' '), QString::number(cov.optionTop), cov.covLabel, block.averageLabel, block.maxMinLabel});
+}
+
+QImage whiteImage(int width, int height, int dpi = 96)
+{
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    return image;
+}
+
+} // namespace
+
+class TestGraphics : public QObject {
+    Q_OBJECT
+private slots:
+    // Every result along a line with a gap and an empty pan inside, and the flight line inside; in
+    // U.S. units the axis labels change; without control data mortality shows a note; without any
+    // data only the background is drawn.
+    void resultPictures_data()
+    {
+        QTest::addColumn<bool>("metric");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<int>("control");
+        for (int option = 1; option <= 5; ++option) QTest::addRow("metric %d", option) << true << option << 100;
+        QTest::newRow("us 1") << false << 1 << 100;
+        QTest::newRow("no control 5") << true << 5 << 0;
+        QTest::newRow("nothing 1") << true << 1 << -1;
+        // Pans closer than a pixel merge per pixel column; a single tall pan and a single empty one still show.
+        QTest::newRow("many pans 1") << true << 1 << -2;
+    }
+    void resultPictures()
+    {
+        QFETCH(bool, metric);
+        QFETCH(int, option);
+        QFETCH(int, control);
+        QList<SampleRow> rows = control == -1 ? QList<SampleRow>() : bell(control == -2 ? 3000 : 9);
+        if (control >= 0) {
+            rows[3] = {};
+            rows[5].weight = "0";
+        } else if (control == -2) {
+            rows[1403] = {};
+            rows[2005].weight = "9";
+        }
+        // In U.S. units the line ends in the grid's last row.
+        auto ds = lineOfPans(rows, -20.0f, 10.0f, metric, metric ? 2 : kInitialDataRows - 8);
+        ds->setControlData({std::int16_t(std::max(0, control)), 10, 24.0f});
+        ds->calculateResults(0);
+        RecordingSurface surface(300, 120, 96);
+        const ResultGraphResult r = drawResult(surface, *ds, option, kGraphFillColor, Qt::gray);
+        VERIFY_PICTURE(surface, QString("result-%1").arg(QTest::currentDataTag()).replace(u' ', u'-'), {notes(r)});
+    }
+
+    void tooltip()
+    {
+        const Units metric = Units::forSystem(true);
+        QCOMPARE(resultTooltip(12.4, 3.46, metric, 1), " 12 m -- 3.5 kg/ha ");
+        QCOMPARE(resultTooltip(-0.4, 0.5, metric, 2), " 0 m -- 0.5  ");
+        QCOMPARE(resultTooltip(-12.5, 7, Units::forSystem(false), 3), " -13 ft -- 7.0 #/ft ² ");
+    }
+
+    // Both swath graphs: widths and positions in metres and feet, the flight line inside the
+    // line of pans, both patterns, passes wide and narrow.
+    void swathPictures_data()
+    {
+        QTest::addColumn<QList<SampleRow>>("rows");
+        QTest::addColumn<float>("position1");
+        QTest::addColumn<float>("separation");
+        QTest::addColumn<bool>("metric");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("racetrack");
+        QTest::newRow("wide passes") << bell(4) << 0.0f << 10.0f << true << 1 << false;
+        QTest::newRow("feet, density, racetrack") << bell(12) << -50.0f << 10.0f << false << 3 << true;
+        QTest::newRow("half metres, left end") << bell(12) << -20.0f << 2.5f << true << 2 << false;
+        QTest::newRow("every third line") << bell(29) << 0.0f << 10.0f << true << 1 << false;
+        QTest::newRow("two pans") << bell(2) << 0.0f << 10.0f << true << 1 << true;
+        // Two hundred widths on a 540-pixel axis: labels that would overlap are left out.
+        QTest::newRow("crowded widths") << bell(201) << 0.0f << 10.0f << true << 7 << false;
+    }
+    void swathPictures()
+    {
+        QFETCH(QList<SampleRow>, rows);
+        QFETCH(float, position1);
+        QFETCH(float, separation);
+        QFETCH(bool, metric);
+        QFETCH(int, width);
+        QFETCH(bool, racetrack);
+        const auto ds = lineOfPans(rows, position1, separation, metric);
+        QString name = QStringLiteral("swath-") + QTest::currentDataTag();
+        const QString difference = drawSwath(name.replace(u' ', u'-').remove(u','), *ds, width, racetrack);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+    // Small circles on an image are drawn once and stamped; they must land on the very pixels a
+    // direct drawing (as on a pixmap) gives, wherever their centres fall within a pixel.
+    void stampedCircles()
+    {
+        const auto draw = [](QPaintDevice& device) {
+            PainterSurface surface(device);
+            surface.setFillStyle(FillStyle::Solid);
+            surface.setFillColor(Qt::red);
+            for (int i = 0; i < 12; ++i) {
+                surface.setLineWidth(1 + i % 3);
+                surface.circle(10 + i * 15.37, 20 + i * 0.29, 2.0 + i % 4, Qt::black);
+            }
+        };
+        QImage stamped = whiteImage(200, 40);
+        draw(stamped);
+        QPixmap direct(stamped.size());
+        direct.fill(Qt::white);
+        draw(direct);
+        const QImage reference = direct.toImage().convertToFormat(stamped.format());
+        int worst = 0;
+        for (int y = 0; y < stamped.height(); ++y)
+            for (int x = 0; x < stamped.width(); ++x)
+                worst = std::max(worst, std::abs(qGray(stamped.pixel(x, y)) - qGray(reference.pixel(x, y))));
+        // Blending an antialiased edge in one step or two differs by a few levels; a circle a
+        // pixel off differs by the whole contrast.
+        QVERIFY2(worst <= 16, qPrintable(QString::number(worst)));
+    }
+
+    // With the y axis upward, text still stands upright inside its line box: the bar of a "T" on top.
+    void painterTextNotMirrored()
+    {
+        QImage image = whiteImage(400, 200);
+        PainterSurface surface(image);
+        QVERIFY(surface.setScale(0, 2, 4, 0)); // 100 pixels per unit, y upward
+        surface.setFont("Arial", 24, false, false);
+        surface.moveTo(1, 1.5);
+        surface.print("T", false);
+        const QRectF box(surface.toPixels({1, 1.5}),
+                         surface.toPixels({1 + surface.textWidth("T"), 1.5 - surface.textHeight()}));
+        QRect inked;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) inked |= QRect(x, y, 1, 1);
+        QVERIFY(!inked.isEmpty() && box.contains(inked));
+        QVERIFY(qGray(image.pixel(inked.left() + 1, inked.top() + 1)) < 128);
+        QVERIFY(qGray(image.pixel(inked.left() + 1, inked.bottom() - 1)) >= 128);
+    }
+
+    // The recording surface measures text as a painted device does, so that the recorded
+    // pictures lay out their labels as the screen and the paper do.
+    void metricsAgree()
+    {
+        for (auto [dpi, font] : {std::pair{96, FontSpec{"Arial", 8, false, false}},
+                                 {50, FontSpec{"Small Fonts", 5.2, false, false}},
+                                 {1200, FontSpec{"Arial", 18, true, true}}}) {
+            QImage image = whiteImage(100, 100, dpi);
+            PainterSurface painter(image);
+            RecordingSurface recorder(100, 100, dpi);
+            painter.setFont(font);
+            recorder.setFont(font);
+            QCOMPARE(recorder.textWidth("Relative Humidity: 55 %"), painter.textWidth("Relative Humidity: 55 %"));
+            QCOMPARE(recorder.textHeight(), painter.textHeight());
+        }
+        // A scale without width or height is refused; the one in force stays.
+        RecordingSurface flat(100, 100, 96);
+        QVERIFY(!flat.setScale(0, 1, 10, 1) && !flat.setScale(0, 1, 0, 0) && flat.scaleHeight() == 100);
+    }
+};
+
+QTEST_MAIN(TestGraphics)
+#include "tst_graphics.moc"

@@ -80,9 +80,9 @@ void BM_SaveDataSet(benchmark::State& state)
     const int pans = static_cast<int>(state.range(0));
     const bool analysed = state.range(1) != 0;
     const DataSet& dataSet = dataSetFor(pans);
-    datafile::SwathAnalysis analysis;
+    swath::SwathAnalysis analysis;
     if (analysed) {
-        datafile::analyseSwath(analysis, swath::SwathData::from(dataSet), {});
+        swath::analyseSwath(analysis, swath::SwathData::from(dataSet), {});
     }
     const QString path = scratchPath(QStringLiteral("saved-%1.csv").arg(pans));
     for (auto _ : state) {

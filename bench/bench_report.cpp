@@ -22,10 +22,10 @@ namespace {
 constexpr QSize kPreviewImage{427 - 2, 552 - 2};
 
 // The swath statistics the preview is opened with, computed once for all its pages.
-datafile::SwathAnalysis analysisOf(const DataSet& dataSet)
+swath::SwathAnalysis analysisOf(const DataSet& dataSet)
 {
-    datafile::SwathAnalysis analysis;
-    datafile::analyseSwath(analysis, swath::SwathData::from(dataSet), {});
+    swath::SwathAnalysis analysis;
+    swath::analyseSwath(analysis, swath::SwathData::from(dataSet), {});
     return analysis;
 }
 
@@ -34,7 +34,7 @@ void BM_ReportPreviewPage(benchmark::State& state)
     const int pans = static_cast<int>(state.range(0));
     const int page = static_cast<int>(state.range(1));
     const DataSet& dataSet = dataSetFor(pans);
-    const datafile::SwathAnalysis analysis = analysisOf(dataSet);
+    const swath::SwathAnalysis analysis = analysisOf(dataSet);
     const report::ReportInputs inputs{dataSet, {}, &analysis};
     QImage image(kPreviewImage, QImage::Format_RGB32);
     // The screen's resolution, as the preview sets it.
@@ -70,8 +70,8 @@ void BM_ReportPdf(benchmark::State& state)
     const int pans = static_cast<int>(state.range(0));
     const bool preview = state.range(1) != 0;
     const DataSet& dataSet = dataSetFor(pans);
-    const datafile::SwathAnalysis analysis =
-        preview ? analysisOf(dataSet) : datafile::SwathAnalysis{};
+    const swath::SwathAnalysis analysis =
+        preview ? analysisOf(dataSet) : swath::SwathAnalysis{};
     const report::ReportInputs inputs{dataSet, {}, preview ? &analysis : nullptr};
     const QString path = scratchPath(QStringLiteral("report-%1.pdf").arg(pans));
     for (auto _ : state) {

@@ -75,8 +75,8 @@ void BM_SwathAnalysisBothSources(benchmark::State& state)
     const int pans = static_cast<int>(state.range(0));
     const swath::SwathData data = swath::SwathData::from(dataSetFor(pans));
     for (auto _ : state) {
-        datafile::SwathAnalysis analysis;
-        datafile::analyseSwath(analysis, data, swath::FlightPattern::BackAndForth);
+        swath::SwathAnalysis analysis;
+        swath::analyseSwath(analysis, data, swath::FlightPattern::BackAndForth);
         benchmark::DoNotOptimize(analysis);
     }
     describe(state, pans);

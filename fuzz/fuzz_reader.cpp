@@ -29,7 +29,7 @@ constexpr int kMaxGridRows = 5000;
 }
 
 // Load into a fresh data set as the window and pellamar-batch do, then save.
-QByteArray loadAndSave(const datafile::ParsedDataSet& parsed, const datafile::SwathChoice& choice)
+QByteArray loadAndSave(const datafile::ParsedDataSet& parsed, const swath::SwathChoice& choice)
 {
     DataSet dataSet;
     dataSet.applyUnits();
@@ -39,7 +39,7 @@ QByteArray loadAndSave(const datafile::ParsedDataSet& parsed, const datafile::Sw
 }
 
 // Every file we wrote must load.
-QByteArray reloadAndSave(const QByteArray& saved, const datafile::SwathChoice& choice)
+QByteArray reloadAndSave(const QByteArray& saved, const swath::SwathChoice& choice)
 {
     const auto parsed = datafile::parseDataSet(saved, QStringLiteral("saved.csv"));
     if (const auto* error = std::get_if<datafile::LoadError>(&parsed)) {
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    datafile::SwathChoice choice;
+    swath::SwathChoice choice;
     // Both flight patterns, picked by something every mutation changes anyway.
     choice.pattern =
         size % 2 != 0 ? swath::FlightPattern::Racetrack : swath::FlightPattern::BackAndForth;

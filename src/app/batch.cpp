@@ -119,7 +119,7 @@ QString parseOptions(const QStringList& args, Options& options)
 }
 
 // The report as a PDF, through the same drawing as the printer's, written atomically.
-int writeReport(const Options& options, const DataSet& dataSet, const datafile::SwathChoice& choice)
+int writeReport(const Options& options, const DataSet& dataSet, const swath::SwathChoice& choice)
 {
     QSaveFile file(options.output);
     if (options.output == u"-" || !file.open(QIODevice::WriteOnly)) {
@@ -169,11 +169,11 @@ int recompute(const Options& options)
     }
 
     const int widths = std::max(dataSet.lastDataRow() - dataSet.firstDataRow(), 1);
-    datafile::SwathChoice choice;
+    swath::SwathChoice choice;
     choice.pattern =
         options.racetrack ? swath::FlightPattern::Racetrack : swath::FlightPattern::BackAndForth;
-    for (auto [requested, slot] :
-         {std::pair{options.depositWidth, 0}, std::pair{options.densityWidth, 1}}) {
+    for (auto [requested, source] : {std::pair{options.depositWidth, swath::Source::Deposit},
+                                     std::pair{options.densityWidth, swath::Source::Density}}) {
         if (!requested) {
             continue;
         }
@@ -182,7 +182,7 @@ int recompute(const Options& options)
                 QStringLiteral("a width index must lie between 1 and %1 for this file")
                     .arg(widths));
         }
-        choice.selectedWidth[static_cast<std::size_t>(slot)] = *requested;
+        choice.width(source) = *requested;
     }
 
     if (options.report) {

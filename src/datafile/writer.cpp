@@ -9,8 +9,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
-#include <atomic>
-#include <thread>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -53,12 +51,7 @@ SourceResult analyse(const DataSet& dataSet, const swath::SwathRecord& record, i
 {
     SourceResult out;
     out.record = record;
-    const int widths = std::max(out.record.widthCount(), 1);
-    // A width chosen for a longer line of pans no longer exists: let the rule choose again.
-    int width = selected >= 1 && selected <= widths ? selected : 0;
-    if (width == 0) {
-        width = swath::selectSwathWidth(out.record.cov).width;
-    }
+    const int width = swath::effectiveWidth(out.record, selected);
     out.record.widthIndex = width;
     out.shape = swath::buildSwathBlock(out.record.block, out.record, width,
                                        swath::SwathInputs::from(dataSet));
@@ -91,49 +84,15 @@ private:
 
 } // namespace
 
-bool analyseSwath(SwathAnalysis& analysis, const swath::SwathData& data,
-                  swath::FlightPattern pattern, const swath::Progress& progress)
+QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice)
 {
-    const auto calculate = [&](swath::SwathRecord& record, swath::Source source,
-                               const swath::Progress& told) {
-        return swath::calculateSwathStats(record, data.inputs, data.values(source), pattern, told);
-    };
-    // A few hundred pans take a moment; a second thread would cost more than it saves.
-    if (data.deposit.size() < 500) {
-        return calculate(analysis.deposit, swath::Source::Deposit, progress) &&
-               calculate(analysis.density, swath::Source::Density, progress);
-    }
-    // The two sources are independent and run side by side; one progress tells of both.
-    std::atomic<int> densityDone{0};
-    std::atomic<bool> stopped{false};
-    bool densityComplete = false;
-    std::thread density([&] {
-        densityComplete =
-            calculate(analysis.density, swath::Source::Density, [&](int done, int /*total*/) {
-                densityDone = done;
-                return !stopped.load();
-            });
-    });
-    const bool depositComplete =
-        calculate(analysis.deposit, swath::Source::Deposit, [&](int done, int total) {
-            if (progress && !progress(done + densityDone.load(), 2 * total)) {
-                stopped = true;
-            }
-            return !stopped.load();
-        });
-    density.join();
-    return depositComplete && densityComplete && !stopped;
-}
-
-QString dataSetText(const DataSet& dataSet, const SwathChoice& choice)
-{
-    SwathAnalysis analysis;
-    analyseSwath(analysis, swath::SwathData::from(dataSet), choice.pattern);
+    swath::SwathAnalysis analysis;
+    swath::analyseSwath(analysis, swath::SwathData::from(dataSet), choice.pattern);
     return dataSetText(dataSet, choice, analysis);
 }
 
-QString dataSetText(const DataSet& dataSet, const SwathChoice& choice,
-                    const SwathAnalysis& analysis)
+QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
+                    const swath::SwathAnalysis& analysis)
 {
     const Units& units = dataSet.units();
     const Parameters& p = dataSet.parameters();
@@ -218,8 +177,10 @@ QString dataSetText(const DataSet& dataSet, const SwathChoice& choice,
     };
     auto widthText = [&](int j) { return numbers::format(displayOffset(j), widthFormat); };
 
-    const SourceResult deposit = analyse(dataSet, analysis.deposit, choice.selectedWidth[0]);
-    const SourceResult density = analyse(dataSet, analysis.density, choice.selectedWidth[1]);
+    const SourceResult deposit =
+        analyse(dataSet, analysis.deposit, choice.width(swath::Source::Deposit));
+    const SourceResult density =
+        analyse(dataSet, analysis.density, choice.width(swath::Source::Density));
 
     out.add(QStringLiteral("Selected Swath Widths:"));
     out.add(QStringLiteral(",,Deposit:,") + widthText(deposit.record.widthIndex) + length +
@@ -350,15 +311,16 @@ SaveOutcome replaceAtomically(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet, const SwathChoice& choice)
+SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet,
+                        const swath::SwathChoice& choice)
 {
-    SwathAnalysis analysis;
-    analyseSwath(analysis, swath::SwathData::from(dataSet), choice.pattern);
+    swath::SwathAnalysis analysis;
+    swath::analyseSwath(analysis, swath::SwathData::from(dataSet), choice.pattern);
     return saveDataSet(path, dataSet, choice, analysis);
 }
 
-SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet, const SwathChoice& choice,
-                        const SwathAnalysis& analysis)
+SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet,
+                        const swath::SwathChoice& choice, const swath::SwathAnalysis& analysis)
 {
     const Encoded encoded = encodeCp1252(dataSetText(dataSet, choice, analysis));
     SaveOutcome outcome = isSpecialFile(path) ? writeInPlace(path, encoded.bytes)

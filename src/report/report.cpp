@@ -95,8 +95,8 @@ private:
     Surface& s_;
     bool toPrinter_;
     const DataSet& ds_;
-    datafile::SwathChoice choice_;
-    const datafile::SwathAnalysis* swath_ = nullptr;
+    swath::SwathChoice choice_;
+    const swath::SwathAnalysis* swath_ = nullptr;
     const Units& units_;
     double lengthFactor_;
 
@@ -108,7 +108,7 @@ private:
     void block(const QString& heading, const QString& referenceLabel,
                const std::vector<ParameterLine>& lines, int blankLines);
     void resultGraph(int quantity, const graphics::GraphRange* range, double span);
-    void swathSection(swath::Source source, int slot, double bottom, const QString& title);
+    void swathSection(swath::Source source, double bottom, const QString& title);
 };
 
 // --- page 1 ---
@@ -331,7 +331,7 @@ constexpr double kSwathGap = 9.0 / 16.0;
 constexpr double kTick = 3.0 / 32.0;
 constexpr double kLabelDrop = 1.0 / 8.0;
 
-void Report::swathSection(swath::Source source, int slot, double bottom, const QString& title)
+void Report::swathSection(swath::Source source, double bottom, const QString& title)
 {
     const Parameters& p = ds_.parameters();
     const swath::SwathInputs inputs = swath::SwathInputs::from(ds_);
@@ -339,9 +339,7 @@ void Report::swathSection(swath::Source source, int slot, double bottom, const Q
     if (!swath_) {
         swath::calculateSwathStats(computed, ds_, source, choice_.pattern);
     }
-    const swath::SwathRecord& record = !swath_                            ? computed
-                                       : source == swath::Source::Deposit ? swath_->deposit
-                                                                          : swath_->density;
+    const swath::SwathRecord& record = swath_ ? swath_->of(source) : computed;
     const int widths = record.widthCount();
     const double separation = double(p.separation) * lengthFactor_;
     const QString positionPattern = ds_.positionFormat();
@@ -360,12 +358,7 @@ void Report::swathSection(swath::Source source, int slot, double bottom, const Q
         return;
     }
 
-    // A width chosen for a longer line of pans no longer exists: the 30 % rule chooses again.
-    int w = choice_.selectedWidth[static_cast<std::size_t>(slot)];
-    if (w < 1 || w > widths) {
-        const swath::WidthChoice rule = swath::selectSwathWidth(record.cov);
-        w = rule.found ? rule.width : 1;
-    }
+    const int w = swath::effectiveWidth(record, choice_.width(source));
     const double rate = double(swath::rateFactor(w, inputs));
 
     // The coefficient of variation of every width.
@@ -483,8 +476,8 @@ void Report::swathSection(swath::Source source, int slot, double bottom, const Q
 
 void Report::pageSwath()
 {
-    swathSection(swath::Source::Deposit, 0, 6.0, QStringLiteral("Deposit Profile"));
-    swathSection(swath::Source::Density, 1, 7.0 / 8.0, QStringLiteral("Density Profile"));
+    swathSection(swath::Source::Deposit, 6.0, QStringLiteral("Deposit Profile"));
+    swathSection(swath::Source::Density, 7.0 / 8.0, QStringLiteral("Density Profile"));
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datafile/writer.h"
+#include "swath/analysis.h"
 
 #include <QString>
 
@@ -21,10 +21,10 @@ namespace pellamar::report {
 // is computed afresh on the report's own records.
 struct ReportInputs {
     const DataSet& dataSet;
-    datafile::SwathChoice choice;
+    swath::SwathChoice choice;
     // The swath statistics of this data set and flight pattern when already at hand; computed
     // afresh otherwise.
-    const datafile::SwathAnalysis* swath = nullptr;
+    const swath::SwathAnalysis* swath = nullptr;
 };
 
 // The value at the top of the paper graphs: result quantity 1..5 for its largest value, the

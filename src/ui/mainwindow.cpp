@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 #include "datafile/reader.h"
+#include "datafile/writer.h"
 #include "ui/controldatadialog.h"
 #include "ui/longtask.h"
 #include "ui/parameterpages.h"
@@ -172,7 +173,7 @@ void MainWindow::followDataSet()
     load_->setEnabled(dataSet_.loadEnabled());
 }
 
-datafile::SwathChoice MainWindow::swathChoice() const
+swath::SwathChoice MainWindow::swathChoice() const
 {
     return swathMode_->choice();
 }
@@ -238,12 +239,12 @@ void MainWindow::loadFile(const QString& path)
     resetView();
 }
 
-bool MainWindow::analyseSwath(const datafile::SwathChoice& choice,
-                              datafile::SwathAnalysis& analysis, const std::function<void()>& then)
+bool MainWindow::analyseSwath(const swath::SwathChoice& choice, swath::SwathAnalysis& analysis,
+                              const std::function<void()>& then)
 {
     const swath::SwathData pans = swath::SwathData::from(dataSet_);
     return runSwathWork(this, pans.deposit.size(), [&](const swath::Progress& progress) {
-        if (!datafile::analyseSwath(analysis, pans, choice.pattern, progress)) {
+        if (!swath::analyseSwath(analysis, pans, choice.pattern, progress)) {
             return false;
         }
         if (then) {
@@ -264,8 +265,8 @@ void MainWindow::saveDataSet()
         return;
     }
     initialDir_ = folderOf(path);
-    const datafile::SwathChoice choice = swathChoice();
-    datafile::SwathAnalysis analysis;
+    const swath::SwathChoice choice = swathChoice();
+    swath::SwathAnalysis analysis;
     datafile::SaveOutcome outcome;
     // The file is written where the statistics were computed: on the worker thread when long.
     const auto write = [&] { outcome = datafile::saveDataSet(path, dataSet_, choice, analysis); };
@@ -310,8 +311,8 @@ void MainWindow::openPrintPreview()
     if (!dataSet_.swathChecked()) {
         return;
     }
-    const datafile::SwathChoice choice = swathChoice();
-    datafile::SwathAnalysis analysis;
+    const swath::SwathChoice choice = swathChoice();
+    swath::SwathAnalysis analysis;
     if (!analyseSwath(choice, analysis)) {
         return;
     }

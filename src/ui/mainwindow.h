@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/dataset.h"
-#include "datafile/writer.h"
+#include "swath/analysis.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -74,11 +74,11 @@ private:
     void followDataSet();
     void switchSwathAnalysis(bool on);
     void resetView();
-    datafile::SwathChoice swathChoice() const;
+    swath::SwathChoice swathChoice() const;
     // Both sources' statistics for a save or the report, then `then` with them; when long, both
     // on a worker thread behind a window-modal progress dialog, which keeps the data set (only
     // read there) unchanged meanwhile. False when the operator stopped them.
-    bool analyseSwath(const datafile::SwathChoice& choice, datafile::SwathAnalysis& analysis,
+    bool analyseSwath(const swath::SwathChoice& choice, swath::SwathAnalysis& analysis,
                       const std::function<void()>& then = {});
     void writeSettings();
 

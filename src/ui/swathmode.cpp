@@ -15,11 +15,6 @@
 namespace pellamar::ui {
 
 namespace {
-std::size_t slot(swath::Source source)
-{
-    return source == swath::Source::Deposit ? 0 : 1;
-}
-
 swath::Source otherSource(swath::Source source)
 {
     return source == swath::Source::Deposit ? swath::Source::Density : swath::Source::Deposit;
@@ -73,9 +68,9 @@ swath::FlightPattern SwathMode::pattern() const
                                    : swath::FlightPattern::BackAndForth;
 }
 
-datafile::SwathChoice SwathMode::choice() const
+swath::SwathChoice SwathMode::choice() const
 {
-    return {pattern(), selectedWidth_};
+    return {pattern(), chosen_.selectedWidth};
 }
 
 bool SwathMode::calculate(swath::Source source)
@@ -118,9 +113,9 @@ bool SwathMode::switchOn()
             return false;
         }
         const swath::WidthChoice proposal = swath::selectSwathWidth(record_.cov);
-        selectedWidth_[slot(source)] = proposal.found ? proposal.width : 1;
+        chosen_.width(source) = proposal.found ? proposal.width : 1;
     }
-    widths_->click(selectedWidth_[slot(chosen)]);
+    widths_->click(chosen_.width(chosen));
     return true;
 }
 
@@ -136,7 +131,7 @@ void SwathMode::switchOff()
 
 void SwathMode::widthClicked(int index)
 {
-    selectedWidth_[slot(chosenSource())] = index;
+    chosen_.width(chosenSource()) = index;
     record_.widthIndex = index;
     swath::overlapSwath(record_, index, swath::SwathInputs::from(dataSet_), pattern());
     redraw();
@@ -150,7 +145,7 @@ void SwathMode::sourceClicked(swath::Source source)
         return;
     }
     emit averageCaptionChanged(graphics::averageCaption(source));
-    const int width = selectedWidth_[slot(source)];
+    const int width = chosen_.width(source);
     if (width >= 1 && width <= widths_->count()) {
         widths_->click(width); // the width's overlap and the picture follow the click
     } else {

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "datafile/writer.h"
-#include "swath/swath.h"
+#include "swath/analysis.h"
 
 #include <QObject>
 #include <array>
@@ -39,9 +38,9 @@ public:
     WidthOptions* widthOptions() const { return widths_; }
     const swath::SwathRecord& record() const { return record_; }
     swath::Source chosenSource() const;
-    const std::array<int, 2>& selectedWidth() const { return selectedWidth_; }
+    const std::array<int, 2>& selectedWidth() const { return chosen_.selectedWidth; }
     // What a save writes for the swath section.
-    datafile::SwathChoice choice() const;
+    swath::SwathChoice choice() const;
 
     // Returns false when the operator stopped the statistics; the analysis is then off again.
     bool switchOn();
@@ -71,7 +70,7 @@ private:
     QCheckBox* racetrack_ = nullptr;
     WidthOptions* widths_ = nullptr;
     swath::SwathRecord record_;
-    std::array<int, 2> selectedWidth_{0, 0};
+    swath::SwathChoice chosen_; // its pattern follows the racetrack box
     bool on_ = false;
 };
 

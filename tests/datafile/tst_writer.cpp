@@ -16,6 +16,7 @@
 using namespace pellamar;
 using namespace pellamar::datafile;
 using namespace pellamar::testing;
+using swath::SwathChoice;
 
 namespace {
 
@@ -69,7 +70,7 @@ const QByteArray kOld = "old contents\r\n";
 
 } // namespace
 
-Q_DECLARE_METATYPE(pellamar::datafile::SwathChoice)
+Q_DECLARE_METATYPE(pellamar::swath::SwathChoice)
 
 class TestWriter : public QObject {
     Q_OBJECT

@@ -27,7 +27,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(int, page);
         std::unique_ptr<DataSet> ds;
-        datafile::SwathChoice choice;
+        swath::SwathChoice choice;
         if (kind == 2)
             ds = lineOfPans(bell(5), 20.0f, 5.0f);
         else

@@ -14,88 +14,6 @@ const QString kPositionPad(2, u' ');
 
 } // namespace
 
-QString fieldPattern(Field field)
-{
-    switch (field) {
-    case Field::OpeningArea:
-        return QStringLiteral("0.0###");
-    case Field::Position1:
-    case Field::Separation:
-        return QStringLiteral("0.0#");
-    case Field::ProductRate:
-        return QStringLiteral("0.00");
-    default:
-        return QStringLiteral("0.0");
-    }
-}
-
-QStringList openingTypeNames()
-{
-    return {QStringLiteral("Circular"), QStringLiteral("Square"), QStringLiteral("Rectangular"),
-            QStringLiteral("Multi-side")};
-}
-
-QString fieldCaption(Field field)
-{
-    switch (field) {
-    case Field::Agency:
-        return QStringLiteral("Agency:");
-    case Field::Sprayer:
-        return QStringLiteral("Sprayer:");
-    case Field::ReleaseHeight:
-        return QStringLiteral("Release Height:");
-    case Field::SwathWidth:
-        return QStringLiteral("Swath Width:");
-    case Field::OpeningArea:
-        return QStringLiteral("Area:");
-    case Field::Position1:
-        return QStringLiteral("Position 1:");
-    case Field::Separation:
-        return QStringLiteral("Separation:");
-    case Field::MetHeight:
-        return QStringLiteral("Height:");
-    case Field::AirTemperature:
-        return QStringLiteral("Air Temp:");
-    case Field::WindSpeed:
-        return QStringLiteral("Wind Speed:");
-    case Field::WindDirection:
-        return QStringLiteral("Wind Direction:");
-    case Field::Humidity:
-        return QStringLiteral("R.H.:");
-    case Field::ProductName:
-        return QStringLiteral("Product:");
-    case Field::ProductRate:
-        return QStringLiteral("Product Rate:");
-    }
-    return {};
-}
-
-QString unitCaption(Field field, const Units& units)
-{
-    switch (field) {
-    case Field::ReleaseHeight:
-    case Field::SwathWidth:
-    case Field::Position1:
-    case Field::Separation:
-    case Field::MetHeight:
-        return units.lengthLabel;
-    case Field::OpeningArea:
-        return units.lengthLabel + u' ' + QChar(0x00B2);
-    case Field::AirTemperature:
-        return units.temperatureLabel;
-    case Field::WindSpeed:
-        return units.speedLabel;
-    case Field::WindDirection:
-        return QString(QChar(0x00B0));
-    case Field::Humidity:
-        return QStringLiteral("%");
-    case Field::ProductRate:
-        return units.rateLabel;
-    default:
-        return {};
-    }
-}
-
 DataSet::DataSet(bool metric, QObject* parent)
     : QObject(parent)
     , units_(Units::forSystem(metric))
@@ -108,11 +26,14 @@ DataSet::DataSet(bool metric, QObject* parent)
 void DataSet::applyUnits()
 {
     units_ = Units::forSystem(units_.metric);
-    for (Field field : {Field::ReleaseHeight, Field::SwathWidth, Field::OpeningArea,
-                        Field::Position1, Field::Separation, Field::MetHeight,
-                        Field::AirTemperature, Field::WindSpeed, Field::ProductRate}) {
-        if (const auto text = displayText(field)) {
-            setFieldText(field, *text);
+    // Angles and percentages are the same in every unit system: they keep their texts.
+    for (const FieldSpec& s : kFieldSpecs) {
+        if (s.quantity == Quantity::None || s.quantity == Quantity::Angle ||
+            s.quantity == Quantity::Percent) {
+            continue;
+        }
+        if (const auto text = displayText(s.field)) {
+            setFieldText(s.field, *text);
         }
     }
     emit unitsApplied();
@@ -148,62 +69,7 @@ void DataSet::setFieldText(Field field, const QString& text)
 
 std::optional<QString> DataSet::displayText(Field field) const
 {
-    const Parameters& p = params_;
-    const QString pattern = fieldPattern(field);
-    auto metValue = [&](int index) { return p.met[static_cast<std::size_t>(index)]; };
-    switch (field) {
-    case Field::Agency:
-        return p.agency;
-    case Field::Sprayer:
-        return p.sprayer;
-    case Field::ProductName:
-        return p.productName;
-    case Field::ReleaseHeight:
-        if (p.releaseHeight > 0) {
-            return numbers::format(units_.toDisplayLength(p.releaseHeight), pattern);
-        }
-        return std::nullopt;
-    case Field::SwathWidth:
-        if (p.swathWidth > 0) {
-            return numbers::format(units_.toDisplayLength(p.swathWidth), pattern);
-        }
-        return std::nullopt;
-    case Field::OpeningArea:
-        return numbers::format(units_.toDisplayArea(p.openingArea), pattern);
-    case Field::Position1:
-        return numbers::format(units_.toDisplayLength(p.position1), pattern);
-    case Field::Separation:
-        return numbers::format(units_.toDisplayLength(p.separation), pattern);
-    case Field::MetHeight:
-        if (metValue(0) != kNotEntered) {
-            return numbers::format(units_.toDisplayLength(metValue(0)), pattern);
-        }
-        return std::nullopt;
-    case Field::AirTemperature:
-        if (metValue(1) != kNotEntered) {
-            return numbers::format(units_.toDisplayTemperature(metValue(1)), pattern);
-        }
-        return std::nullopt;
-    case Field::WindSpeed:
-        if (metValue(2) != kNotEntered) {
-            return numbers::format(units_.toDisplaySpeed(metValue(2)), pattern);
-        }
-        return std::nullopt;
-    case Field::WindDirection:
-    case Field::Humidity: {
-        const float value = metValue(field == Field::WindDirection ? 3 : 4);
-        if (value != kNotEntered) {
-            return numbers::format(value, pattern);
-        }
-        return std::nullopt;
-    }
-    case Field::ProductRate:
-        if (p.productRate > 0) {
-            return numbers::format(units_.toDisplayRate(p.productRate), pattern);
-        }
-        return std::nullopt;
-    }
-    return std::nullopt;
+    return pellamar::displayText(params_, units_, field);
 }
 
 QString DataSet::positionFormat() const
@@ -404,14 +270,10 @@ void DataSet::clearDataSet(const SamplerSettings& sampler)
     fresh.separation = sampler.separation;
     params_ = fresh;
 
-    for (Field field :
-         {Field::Agency, Field::Sprayer, Field::ReleaseHeight, Field::SwathWidth, Field::MetHeight,
-          Field::AirTemperature, Field::WindSpeed, Field::WindDirection, Field::Humidity,
-          Field::ProductName, Field::ProductRate}) {
-        setFieldText(field, QString());
-    }
-    for (Field field : {Field::OpeningArea, Field::Position1, Field::Separation}) {
-        setFieldText(field, displayText(field).value_or(QString()));
+    // Only the sampler line, which always holds values, keeps its texts.
+    for (const FieldSpec& s : kFieldSpecs) {
+        const bool held = s.entry == Entry::Always || s.entry == Entry::Positive;
+        setFieldText(s.field, held ? displayText(s.field).value_or(QString()) : QString());
     }
 
     rows_.assign(static_cast<std::size_t>(kInitialDataRows), Row{});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/parameters.h"
 #include "core/settings.h"
 #include "core/units.h"
 
@@ -12,57 +13,6 @@
 #include <vector>
 
 namespace pellamar {
-
-// Stored value of a meteorology entry that was not given.
-inline constexpr float kNotEntered = -1000.0f;
-
-// The parameter fields whose texts the data set keeps, so that everything that reads "the
-// fields as displayed" (file, report) works without a window.
-enum class Field : int {
-    Agency,
-    Sprayer,
-    ReleaseHeight,
-    SwathWidth,
-    OpeningArea,
-    Position1,
-    Separation,
-    MetHeight,
-    AirTemperature,
-    WindSpeed,
-    WindDirection,
-    Humidity,
-    ProductName,
-    ProductRate,
-};
-inline constexpr int kFieldCount = 14;
-
-// The sampler opening types, in list order.
-QStringList openingTypeNames();
-
-// The number pattern of a numeric parameter field.
-QString fieldPattern(Field field);
-
-// The caption beside each parameter field, and beside the opening type list.
-QString fieldCaption(Field field);
-// The unit caption beside a field in the given units (empty for names).
-QString unitCaption(Field field, const Units& units);
-inline const QString kOpeningTypeCaption = QStringLiteral("Opening:");
-
-// Every parameter, stored in metric units.
-struct Parameters {
-    QString agency;
-    QString sprayer;
-    float releaseHeight = 0.0f; // m, 0 = not entered
-    float swathWidth = 0.0f;    // m, 0 = not entered
-    std::uint8_t openingType = 0;
-    float openingArea = 1.0f; // m²
-    float position1 = 0.0f;   // m, may be negative
-    float separation = 10.0f; // m
-    // height (m), air temperature (°C), wind speed (km/h), wind direction (°), humidity (%)
-    std::array<float, 5> met{kNotEntered, kNotEntered, kNotEntered, kNotEntered, kNotEntered};
-    QString productName;
-    float productRate = 0.0f; // kg/ha, 0 = not entered
-};
 
 // The untreated control pan; larvae 0 means no control data.
 struct ControlData {

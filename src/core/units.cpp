@@ -4,7 +4,8 @@ namespace pellamar {
 
 namespace {
 const QChar kSquared(0x00B2);
-}
+const QChar kDegree(0x00B0);
+} // namespace
 
 Units Units::forSystem(bool metric)
 {
@@ -47,6 +48,65 @@ float Units::factor(int index) const
         return temperatureOffset;
     default:
         return 0.0f;
+    }
+}
+
+double Units::toDisplay(Quantity quantity, float stored) const
+{
+    const double v = stored;
+    switch (quantity) {
+    case Quantity::Length:
+        return v * double(length);
+    case Quantity::Area:
+        return v * areaFactor();
+    case Quantity::Temperature:
+        return v * double(temperatureScale) + double(temperatureOffset);
+    case Quantity::Speed:
+        return v * double(speed);
+    case Quantity::Rate:
+        return v * double(rate);
+    default:
+        return v;
+    }
+}
+
+double Units::toStored(Quantity quantity, double shown) const
+{
+    switch (quantity) {
+    case Quantity::Length:
+        return shown / double(length);
+    case Quantity::Area:
+        return shown / areaFactor();
+    case Quantity::Temperature:
+        return (shown - double(temperatureOffset)) / double(temperatureScale);
+    case Quantity::Speed:
+        return shown / double(speed);
+    case Quantity::Rate:
+        return shown / double(rate);
+    default:
+        return shown;
+    }
+}
+
+QString Units::symbol(Quantity quantity) const
+{
+    switch (quantity) {
+    case Quantity::Length:
+        return lengthLabel;
+    case Quantity::Area:
+        return areaLabel();
+    case Quantity::Temperature:
+        return kDegree + temperatureLabel;
+    case Quantity::Speed:
+        return speedLabel;
+    case Quantity::Angle:
+        return QString(kDegree);
+    case Quantity::Percent:
+        return QStringLiteral("%");
+    case Quantity::Rate:
+        return rateLabel;
+    default:
+        return {};
     }
 }
 

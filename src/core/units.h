@@ -5,6 +5,9 @@
 
 namespace pellamar {
 
+// What a value measures, and so how it converts between its stored (metric) and shown form.
+enum class Quantity { None, Length, Area, Temperature, Speed, Angle, Percent, Rate };
+
 // The display unit system. Stored values are always metric; a factor turns a stored value into
 // the displayed one (temperature: × scale + offset; area: × length factor squared).
 struct Units {
@@ -30,14 +33,13 @@ struct Units {
     // The square is taken in double so that areas keep the float factor's exact value.
     double areaFactor() const { return double(length) * double(length); }
 
-    double toDisplayLength(float stored) const { return double(stored) * double(length); }
-    double toDisplayArea(float stored) const { return double(stored) * areaFactor(); }
-    double toDisplayTemperature(float stored) const
-    {
-        return double(stored) * double(temperatureScale) + double(temperatureOffset);
-    }
-    double toDisplaySpeed(float stored) const { return double(stored) * double(speed); }
-    double toDisplayRate(float stored) const { return double(stored) * double(rate); }
+    // The shown value of a stored one, and the stored value (before it is rounded to single) of
+    // a shown one: both in double from the single-precision factors.
+    double toDisplay(Quantity quantity, float stored) const;
+    double toStored(Quantity quantity, double shown) const;
+    double toDisplayLength(float stored) const { return toDisplay(Quantity::Length, stored); }
+    // The unit as the file writes it after a value: "m", "m²", "°C", "km/h", "°", "%", "kg/ha".
+    QString symbol(Quantity quantity) const;
 
     // The unit text of result quantity 1..5 (deposit, cumulative fraction, density, granules
     // per gram, corrected mortality).

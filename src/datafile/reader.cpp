@@ -169,23 +169,21 @@ private:
     }
 
     void readParameters(ParsedDataSet& out, const Units& units) const;
+    void readOpeningType(Parameters& p) const;
+    void readField(ParsedDataSet& out, const Units& units, const FieldSpec& s) const;
     void readControl(ParsedDataSet& out) const;
     void readSamples(ParsedDataSet& out, const Units& units) const;
 
     const std::vector<Record>& records_;
 };
 
-void setText(ParsedDataSet& out, Field field, const QString& text)
-{
-    out.fieldTexts[static_cast<std::size_t>(field)] = text;
-}
-
 ParsedDataSet Parser::parse()
 {
     ParsedDataSet out;
     // The values that follow are in the file's own units, so those must be known first.
-    out.metric = trimBlanks(field(9, 2, QStringLiteral("the unit system"))).toString().toLower() ==
-                 u"metric";
+    out.metric =
+        trimBlanks(field(kUnitsLine, 2, QStringLiteral("the unit system"))).toString().toLower() ==
+        u"metric";
     const Units units = Units::forSystem(out.metric);
     readParameters(out, units);
     readControl(out);
@@ -193,105 +191,81 @@ ParsedDataSet Parser::parse()
     return out;
 }
 
-void Parser::readParameters(ParsedDataSet& out, const Units& units) const
+// The text a field shows after a load. Values without a unit factor go straight to their nearest
+// stored value and show in the general form; so does the rate, from its double product, so that
+// 8.1 lb/ac comes back as 8.1 on every load.
+QString loadedText(const FieldSpec& s, const Units& units, float stored)
+{
+    switch (s.quantity) {
+    case Quantity::Angle:
+    case Quantity::Percent:
+        return numbers::formatGeneral(stored);
+    case Quantity::Rate:
+        return numbers::formatGeneral(units.toDisplay(s.quantity, stored));
+    default:
+        return numbers::format(units.toDisplay(s.quantity, stored), s.pattern);
+    }
+}
+
+void Parser::readOpeningType(Parameters& p) const
+{
+    const QString type = QStringLiteral("the opening type");
+    const std::int32_t index =
+        numbers::roundToInt32(number(kOpeningTypeLine, field(kOpeningTypeLine, 3, type), type));
+    if (index < 0 || index > 3) {
+        fail(kOpeningTypeLine, type + QStringLiteral(" is not 0, 1, 2 or 3"));
+    }
+    p.openingType = static_cast<std::uint8_t>(index);
+}
+
+void Parser::readField(ParsedDataSet& out, const Units& units, const FieldSpec& s) const
 {
     Parameters& p = out.parameters;
-    const double lf = units.length;
-
-    p.agency = given(10, QStringLiteral("the agency")).value_or(QString());
-    p.sprayer = given(11, QStringLiteral("the sprayer")).value_or(QString());
-    setText(out, Field::Agency, p.agency);
-    setText(out, Field::Sprayer, p.sprayer);
-
-    // A length of 0 leaves its field empty, as typing 0 does, so that no save or report claims
-    // a value that was never entered.
-    auto length = [&](int n, const QString& what, float& member, Field f) {
-        if (const auto text = given(n, what)) {
-            member = notNegative(n, number(n, *text, what) / lf, what);
-        }
-        setText(out, f,
-                member > 0 ? numbers::format(units.toDisplayLength(member), u"0.0") : QString());
-    };
-    length(12, QStringLiteral("the release height"), p.releaseHeight, Field::ReleaseHeight);
-    length(13, QStringLiteral("the swath width"), p.swathWidth, Field::SwathWidth);
-
-    const QString type = QStringLiteral("the opening type");
-    const std::int32_t typeIndex = numbers::roundToInt32(number(15, field(15, 3, type), type));
-    if (typeIndex < 0 || typeIndex > 3) {
-        fail(15, type + QStringLiteral(" is not 0, 1, 2 or 3"));
+    const int n = s.fileLine;
+    const QString what = s.noun.toString();
+    QString& text = out.fieldTexts[static_cast<std::size_t>(s.field)];
+    if (s.entry == Entry::Name) {
+        text = s.name(p) = given(n, what).value_or(QString());
+        return;
     }
-    p.openingType = static_cast<std::uint8_t>(typeIndex);
-
-    // Area and separation divide every result, so they must stay above 0 once converted.
-    auto positive = [&](int n, const QString& what, double divisor) {
-        const float value = stored(n, number(n, field(n, 2, what), what) / divisor, what);
-        if (!(value > 0)) {
+    float& value = s.number(p);
+    if (s.entry == Entry::Always || s.entry == Entry::Positive) {
+        value = stored(n, units.toStored(s.quantity, number(n, field(n, 2, what), what)), what);
+        // Area and separation divide every result, so they must stay above 0 once converted.
+        if (s.entry == Entry::Positive && !(value > 0)) {
             fail(n, what + QStringLiteral(" is not above 0"));
         }
-        return value;
-    };
-    p.openingArea = positive(16, QStringLiteral("the opening area"), units.areaFactor());
-    const QString pos1 = QStringLiteral("the position of pan 1");
-    p.position1 = stored(17, number(17, field(17, 2, pos1), pos1) / lf, pos1);
-    p.separation = positive(18, QStringLiteral("the separation"), lf);
-    setText(out, Field::OpeningArea,
-            numbers::format(units.toDisplayArea(p.openingArea), u"0.0###"));
-    setText(out, Field::Separation, numbers::format(units.toDisplayLength(p.separation), u"0.0#"));
-
-    struct Met {
-        int line;
-        const char16_t* what;
-        Field field;
-    };
-    const std::array<Met, 5> met{{
-        {20, u"the meteorology height", Field::MetHeight},
-        {21, u"the air temperature", Field::AirTemperature},
-        {22, u"the wind speed", Field::WindSpeed},
-        {23, u"the wind direction", Field::WindDirection},
-        {24, u"the relative humidity", Field::Humidity},
-    }};
-    for (std::size_t i = 0; i < met.size(); ++i) {
-        const Met& m = met[i];
-        const QString what = QString::fromUtf16(m.what);
-        const auto text = given(m.line, what);
-        if (!text) {
-            continue;
-        }
-        float& value = p.met[i];
-        const double v = number(m.line, *text, what);
-        switch (m.field) {
-        case Field::MetHeight:
-            value = stored(m.line, v / lf, what);
-            setText(out, m.field, numbers::format(units.toDisplayLength(value), u"0.0"));
-            break;
-        case Field::AirTemperature:
-            value = stored(m.line,
-                           (v - double(units.temperatureOffset)) / double(units.temperatureScale),
-                           what);
-            setText(out, m.field, numbers::format(units.toDisplayTemperature(value), u"0.0"));
-            break;
-        case Field::WindSpeed:
-            value = stored(m.line, v / double(units.speed), what);
-            setText(out, m.field, numbers::format(units.toDisplaySpeed(value), u"0.0"));
-            break;
-        default:
-            // No unit factor: the text goes straight to the nearest stored value.
-            value = *numbers::parseFloat(*text);
-            setText(out, m.field, numbers::formatGeneral(value));
-            break;
-        }
+        text = loadedText(s, units, value);
+        return;
     }
+    const auto entered = given(n, what);
+    if (!entered) {
+        return;
+    }
+    const double shown = number(n, *entered, what);
+    if (s.entry == Entry::ZeroUnset) {
+        value = notNegative(n, units.toStored(s.quantity, shown), what);
+        // A value of 0 leaves its field empty, as typing 0 does, so that no save or report
+        // claims a value that was never entered.
+        text = value > 0 ? loadedText(s, units, value) : QString();
+        return;
+    }
+    value = s.quantity == Quantity::Angle || s.quantity == Quantity::Percent
+                ? *numbers::parseFloat(*entered)
+                : stored(n, units.toStored(s.quantity, shown), what);
+    text = loadedText(s, units, value);
+}
 
-    p.productName = given(26, QStringLiteral("the product")).value_or(QString());
-    setText(out, Field::ProductName, p.productName);
-    const QString rate = QStringLiteral("the spray rate");
-    if (const auto text = given(27, rate)) {
-        p.productRate = notNegative(27, number(27, *text, rate) / double(units.rate), rate);
-        // Shown from the double product so that 8.1 lb/ac comes back as 8.1 on every load.
-        if (p.productRate > 0) {
-            setText(out, Field::ProductRate,
-                    numbers::formatGeneral(double(p.productRate) * double(units.rate)));
+void Parser::readParameters(ParsedDataSet& out, const Units& units) const
+{
+    bool typeRead = false;
+    for (const FieldSpec& s : kFieldSpecs) {
+        // The file's lines are read in order, the opening type among them.
+        if (!typeRead && s.fileLine > kOpeningTypeLine) {
+            readOpeningType(out.parameters);
+            typeRead = true;
         }
+        readField(out, units, s);
     }
 }
 
@@ -370,7 +344,8 @@ void Parser::readSamples(ParsedDataSet& out, const Units& units) const
              QStringLiteral("the sample rows need more than %1 grid rows").arg(kMaxLoadedRows));
     }
     // The field shows pan 1 where the grid now starts.
-    setText(out, Field::Position1, numbers::format(units.toDisplayLength(p.position1), u"0.0#"));
+    out.fieldTexts[static_cast<std::size_t>(Field::Position1)] =
+        loadedText(spec(Field::Position1), units, p.position1);
 }
 
 } // namespace

@@ -42,6 +42,25 @@ QString aboveZero(double value, QStringView pattern)
     return numbers::parseDouble(text).value_or(0.0) > 0 ? text : numbers::formatGeneral(value);
 }
 
+// A parameter as the file holds it: names and entries as their fields show them, or the mark of a
+// value not entered; the sampler line, which always holds values, from the stored values.
+QString parameterValue(const DataSet& dataSet, const FieldSpec& s)
+{
+    const Units& units = dataSet.units();
+    if (s.entry == Entry::Name) {
+        return valueWithUnit(csvField(dataSet.fieldText(s.field)), {});
+    }
+    const QString unit = units.symbol(s.quantity);
+    if (s.entry == Entry::Always || s.entry == Entry::Positive) {
+        const double shown =
+            units.toDisplay(s.quantity, storedValue(dataSet.parameters(), s.field));
+        return (s.entry == Entry::Positive ? aboveZero(shown, s.pattern)
+                                           : numbers::format(shown, s.pattern)) +
+               u',' + unit;
+    }
+    return valueWithUnit(dataSet.fieldText(s.field), unit);
+}
+
 struct SourceResult {
     swath::SwathRecord record;
     swath::BlockShape shape;
@@ -98,8 +117,6 @@ QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
     const Parameters& p = dataSet.parameters();
     const QString length = units.lengthLabel;
     const QString rate = units.rateLabel;
-    auto field = [&](Field f) { return dataSet.fieldText(f); };
-    auto textField = [&](Field f) { return csvField(field(f)); };
 
     Lines out;
     out.add(kEqualsLine);
@@ -110,38 +127,23 @@ QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
 
     out.parameter(QStringLiteral("Units:"),
                   units.metric ? QStringLiteral("Metric") : QStringLiteral("U.S."));
-    out.parameter(QStringLiteral("Agency:"), valueWithUnit(textField(Field::Agency), {}));
-    out.parameter(QStringLiteral("Sprayer:"), valueWithUnit(textField(Field::Sprayer), {}));
-    out.parameter(QStringLiteral("Release Height:"),
-                  valueWithUnit(field(Field::ReleaseHeight), length));
-    out.parameter(QStringLiteral("Swath Width:"), valueWithUnit(field(Field::SwathWidth), length));
-    out.add(QString());
-
-    const QStringList types = openingTypeNames();
-    const QString typeName = p.openingType < types.size() ? types[p.openingType] : QString();
-    out.parameter(QStringLiteral("Opening Type:"),
-                  csvField(typeName) + u',' + QString::number(p.openingType));
-    out.parameter(QStringLiteral("Opening Area:"),
-                  aboveZero(units.toDisplayArea(p.openingArea), u"0.0###") + u',' + length +
-                      kSquared);
-    out.parameter(QStringLiteral("Position 1:"),
-                  numbers::format(units.toDisplayLength(p.position1), u"0.0#") + u',' + length);
-    out.parameter(QStringLiteral("Separation:"),
-                  aboveZero(units.toDisplayLength(p.separation), u"0.0#") + u',' + length);
-    out.add(QString());
-
-    out.parameter(QStringLiteral("Height:"), valueWithUnit(field(Field::MetHeight), length));
-    out.parameter(QStringLiteral("Air Temp.:"),
-                  valueWithUnit(field(Field::AirTemperature), kDegree + units.temperatureLabel));
-    out.parameter(QStringLiteral("Wind Speed:"),
-                  valueWithUnit(field(Field::WindSpeed), units.speedLabel));
-    out.parameter(QStringLiteral("Wind Direction:"),
-                  valueWithUnit(field(Field::WindDirection), QString(kDegree)));
-    out.parameter(QStringLiteral("Rel. Humidity:"),
-                  valueWithUnit(field(Field::Humidity), QStringLiteral("%")));
-    out.add(QString());
-    out.parameter(QStringLiteral("Product:"), valueWithUnit(textField(Field::ProductName), {}));
-    out.parameter(QStringLiteral("Spray Rate:"), valueWithUnit(field(Field::ProductRate), rate));
+    int line = kUnitsLine + 1;
+    for (const FieldSpec& s : kFieldSpecs) {
+        // The layout is fixed by line number: blank lines, and the opening type, in between.
+        for (; line < s.fileLine; ++line) {
+            if (line == kOpeningTypeLine) {
+                const QStringList types = openingTypeNames();
+                const QString name =
+                    p.openingType < types.size() ? types[p.openingType] : QString();
+                out.parameter(QStringLiteral("Opening Type:"),
+                              csvField(name) + u',' + QString::number(p.openingType));
+            } else {
+                out.add(QString());
+            }
+        }
+        out.parameter(s.fileLabel.toString(), parameterValue(dataSet, s));
+        ++line;
+    }
     out.add(QString());
 
     const ControlData& control = dataSet.controlData();

@@ -136,17 +136,6 @@ void Report::block(const QString& heading, const QString& referenceLabel,
 
 void Report::pageParameters()
 {
-    const bool metric = units_.metric;
-    const QString length = metric ? QStringLiteral(" m") : QStringLiteral(" ft");
-    const QString wind = QString(u' ') + kDegree + QStringLiteral("     (rel. to AC heading)");
-
-    const auto plain = [&](Field f) { return ds_.fieldText(f); };
-    const auto dashed = [&](Field f) {
-        const QString& text = ds_.fieldText(f);
-        return text.isEmpty() ? kDashed : text;
-    };
-    const auto label = [](Field f) { return fieldCaption(f); };
-
     font(18);
     s_.setFontBold(true);
     printCentred(s_, kPageCentre, 10.5, QStringLiteral("Tovanel Pellamar"));
@@ -161,38 +150,40 @@ void Report::pageParameters()
     // The parameter lines start 2.5 inches from the paper's left edge.
     s_.setScale(-2.5, kPageHeight, 6.0, 0.0);
 
-    block(QStringLiteral("Sprayer Info"), QStringLiteral("Release Height:"),
-          {{label(Field::Agency), plain(Field::Agency), {}},
-           {label(Field::Sprayer), plain(Field::Sprayer), {}},
-           {label(Field::ReleaseHeight), dashed(Field::ReleaseHeight), length},
-           {label(Field::SwathWidth), dashed(Field::SwathWidth), length}},
-          2);
-
+    const auto line = [&](Field f) {
+        const FieldSpec& spec = pellamar::spec(f);
+        const QString& text = ds_.fieldText(f);
+        // Values that may be left out show dashes; names and the sampler line show as they are.
+        const bool dashed = spec.entry == Entry::ZeroUnset || spec.entry == Entry::SentinelUnset;
+        QString suffix =
+            spec.quantity == Quantity::None ? QString() : u' ' + units_.symbol(spec.quantity);
+        if (f == Field::WindDirection) {
+            suffix += QStringLiteral("     (rel. to AC heading)");
+        }
+        // The paper has room for the full name.
+        const QString caption =
+            f == Field::Humidity ? QStringLiteral("Relative Humidity:") : spec.caption.toString();
+        return ParameterLine{caption, dashed && text.isEmpty() ? kDashed : text, suffix};
+    };
     const QStringList types = openingTypeNames();
     const int type = ds_.parameters().openingType;
+
+    block(QStringLiteral("Sprayer Info"), QStringLiteral("Release Height:"),
+          {line(Field::Agency), line(Field::Sprayer), line(Field::ReleaseHeight),
+           line(Field::SwathWidth)},
+          2);
     block(QStringLiteral("Sampler Info"), QStringLiteral("Separation:"),
           {{kOpeningTypeCaption, type < types.size() ? types[type] : QString(), {}},
-           {label(Field::OpeningArea), plain(Field::OpeningArea), length + kSquared},
-           {label(Field::Position1), plain(Field::Position1), length},
-           {label(Field::Separation), plain(Field::Separation), length}},
+           line(Field::OpeningArea),
+           line(Field::Position1),
+           line(Field::Separation)},
           2);
-
     block(QStringLiteral("Meteorology Info"), QStringLiteral("Relative Humidity:"),
-          {{label(Field::MetHeight), dashed(Field::MetHeight), length},
-           {label(Field::AirTemperature), dashed(Field::AirTemperature),
-            QString(u' ') + kDegree + (metric ? u'C' : u'F')},
-           {label(Field::WindSpeed), dashed(Field::WindSpeed),
-            metric ? QStringLiteral(" km/h") : QStringLiteral(" mph")},
-           {label(Field::WindDirection), dashed(Field::WindDirection), wind},
-           // The paper has room for the full name.
-           {QStringLiteral("Relative Humidity:"), dashed(Field::Humidity), QStringLiteral(" %")}},
+          {line(Field::MetHeight), line(Field::AirTemperature), line(Field::WindSpeed),
+           line(Field::WindDirection), line(Field::Humidity)},
           2);
-
     block(QStringLiteral("Product Info"), QStringLiteral("Product Rate:"),
-          {{label(Field::ProductName), plain(Field::ProductName), {}},
-           {label(Field::ProductRate), dashed(Field::ProductRate),
-            metric ? QStringLiteral(" kg/ha") : QStringLiteral(" lb/ac")}},
-          3);
+          {line(Field::ProductName), line(Field::ProductRate)}, 3);
 }
 
 // --- page 2 ---

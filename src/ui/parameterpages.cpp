@@ -1,6 +1,6 @@
 #include "ui/parameterpages.h"
 
-#include "datafile/fields.h"
+#include "core/fieldcommit.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -28,6 +28,49 @@ const QList<Field> kProductFields{Field::ProductName, Field::ProductRate};
 std::size_t slot(Field field)
 {
     return static_cast<std::size_t>(field);
+}
+
+// The unit beside a field.
+QString unitText(Quantity quantity, const Units& units)
+{
+    switch (quantity) {
+    case Quantity::Area:
+        return units.lengthLabel + u' ' + QChar(0x00B2);
+    case Quantity::Temperature:
+        return units.temperatureLabel;
+    default:
+        return units.symbol(quantity);
+    }
+}
+
+// A "." passes once a number has none yet, or over a selection that holds it.
+bool pointFits(QStringView text, QStringView selected)
+{
+    return !text.contains(u'.') || selected.contains(u'.');
+}
+
+// The "-" key in the position of pan 1 toggles the sign and keeps the caret with its digits.
+struct SignToggle {
+    QString text;
+    int selectionStart = 0;
+    int selectionLength = 0;
+};
+
+SignToggle toggleSign(const QString& text, int selectionStart, int selectionLength)
+{
+    const auto minus = static_cast<int>(text.indexOf(u'-'));
+    if (minus < 0) {
+        return {u'-' + text, selectionStart + 1, selectionLength};
+    }
+    if (minus >= selectionStart && minus < selectionStart + selectionLength) {
+        QString result = text;
+        result.replace(selectionStart, selectionLength, QStringLiteral("-"));
+        return {result, selectionStart + 1, 0};
+    }
+    // The sign goes, not whatever a pasted text holds before it; the caret keeps its digits.
+    QString result = text;
+    result.remove(minus, 1);
+    return {result, minus < selectionStart ? selectionStart - 1 : selectionStart, selectionLength};
 }
 
 } // namespace
@@ -93,7 +136,7 @@ QWidget* ParameterPages::buildPage(const QList<Field>& fields, QWidget* extra, i
             grid->addWidget(extra, row, 1);
             ++row;
         }
-        auto* caption = new QLabel(fieldCaption(field));
+        auto* caption = new QLabel(spec(field).caption.toString());
         auto* edit = new QLineEdit;
         auto* unit = new QLabel;
         caption->setBuddy(edit);
@@ -155,7 +198,7 @@ void ParameterPages::refreshCaptions()
 {
     for (int i = 0; i < kFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
-        units_[slot(field)]->setText(pellamar::unitCaption(field, dataSet_.units()));
+        units_[slot(field)]->setText(unitText(spec(field).quantity, dataSet_.units()));
     }
     (dataSet_.metric() ? metricOption_ : usOption_)->setChecked(true);
 }
@@ -188,7 +231,7 @@ void ParameterPages::commit(Field field)
     }
     parameterEdited_ = false;
     QLineEdit* edit = edits_[slot(field)];
-    const bool recalculate = datafile::commitField(dataSet_, field, edit->text());
+    const bool recalculate = commitField(dataSet_, field, edit->text());
     edit->setText(dataSet_.fieldText(field));
     if (recalculate) {
         dataSet_.calculateResults(0);
@@ -247,25 +290,24 @@ bool ParameterPages::handleFieldKey(QLineEdit* edit, Field field, QKeyEvent* eve
         parameterEdited_ = true;
         return false;
     }
-    if (datafile::isTextField(field)) {
+    if (spec(field).entry == Entry::Name) {
         return false;
     }
     // Only character keys are filtered; navigation and the editing shortcuts work as usual,
-    // and whatever they change is checked when the field is committed.
-    int code = 0;
-    if (key == Qt::Key_Backspace) {
-        code = datafile::kKeyBackspace;
-    } else if (!event->text().isEmpty() && event->text().front().isPrint() &&
-               !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        code = event->text().front().unicode();
-    } else {
+    // and whatever they change (a paste among them) is checked when the field is committed.
+    if (key == Qt::Key_Backspace || event->text().isEmpty() || !event->text().front().isPrint() ||
+        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        if (key == Qt::Key_Backspace) {
+            parameterEdited_ = true;
+        }
         return false;
     }
-    if (field == Field::Position1 && code == '-') {
+    const QChar typed = event->text().front();
+    if (field == Field::Position1 && typed == u'-') {
         const int start =
             edit->selectionStart() >= 0 ? edit->selectionStart() : edit->cursorPosition();
         const int length = static_cast<int>(edit->selectedText().size());
-        const datafile::SignToggle toggled = datafile::toggleSign(edit->text(), start, length);
+        const SignToggle toggled = toggleSign(edit->text(), start, length);
         edit->setText(toggled.text);
         edit->setSelection(toggled.selectionStart, toggled.selectionLength);
         if (toggled.selectionLength == 0) {
@@ -274,7 +316,9 @@ bool ParameterPages::handleFieldKey(QLineEdit* edit, Field field, QKeyEvent* eve
         parameterEdited_ = true;
         return true;
     }
-    if (datafile::filterNumericKey(code, edit->text(), edit->selectedText(), true) == 0) {
+    const bool fits = (typed >= u'0' && typed <= u'9') ||
+                      (typed == u'.' && pointFits(edit->text(), edit->selectedText()));
+    if (!fits) {
         return true;
     }
     parameterEdited_ = true;

@@ -151,7 +151,8 @@ private slots:
         QVERIFY(loadDataSet(ds, file, "us.csv", kSampler).loaded);
         const Units us = Units::forSystem(false);
         QVERIFY(sameBits(ds.parameters().separation, numbers::toStored(2.0 / double(us.length))));
-        QVERIFY(sameBits(ds.parameters().met[1], numbers::toStored((77.0 - 32) / double(us.temperatureScale))));
+        QVERIFY(
+            sameBits(ds.parameters().met.airTemperature, numbers::toStored((77.0 - 32) / double(us.temperatureScale))));
         QVERIFY(!ds.metric());
         QCOMPARE(ds.fieldText(Field::Separation) + ds.fieldText(Field::AirTemperature), "2.077.0");
         QCOMPARE(ds.controlHeadingColor(), kHeadingBlack);

@@ -1,5 +1,5 @@
+#include "core/fieldcommit.h"
 #include "datafile/cp1252.h"
-#include "datafile/fields.h"
 #include "datafile/reader.h"
 #include "datafile/writer.h"
 #include "support.h"
@@ -32,7 +32,7 @@ void clearEntries(DataSet& ds)
     Parameters& p = ds.parameters();
     p.agency.clear();
     p.releaseHeight = p.swathWidth = p.productRate = 0;
-    p.met.fill(kNotEntered);
+    p.met = {};
     for (int f = 0; f < kFieldCount; ++f)
         if (f < int(Field::OpeningArea) || f > int(Field::Separation)) ds.setFieldText(Field(f), QString());
     ds.setControlData({0, 0, 24.0f});

@@ -81,9 +81,9 @@ QStringList snapshot(const DataSet& ds)
     const Parameters& p = ds.parameters();
     const ControlData& c = ds.controlData();
     QStringList s{ds.metric() ? "metric" : "us", p.agency, p.sprayer, p.productName};
-    for (float v :
-         {p.releaseHeight, p.swathWidth, float(p.openingType), p.openingArea, p.position1, p.separation, p.met[0],
-          p.met[1], p.met[2], p.met[3], p.met[4], p.productRate, float(c.larvae), float(c.dead), c.hours})
+    for (float v : {p.releaseHeight, p.swathWidth, float(p.openingType), p.openingArea, p.position1, p.separation,
+                    p.met.height, p.met.airTemperature, p.met.windSpeed, p.met.windDirection, p.met.humidity,
+                    p.productRate, float(c.larvae), float(c.dead), c.hours})
         s << numbers::formatRoundTrip(v);
     for (int f = 0; f < kFieldCount; ++f) s << ds.fieldText(static_cast<Field>(f));
     s << QString::number(ds.firstDataRow()) << QString::number(ds.lastDataRow());

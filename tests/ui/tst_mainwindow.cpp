@@ -67,6 +67,37 @@ private slots:
         QVERIFY(window().saveButton()->isEnabled());
     }
 
+    // The "-" key in the position of pan 1 toggles the sign; the caret keeps its digits.
+    void minusTogglesTheSign_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<int>>("selection"); // start, length
+        QTest::addColumn<QString>("newText");
+        QTest::addColumn<QList<int>>("newSelection");
+        QTest::newRow("on, caret at end") << "2.5" << QList{3, 0} << "-2.5" << QList{4, 0};
+        QTest::newRow("off, caret at end") << "-2.5" << QList{4, 0} << "2.5" << QList{3, 0};
+        QTest::newRow("off, caret at start") << "-2.5" << QList{0, 0} << "2.5" << QList{0, 0};
+        QTest::newRow("on, all selected") << "2.5" << QList{0, 3} << "-2.5" << QList{1, 3};
+        QTest::newRow("selection holds sign") << "-2.5" << QList{0, 4} << "-" << QList{1, 0};
+        QTest::newRow("sign at selection end") << "2.5-" << QList{1, 2} << "2.5" << QList{1, 2};
+        QTest::newRow("pasted exponent") << "1e-5" << QList{4, 0} << "1e5" << QList{3, 0};
+    }
+    void minusTogglesTheSign()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<int>, selection);
+        window().parameterPages()->selectPage(ParameterPages::SamplerPage);
+        QLineEdit* edit = field(Field::Position1);
+        edit->setFocus();
+        edit->setText(text);
+        edit->setSelection(selection[0], selection[1]);
+        if (selection[1] == 0) edit->setCursorPosition(selection[0]);
+        QTest::keyClick(edit, Qt::Key_Minus);
+        QTEST(edit->text(), "newText");
+        const int start = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+        QTEST((QList<int>{start, int(edit->selectedText().size())}), "newSelection");
+    }
+
     void tabStripWraps()
     {
         QTabBar* tabs = window().parameterPages()->tabBar();

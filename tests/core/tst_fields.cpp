@@ -1,21 +1,14 @@
-#include "datafile/fields.h"
+#include "core/fieldcommit.h"
 #include "support.h"
 
 using namespace pellamar;
-using namespace pellamar::datafile;
 using pellamar::testing::sameBits;
 
 namespace {
 
 const double kFeet = double(3.2808f);
 
-float& valueOf(Parameters& p, Field field)
-{
-    float* const members[kFieldCount] = {nullptr,      nullptr,       &p.releaseHeight, &p.swathWidth, &p.openingArea,
-                                         &p.position1, &p.separation, &p.met[0],        &p.met[1],     &p.met[2],
-                                         &p.met[3],    &p.met[4],     nullptr,          &p.productRate};
-    return *members[static_cast<int>(field)];
-}
+float& valueOf(Parameters& p, Field field) { return spec(field).number(p); }
 
 } // namespace
 
@@ -81,30 +74,6 @@ private slots:
         QTEST(ds.fieldText(field), "shown");
         // What the field shows is what the stored value shows after any later re-display.
         QCOMPARE(ds.fieldText(field), ds.displayText(field).value_or(QString()));
-    }
-
-    // The "-" key in the position of pan 1: text and selection after it.
-    void toggleSign_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QList<int>>("selection"); // start, length
-        QTest::addColumn<QString>("newText");
-        QTest::addColumn<QList<int>>("newSelection");
-        QTest::newRow("on, caret at end") << "2.5" << QList{3, 0} << "-2.5" << QList{4, 0};
-        QTest::newRow("off, caret at end") << "-2.5" << QList{4, 0} << "2.5" << QList{3, 0};
-        QTest::newRow("off, caret at start") << "-2.5" << QList{0, 0} << "2.5" << QList{0, 0};
-        QTest::newRow("on, all selected") << "2.5" << QList{0, 3} << "-2.5" << QList{1, 3};
-        QTest::newRow("selection holds sign") << "-2.5" << QList{0, 4} << "-" << QList{1, 0};
-        QTest::newRow("sign at selection end") << "2.5-" << QList{1, 2} << "2.5" << QList{1, 2};
-        QTest::newRow("pasted exponent") << "1e-5" << QList{4, 0} << "1e5" << QList{3, 0};
-    }
-    void toggleSign()
-    {
-        QFETCH(QString, text);
-        QFETCH(QList<int>, selection);
-        const SignToggle result = datafile::toggleSign(text, selection[0], selection[1]);
-        QTEST(result.text, "newText");
-        QTEST((QList<int>{result.selectionStart, result.selectionLength}), "newSelection");
     }
 };
 

@@ -36,7 +36,7 @@ void BM_GridCommitCell(benchmark::State& state)
     grid->setFocus();
     // In the middle of the bell, where a changed weight moves the graph.
     const int row = pans / 2;
-    const QString original = window.dataSet().cell(row, ColWeight);
+    const QString original = window.dataSet().input(row, ColWeight);
     QImage viewport(grid->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     const QString values[] = {QStringLiteral("1.25"), QStringLiteral("2.5")};
     int turn = 0;
@@ -53,7 +53,7 @@ void BM_GridCommitCell(benchmark::State& state)
 
         turn = 1 - turn;
     }
-    const bool committed = window.dataSet().cell(row, ColWeight) == values[1 - turn] &&
+    const bool committed = window.dataSet().input(row, ColWeight) == values[1 - turn] &&
                            grid->currentColumn() == ColGranules;
     // The next benchmark finds the data set as loaded.
     grid->setCurrentCell(row, ColWeight);

@@ -70,8 +70,7 @@ void BM_ReportPdf(benchmark::State& state)
     const int pans = static_cast<int>(state.range(0));
     const bool preview = state.range(1) != 0;
     const DataSet& dataSet = dataSetFor(pans);
-    const swath::SwathAnalysis analysis =
-        preview ? analysisOf(dataSet) : swath::SwathAnalysis{};
+    const swath::SwathAnalysis analysis = preview ? analysisOf(dataSet) : swath::SwathAnalysis{};
     const report::ReportInputs inputs{dataSet, {}, preview ? &analysis : nullptr};
     const QString path = scratchPath(QStringLiteral("report-%1.pdf").arg(pans));
     for (auto _ : state) {

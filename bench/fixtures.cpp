@@ -96,7 +96,6 @@ std::unique_ptr<DataSet> makeDataSet(int pans)
     ds->applyUnits();
 
     ds->setControlData({20, 2, 24.0f});
-    ds->markControlHeader();
     ds->ensureDataRows(pans);
 
     Noise noise(0x5EED0000u + static_cast<std::uint64_t>(pans));
@@ -110,10 +109,10 @@ std::unique_ptr<DataSet> makeDataSet(int pans)
         const long dead =
             std::min(20L, std::lround(20.0 * (0.1 + 0.8 * bell) + 2.0 * noise.next()));
         const int row = i + 1;
-        ds->setCell(row, ColWeight, QString::number(weight, 'f', 3));
-        ds->setCell(row, ColGranules, QString::number(granules));
-        ds->setCell(row, ColLarvae, QStringLiteral("20"));
-        ds->setCell(row, ColDead, QString::number(std::max(0L, dead)));
+        ds->setInput(row, ColWeight, QString::number(weight, 'f', 3));
+        ds->setInput(row, ColGranules, QString::number(granules));
+        ds->setInput(row, ColLarvae, QStringLiteral("20"));
+        ds->setInput(row, ColDead, QString::number(std::max(0L, dead)));
     }
     ds->calculateResults(0);
     return ds;

@@ -3,16 +3,12 @@
 #include "core/numbers.h"
 
 #include <cassert>
+#include <cmath>
+#include <limits>
 
 namespace pellamar {
 
-namespace {
-
-const QString kDepositPad(7, u' ');
-const QString kMortalityPad(8, u' ');
-const QString kPositionPad(2, u' ');
-
-} // namespace
+namespace {} // namespace
 
 DataSet::DataSet(bool metric, QObject* parent)
     : QObject(parent)
@@ -84,25 +80,22 @@ QString DataSet::positionFormat() const
 void DataSet::setControlData(const ControlData& data)
 {
     control_ = data;
-}
-
-void DataSet::markControlHeader()
-{
-    controlHeadingColor_ = control_.larvae == 0 ? kHeadingDarkRed : kHeadingBlack;
+    emit controlDataChanged();
 }
 
 // --- grid ---
 
-const QString& DataSet::cell(int r, int column) const
+const QString& DataSet::input(int r, int column) const
 {
-    return row(r).cells[static_cast<std::size_t>(column)];
+    assert(column >= ColWeight && column <= ColDead);
+    return row(r).inputs[static_cast<std::size_t>(column - ColWeight)];
 }
 
-void DataSet::setCell(int r, int column, const QString& text)
+void DataSet::setInput(int r, int column, const QString& text)
 {
     assert(r >= 1 && r <= dataRowCount() && column >= ColWeight && column <= ColDead);
     Row& target = row(r);
-    target.cells[static_cast<std::size_t>(column)] = text;
+    target.inputs[static_cast<std::size_t>(column - ColWeight)] = text;
     // Only numbers count as entered: a text that is not one cannot feed a result.
     const bool filled = !text.isEmpty();
     switch (column) {
@@ -115,10 +108,8 @@ void DataSet::setCell(int r, int column, const QString& text)
     case ColLarvae:
         target.larvae = filled ? numbers::parseDouble(text) : std::nullopt;
         break;
-    case ColDead:
-        target.dead = filled ? numbers::parseDouble(text) : std::nullopt;
-        break;
     default:
+        target.dead = filled ? numbers::parseDouble(text) : std::nullopt;
         break;
     }
 }
@@ -135,40 +126,52 @@ const SampleResult& DataSet::result(int r) const
     return row(r).result;
 }
 
-void DataSet::appendRows(int count, const QString& lastPosition)
+bool DataSet::hasResult(int r, Result result) const
+{
+    return (row(r).present >> (static_cast<int>(result) - 1) & 1u) != 0;
+}
+
+double DataSet::position(int r) const
+{
+    return row(r).position;
+}
+
+void DataSet::appendRows(int count, bool positionLast)
 {
     const int first = dataRowCount() + 1;
     const int last = dataRowCount() + count;
     emit rowsAboutToBeInserted(first, last);
-    rows_.resize(static_cast<std::size_t>(last));
-    rows_.back().cells[ColPosition] = lastPosition;
+    rows_.resize(static_cast<std::size_t>(last), Row{});
+    if (positionLast) {
+        rows_.back().position = positionOf(last);
+    }
     emit rowsInserted(first, last);
 }
 
-QString DataSet::positionText(double position) const
+double DataSet::positionOf(int r) const
 {
-    return numbers::format(position, positionGridFormat_) + kPositionPad;
+    const double lf = units_.length;
+    return double(r - 1) * double(params_.separation) * lf + double(params_.position1) * lf;
 }
 
 void DataSet::computeRow(Row& r, double depositFactor, double area) const
 {
-    for (int c = ColDeposit; c <= ColCorrectedMortality; ++c) {
-        r.cells[static_cast<std::size_t>(c)].clear();
-    }
     r.result = {};
+    r.present = 0;
     auto& v = r.result.v;
+    const auto present = [&r](Result result) { r.present |= 1u << (static_cast<int>(result) - 1); };
 
     if (r.weight) {
         v[0] = numbers::toStored(double(*r.weight) * depositFactor / area);
-        r.cells[ColDeposit] = numbers::format(v[0], u"0.000") + kDepositPad;
+        present(Result::Deposit);
     }
     if (r.granules) {
         v[2] = numbers::toStored(double(*r.granules) / area);
-        r.cells[ColDensity] = numbers::format(v[2], u"0.000") + kDepositPad;
+        present(Result::Density);
     }
     if (r.weight && r.granules && *r.weight > 0) {
         v[3] = numbers::toStored(double(*r.granules) / double(*r.weight));
-        r.cells[ColGranulesPerGram] = numbers::format(v[3], u"0.00") + kDepositPad;
+        present(Result::GranulesPerGram);
     }
     const int controlLarvae = control_.larvae;
     const int controlDead = control_.dead;
@@ -185,7 +188,7 @@ void DataSet::computeRow(Row& r, double depositFactor, double area) const
                 v[4] = 0;
             }
         }
-        r.cells[ColCorrectedMortality] = numbers::format(v[4], u"0.00") + kMortalityPad;
+        present(Result::Mortality);
     }
 }
 
@@ -198,24 +201,16 @@ void DataSet::calculateResults(int rowToCalculate)
     }
     firstDataRow_ = 0;
     lastDataRow_ = 0;
-
-    const double lf = units_.length;
-    // Whole positions keep the width of two decimals so the column stays aligned.
-    positionGridFormat_ =
-        positionFormat() == u"0" ? QStringLiteral("0   ") : QStringLiteral("0.00");
+    wholePositions_ = positionFormat() == u"0";
 
     if (rowToCalculate == dataRowCount()) {
-        const double position =
-            double(p.position1) * lf + double(p.separation) * rowToCalculate * lf;
-        appendRows(1, positionText(position));
+        appendRows(1, true);
     }
 
     const int first = rowToCalculate == 0 ? 1 : rowToCalculate;
     const int last = rowToCalculate == 0 ? dataRowCount() : rowToCalculate;
     for (int i = first; i <= last; ++i) {
-        const double position =
-            double(i - 1) * double(p.separation) * lf + double(p.position1) * lf;
-        row(i).cells[ColPosition] = positionText(position);
+        row(i).position = positionOf(i);
     }
 
     const double depositFactor =
@@ -248,18 +243,12 @@ void DataSet::calculateResults(int rowToCalculate)
         r.result.v[1] = total > 0 ? cumulative : 0.0f;
     }
 
-    saveEnabled_ = lastDataRow_ > 0;
-    swathCheckVisible_ = lastDataRow_ - firstDataRow_ > 1;
     emit recalculated(first, last);
 }
 
 void DataSet::clearDataSet(const SamplerSettings& sampler)
 {
     emit aboutToReset();
-    resultsEnabled_ = false;
-    saveEnabled_ = false;
-    loadEnabled_ = true;
-
     control_.larvae = 0;
     control_.dead = 0;
 
@@ -279,13 +268,35 @@ void DataSet::clearDataSet(const SamplerSettings& sampler)
     rows_.assign(static_cast<std::size_t>(kInitialDataRows), Row{});
     firstDataRow_ = 0;
     lastDataRow_ = 0;
-    markControlHeader();
-    swathChecked_ = false;
-    swathCheckVisible_ = false;
-    selectedGraph_ = 1;
     emit resetDone();
 
     calculateResults(0);
+}
+
+QString cellText(const DataSet& dataSet, int row, int column)
+{
+    const auto result = [&](Result r, QStringView pattern) {
+        return dataSet.hasResult(row, r) ? numbers::format(dataSet.result(row).value(r), pattern)
+                                         : QString();
+    };
+    switch (column) {
+    case ColPosition: {
+        const double position = dataSet.position(row);
+        return std::isnan(position)
+                   ? QString()
+                   : numbers::format(position, dataSet.wholePositions() ? u"0" : u"0.00");
+    }
+    case ColDeposit:
+        return result(Result::Deposit, u"0.000");
+    case ColDensity:
+        return result(Result::Density, u"0.000");
+    case ColGranulesPerGram:
+        return result(Result::GranulesPerGram, u"0.00");
+    case ColCorrectedMortality:
+        return result(Result::Mortality, u"0.00");
+    default:
+        return dataSet.input(row, column);
+    }
 }
 
 } // namespace pellamar

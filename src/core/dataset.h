@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -21,20 +22,17 @@ struct ControlData {
     float hours = 0.0f;
 };
 
-// Five results of one grid row: 1 deposit, 2 cumulative deposit fraction, 3 granule density,
-// 4 granules per gram, 5 corrected mortality.
+// The five results of one grid row.
 struct SampleResult {
     std::array<float, 5> v{};
-    float value(int index) const { return v[static_cast<std::size_t>(index - 1)]; }
+    float value(Result result) const { return v[static_cast<std::size_t>(result) - 1]; }
 };
 
-inline constexpr std::uint32_t kHeadingDarkRed = 0xD20000;
-inline constexpr std::uint32_t kHeadingBlack = 0x000000;
 inline constexpr int kInitialDataRows = 50;
 
-// The one data set of a run: parameters, the sample grid's cell texts (which are the sample
-// data), control data and the per-row results, plus the small pieces of window state that
-// follow from them. Data rows are numbered from 1 and never renumbered.
+// The one data set of a run: parameters with the texts their fields show, the sample grid's
+// input texts (which are the sample data), control data, and the per-row positions and results
+// of the last recalculation. Data rows are numbered from 1 and never renumbered.
 class DataSet : public QObject {
     Q_OBJECT
 public:
@@ -64,37 +62,32 @@ public:
     // --- control data ---
     const ControlData& controlData() const { return control_; }
     void setControlData(const ControlData& data);
-    std::uint32_t controlHeadingColor() const { return controlHeadingColor_; }
-    void markControlHeader();
 
     // --- the sample grid ---
     int dataRowCount() const { return static_cast<int>(rows_.size()); }
-    const QString& cell(int row, int column) const;
-    // Sets an input cell's text (columns 1..4); recalculation is the caller's next step.
-    void setCell(int row, int column, const QString& text);
+    // An input cell's text (columns ColWeight .. ColDead), as typed.
+    const QString& input(int row, int column) const;
+    // Sets an input cell's text; recalculation is the caller's next step.
+    void setInput(int row, int column, const QString& text);
     // Grows the grid to the given number of data rows (never shrinks it).
     void ensureDataRows(int count);
+    // As of the last recalculation: the row's results and which of them exist, its position in
+    // display units (NaN before its first recalculation), and whether positions are whole.
     const SampleResult& result(int row) const;
+    bool hasResult(int row, Result result) const;
+    double position(int row) const;
+    bool wholePositions() const { return wholePositions_; }
     int firstDataRow() const { return firstDataRow_; }
     int lastDataRow() const { return lastDataRow_; }
-    const QString& positionGridFormat() const { return positionGridFormat_; }
+    bool hasData() const { return lastDataRow_ > 0; }
+    // An overlap needs a line of at least three pans.
+    bool canAnalyseSwath() const { return lastDataRow_ - firstDataRow_ > 1; }
 
     // The one recalculation: row 0 recalculates every row, otherwise that row only (totals,
     // cumulative fractions and the data range always span the whole grid).
     void calculateResults(int row);
     // Resets parameters, control counts and grid; the sampler line comes from the settings.
     void clearDataSet(const SamplerSettings& sampler);
-
-    // --- state the window shows ---
-    bool saveEnabled() const { return saveEnabled_; }
-    bool loadEnabled() const { return loadEnabled_; }
-    bool resultsEnabled() const { return resultsEnabled_; }
-    void setResultsEnabled(bool enabled) { resultsEnabled_ = enabled; }
-    bool swathCheckVisible() const { return swathCheckVisible_; }
-    bool swathChecked() const { return swathChecked_; }
-    void setSwathChecked(bool checked) { swathChecked_ = checked; }
-    int selectedGraph() const { return selectedGraph_; }
-    void setSelectedGraph(int option) { selectedGraph_ = option; }
 
 signals:
     void rowsAboutToBeInserted(int first, int last);
@@ -105,23 +98,27 @@ signals:
     void recalculated(int firstRow, int lastRow);
     void unitsApplied();
     void fieldTextChanged(pellamar::Field field);
+    void controlDataChanged();
 
 private:
     struct Row {
-        std::array<QString, kGridColumns> cells;
+        std::array<QString, 4> inputs;
         // Parsed inputs, kept in step with the texts.
         std::optional<float> weight;
         std::optional<float> granules;
         std::optional<double> larvae;
         std::optional<double> dead;
         SampleResult result;
+        std::uint8_t present = 0; // bit r - 1 set when result r exists
+        // None before the row's first recalculation.
+        double position = std::numeric_limits<double>::quiet_NaN();
     };
     Row& row(int r) { return rows_[static_cast<std::size_t>(r - 1)]; }
     const Row& row(int r) const { return rows_[static_cast<std::size_t>(r - 1)]; }
-    // New rows are empty; the last may get its position text before anyone is told.
-    void appendRows(int count, const QString& lastPosition = {});
+    // New rows are empty; the last may get its position before anyone is told.
+    void appendRows(int count, bool positionLast = false);
     void computeRow(Row& row, double depositFactor, double area) const;
-    QString positionText(double position) const;
+    double positionOf(int row) const;
 
     Units units_;
     Parameters params_;
@@ -130,14 +127,12 @@ private:
     std::vector<Row> rows_;
     int firstDataRow_ = 0;
     int lastDataRow_ = 0;
-    QString positionGridFormat_ = QStringLiteral("0.00");
-    std::uint32_t controlHeadingColor_ = kHeadingDarkRed;
-    bool saveEnabled_ = false;
-    bool loadEnabled_ = true;
-    bool resultsEnabled_ = false;
-    bool swathCheckVisible_ = false;
-    bool swathChecked_ = false;
-    int selectedGraph_ = 1;
+    bool wholePositions_ = false;
 };
+
+// A grid cell as the grid shows it and the file holds it (without the grid's alignment
+// blanks): an input as typed; the position and the results of the last recalculation formatted
+// with their patterns, empty where there is none.
+QString cellText(const DataSet& dataSet, int row, int column);
 
 } // namespace pellamar

@@ -33,24 +33,6 @@ Units Units::forSystem(bool metric)
     return u;
 }
 
-float Units::factor(int index) const
-{
-    switch (index) {
-    case 1:
-        return length;
-    case 2:
-        return temperatureScale;
-    case 3:
-        return speed;
-    case 4:
-        return rate;
-    case 5:
-        return temperatureOffset;
-    default:
-        return 0.0f;
-    }
-}
-
 double Units::toDisplay(Quantity quantity, float stored) const
 {
     const double v = stored;
@@ -120,16 +102,16 @@ QString Units::densityLabel() const
     return QStringLiteral("#/") + lengthLabel + u' ' + kSquared;
 }
 
-QString Units::graphUnit(int quantity) const
+QString Units::graphUnit(Result result) const
 {
-    switch (quantity) {
-    case 1:
+    switch (result) {
+    case Result::Deposit:
         return rateLabel;
-    case 3:
+    case Result::Density:
         return densityLabel();
-    case 4:
+    case Result::GranulesPerGram:
         return QStringLiteral("Gran./g");
-    case 5:
+    case Result::Mortality:
         return QStringLiteral("%");
     default:
         return {};
@@ -162,22 +144,21 @@ QString columnHeading(int column, const Units& units)
     }
 }
 
-QString graphOptionCaption(int option, const Units& units)
+QString graphOptionCaption(Result result, const Units& units)
 {
-    switch (option) {
-    case 1:
+    switch (result) {
+    case Result::Deposit:
         return units.rateLabel;
-    case 2:
+    case Result::CumulativeDeposit:
         return QStringLiteral("CDF");
-    case 3:
+    case Result::Density:
         return units.densityLabel();
-    case 4:
+    case Result::GranulesPerGram:
         return QStringLiteral("Gran./g");
-    case 5:
+    case Result::Mortality:
         return QStringLiteral("Mortality");
-    default:
-        return {};
     }
+    return {};
 }
 
 } // namespace pellamar

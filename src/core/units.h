@@ -8,6 +8,12 @@ namespace pellamar {
 // What a value measures, and so how it converts between its stored (metric) and shown form.
 enum class Quantity { None, Length, Area, Temperature, Speed, Angle, Percent, Rate };
 
+// The results of a grid row, numbered as the result graph's options.
+enum class Result : int { Deposit = 1, CumulativeDeposit, Density, GranulesPerGram, Mortality };
+inline constexpr std::array<Result, 5> kResults{Result::Deposit, Result::CumulativeDeposit,
+                                                Result::Density, Result::GranulesPerGram,
+                                                Result::Mortality};
+
 // The display unit system. Stored values are always metric; a factor turns a stored value into
 // the displayed one (temperature: × scale + offset; area: × length factor squared).
 struct Units {
@@ -26,10 +32,6 @@ struct Units {
 
     static Units forSystem(bool metric);
 
-    // Index 1..5 as the unit factor table numbers them: length, temperature scale, speed, rate,
-    // temperature offset.
-    float factor(int index) const;
-
     // The square is taken in double so that areas keep the float factor's exact value.
     double areaFactor() const { return double(length) * double(length); }
 
@@ -41,9 +43,8 @@ struct Units {
     // The unit as the file writes it after a value: "m", "m²", "°C", "km/h", "°", "%", "kg/ha".
     QString symbol(Quantity quantity) const;
 
-    // The unit text of result quantity 1..5 (deposit, cumulative fraction, density, granules
-    // per gram, corrected mortality).
-    QString graphUnit(int quantity) const;
+    // The unit text of a result.
+    QString graphUnit(Result result) const;
     // "#/m²" or "#/ft²".
     QString densityLabel() const;
     // "m²" or "ft²".
@@ -67,7 +68,7 @@ enum GridColumn : int {
 // The heading of a grid column in the given units (line breaks as "\n").
 QString columnHeading(int column, const Units& units);
 
-// The captions of the five result graph options.
-QString graphOptionCaption(int option, const Units& units);
+// The caption of a result's graph option.
+QString graphOptionCaption(Result result, const Units& units);
 
 } // namespace pellamar

@@ -391,12 +391,11 @@ void applyDataSet(DataSet& dataSet, const ParsedDataSet& parsed, const SamplerSe
         int row = parsed.firstRow;
         for (const auto& cells : parsed.rows) {
             for (int c = 0; c < 4; ++c) {
-                dataSet.setCell(row, ColWeight + c, cells[static_cast<std::size_t>(c)]);
+                dataSet.setInput(row, ColWeight + c, cells[static_cast<std::size_t>(c)]);
             }
             ++row;
         }
     }
-    dataSet.markControlHeader();
     dataSet.calculateResults(0);
 }
 

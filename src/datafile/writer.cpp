@@ -162,7 +162,7 @@ QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
     for (int row = std::max(first, 1); row <= last; ++row) {
         QStringList cells;
         for (int c = 0; c < kGridColumns; ++c) {
-            cells << dataSet.cell(row, c).trimmed();
+            cells << cellText(dataSet, row, c).trimmed();
         }
         out.add(cells.join(u','));
     }

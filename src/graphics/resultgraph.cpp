@@ -15,8 +15,8 @@ namespace {
 bool holdsData(const DataSet& dataSet, int row)
 {
     // Larvae count too: a mortality-only pan still belongs on the line.
-    return !dataSet.cell(row, ColWeight).isEmpty() || !dataSet.cell(row, ColGranules).isEmpty() ||
-           !dataSet.cell(row, ColLarvae).isEmpty();
+    return !dataSet.input(row, ColWeight).isEmpty() || !dataSet.input(row, ColGranules).isEmpty() ||
+           !dataSet.input(row, ColLarvae).isEmpty();
 }
 
 void readBack(const Surface& surface, ResultGraphResult& result)
@@ -74,14 +74,14 @@ std::optional<GraphRange> getGraphRange(const DataSet& dataSet)
     return range;
 }
 
-double valueAxisTop(int selectedGraph, float maximum)
+double valueAxisTop(Result result, float maximum)
 {
-    switch (selectedGraph) {
-    case 1: {
+    switch (result) {
+    case Result::Deposit: {
         const double top = numbers::integerPart(11.0 * double(maximum) + 0.5) / 10.0;
         return top == 0.0 ? 0.1 : top;
     }
-    case 2:
+    case Result::CumulativeDeposit:
         return 1.0;
     default: {
         // Values below 1 / 1.1 would truncate to a flat axis; one whole unit keeps them visible.
@@ -91,10 +91,10 @@ double valueAxisTop(int selectedGraph, float maximum)
     }
 }
 
-ResultGraphLabels histogramLabels(double left, double width, double top, int selectedGraph)
+ResultGraphLabels histogramLabels(double left, double width, double top, Result result)
 {
     return {numbers::format(left, u"0"), numbers::format(left + width, u"0.0"), QStringLiteral("0"),
-            numbers::format(top, selectedGraph == 1 ? u"0.0" : u"0")};
+            numbers::format(top, result == Result::Deposit ? u"0.0" : u"0")};
 }
 
 void areaUnder(int first, int last, double bottom, const std::function<QPointF(int)>& at,
@@ -133,10 +133,9 @@ void areaUnder(int first, int last, double bottom, const std::function<QPointF(i
     }
 }
 
-ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, int selectedGraph,
+ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result shown,
                              const QColor& fill, const QColor& disabledBackground)
 {
-    const int option = std::clamp(selectedGraph, 1, 5);
     const double lengthFactor = dataSet.units().length;
     const Parameters& p = dataSet.parameters();
     const double left = double(p.position1) * lengthFactor;
@@ -158,14 +157,15 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, int selec
 
     surface.clear(Qt::white);
     result.enabled = true;
-    const float maximum = range->maximum[static_cast<std::size_t>(option - 1)];
-    if (!surface.setScale(left, valueAxisTop(option, maximum), double(range->endPosition), 0.0)) {
+    const float maximum = range->maximum[static_cast<std::size_t>(shown) - 1];
+    if (!surface.setScale(left, valueAxisTop(shown, maximum), double(range->endPosition), 0.0)) {
         readBack(surface, result);
         return result;
     }
 
     // The flight line; it may run past the top and is cut off there.
-    surface.line(0.0, 0.0, 0.0, option == 2 ? 1.1 : 1.2 * double(maximum), QColor(255, 0, 0));
+    surface.line(0.0, 0.0, 0.0, shown == Result::CumulativeDeposit ? 1.1 : 1.2 * double(maximum),
+                 QColor(255, 0, 0));
 
     surface.setFillColor(fill);
     const double bottom = surface.deviceHeight() - 2;
@@ -174,7 +174,7 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, int selec
             surface.scaleX(double(displayPosition(dataSet, row)) - left, Unit::User, Unit::Pixel));
     };
     const auto pixelY = [&](int row) {
-        return bottom - std::abs(surface.scaleY(double(dataSet.result(row).value(option)),
+        return bottom - std::abs(surface.scaleY(double(dataSet.result(row).value(shown)),
                                                 Unit::User, Unit::Pixel));
     };
     areaUnder(
@@ -183,7 +183,7 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, int selec
         [](double x) { return std::floor(x); },
         [&](const QPolygonF& corners) { surface.polygonPixels(corners); });
 
-    if (option == 5 && dataSet.controlData().larvae == 0) {
+    if (shown == Result::Mortality && dataSet.controlData().larvae == 0) {
         const QString note = QStringLiteral("No control data entered");
         const double textPixels =
             std::abs(surface.scaleY(surface.textHeight(note), Unit::User, Unit::Pixel));
@@ -194,16 +194,16 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, int selec
     }
 
     readBack(surface, result);
-    result.labels = histogramLabels(result.left, result.width, result.top, option);
+    result.labels = histogramLabels(result.left, result.width, result.top, shown);
     result.labelsChanged = true;
     return result;
 }
 
-QString resultTooltip(double x, double y, const Units& units, int selectedGraph)
+QString resultTooltip(double x, double y, const Units& units, Result shown)
 {
     return QLatin1Char(' ') + numbers::format(x, u"0 ") + units.lengthLabel +
-           QStringLiteral(" -- ") + numbers::format(y, u"0.0 ") +
-           units.graphUnit(std::clamp(selectedGraph, 1, 5)) + QLatin1Char(' ');
+           QStringLiteral(" -- ") + numbers::format(y, u"0.0 ") + units.graphUnit(shown) +
+           QLatin1Char(' ');
 }
 
 } // namespace pellamar::graphics

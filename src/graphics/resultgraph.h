@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/units.h"
+
 #include <QColor>
 #include <QPointF>
 #include <QPolygonF>
@@ -10,7 +12,6 @@
 
 namespace pellamar {
 class DataSet;
-struct Units;
 } // namespace pellamar
 
 namespace pellamar::graphics {
@@ -36,8 +37,8 @@ float displayPosition(const DataSet& dataSet, int row);
 // Nothing when no row has a sample weight, granule count or larvae text.
 std::optional<GraphRange> getGraphRange(const DataSet& dataSet);
 
-// The top of the value axis of option 1..5 for the given maximum; never 0.
-double valueAxisTop(int selectedGraph, float maximum);
+// The top of a result's value axis for the given maximum; never 0.
+double valueAxisTop(Result result, float maximum);
 
 // The four axis captions: both ends of the position axis, bottom and top of the value axis.
 struct ResultGraphLabels {
@@ -45,7 +46,7 @@ struct ResultGraphLabels {
 };
 
 // The captions for a coordinate system, as the labels around the picture show them.
-ResultGraphLabels histogramLabels(double left, double width, double top, int selectedGraph);
+ResultGraphLabels histogramLabels(double left, double width, double top, Result result);
 
 struct ResultGraphResult {
     bool enabled = false;
@@ -59,7 +60,7 @@ struct ResultGraphResult {
     double height = 1.0;
 };
 
-// Draws the selected result (1..5) along the sample line. Without any data only the
+// Draws a result along the sample line. Without any data only the
 // horizontal coordinates are set and nothing is drawn; the picture is then cleared to
 // disabledBackground, or left as the caller prepared it when that colour is invalid.
 // The area under a line of points first..last (left to right) down to `bottom`, handed to
@@ -70,11 +71,11 @@ void areaUnder(int first, int last, double bottom, const std::function<QPointF(i
                const std::function<double(double x)>& column,
                const std::function<void(const QPolygonF&)>& draw);
 
-ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, int selectedGraph,
+ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result shown,
                              const QColor& fill = kGraphFillColor,
                              const QColor& disabledBackground = QColor());
 
 // The mouse read-out at (x, y) in the graph's coordinates, e.g. " 12 m -- 3.5 kg/ha ".
-QString resultTooltip(double x, double y, const Units& units, int selectedGraph);
+QString resultTooltip(double x, double y, const Units& units, Result shown);
 
 } // namespace pellamar::graphics

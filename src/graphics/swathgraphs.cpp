@@ -321,8 +321,9 @@ SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
 
     SwathGraphResult result;
     if (known) {
-        const QString unit =
-            graphOptionCaption(shownSource == swath::Source::Deposit ? 1 : 3, dataSet.units());
+        const QString unit = graphOptionCaption(
+            shownSource == swath::Source::Deposit ? Result::Deposit : Result::Density,
+            dataSet.units());
         result.averageLabel = numbers::format(record.mean[w], u"0.0") + u' ' + unit;
         result.maxMinLabel = numbers::format(record.max[w], u"0.0") + QStringLiteral(" / ") +
                              numbers::format(record.min[w], u"0.0");

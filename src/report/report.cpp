@@ -107,7 +107,7 @@ private:
     };
     void block(const QString& heading, const QString& referenceLabel,
                const std::vector<ParameterLine>& lines, int blankLines);
-    void resultGraph(int quantity, const graphics::GraphRange* range, double span);
+    void resultGraph(Result result, const graphics::GraphRange* range, double span);
     void swathSection(swath::Source source, double bottom, const QString& title);
 };
 
@@ -193,33 +193,35 @@ constexpr double kResultGap = 3.0 / 8.0;
 constexpr double kResultMargin = 0.5;
 constexpr double kAxisY = kResultMargin + kResultGap;
 
-double resultBottom(int quantity)
+// The graphs stand one above the other, deposit on top.
+double resultBottom(Result result)
 {
-    return kResultMargin + kResultGap + (kResultGap + kResultHeight) * (5 - quantity);
+    return kResultMargin + kResultGap +
+           (kResultGap + kResultHeight) * (5 - static_cast<int>(result));
 }
 
-QString resultTitle(int quantity, const Units& units)
+QString resultTitle(Result result, const Units& units)
 {
-    switch (quantity) {
-    case 1:
+    switch (result) {
+    case Result::Deposit:
         return QStringLiteral("Deposit (") + units.rateLabel + u')';
-    case 2:
+    case Result::CumulativeDeposit:
         return QStringLiteral("Cumulative Deposit Fraction");
-    case 3:
+    case Result::Density:
         return QStringLiteral("Density (#/") + units.lengthLabel + kSquared + u')';
-    case 4:
+    case Result::GranulesPerGram:
         return QStringLiteral("Granules/g");
     default:
         return QStringLiteral("Mortality (%)");
     }
 }
 
-void Report::resultGraph(int quantity, const graphics::GraphRange* range, double span)
+void Report::resultGraph(Result result, const graphics::GraphRange* range, double span)
 {
-    const double bottom = resultBottom(quantity);
+    const double bottom = resultBottom(result);
     const double top = bottom + kResultHeight;
-    const float maximum = range ? range->maximum[static_cast<std::size_t>(quantity - 1)] : 1.0f;
-    const double a = resultGraphTop(quantity, maximum);
+    const float maximum = range ? range->maximum[static_cast<std::size_t>(result) - 1] : 1.0f;
+    const double a = resultGraphTop(result, maximum);
 
     const Parameters& p = ds_.parameters();
     if (p.position1 < 0.0f) {
@@ -235,7 +237,7 @@ void Report::resultGraph(int quantity, const graphics::GraphRange* range, double
                    kGraphWidth * double(p.separation) * double(r - 1) * lengthFactor_ / span;
         };
         const auto y = [&](int r) {
-            return bottom + kResultHeight * double(ds_.result(r).value(quantity)) / a;
+            return bottom + kResultHeight * double(ds_.result(r).value(result)) / a;
         };
         graphics::areaUnder(
             range->firstRow, range->lastRow, bottom, [&](int r) { return QPointF(x(r), y(r)); },
@@ -251,7 +253,7 @@ void Report::resultGraph(int quantity, const graphics::GraphRange* range, double
 
     setLineInches(s_, kThinLine);
     font(14);
-    const QString title = resultTitle(quantity, units_);
+    const QString title = resultTitle(result, units_);
     printAt(s_, kGraphLeft, top + s_.textHeight(title), title);
 
     font(10);
@@ -279,15 +281,17 @@ void Report::pageResults()
 
     setLineInches(s_, kThinLine);
     s_.setFillColor(QColor(235, 235, 235));
-    for (int quantity = 1; quantity <= 5; ++quantity) {
-        resultGraph(quantity, range ? &*range : nullptr, span);
+    for (Result result : kResults) {
+        resultGraph(result, range ? &*range : nullptr, span);
     }
 
     if (ds_.controlData().larvae == 0) {
         font(16);
         const QString notice = QStringLiteral("No control data entered");
         printCentred(s_, kPageCentre,
-                     resultBottom(5) + kResultHeight / 2.0 + s_.textHeight(notice) / 2.0, notice);
+                     resultBottom(Result::Mortality) + kResultHeight / 2.0 +
+                         s_.textHeight(notice) / 2.0,
+                     notice);
     }
 
     font(14);
@@ -473,9 +477,9 @@ void Report::pageSwath()
 
 } // namespace
 
-double resultGraphTop(int quantity, float maximum)
+double resultGraphTop(Result result, float maximum)
 {
-    if (quantity == 2) {
+    if (result == Result::CumulativeDeposit) {
         return 1.0;
     }
     // Small values keep a tenth so the scale never collapses; their curve may rise above it.
@@ -483,7 +487,7 @@ double resultGraphTop(int quantity, float maximum)
     if (top == 0.0) {
         top = 0.1;
     }
-    return quantity == 5 ? std::min(top, 100.0) : top;
+    return result == Result::Mortality ? std::min(top, 100.0) : top;
 }
 
 double covGraphTop(float maximum)

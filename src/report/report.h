@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/units.h"
 #include "swath/analysis.h"
 
 #include <QString>
@@ -27,9 +28,9 @@ struct ReportInputs {
     const swath::SwathAnalysis* swath = nullptr;
 };
 
-// The value at the top of the paper graphs: result quantity 1..5 for its largest value, the
+// The value at the top of the paper graphs: a result's graph for its largest value, the
 // coefficient of variation for its largest value, the swath data for its largest block value.
-double resultGraphTop(int quantity, float maximum);
+double resultGraphTop(Result result, float maximum);
 double covGraphTop(float maximum);
 double swathGraphTop(float maximum);
 

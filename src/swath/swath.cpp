@@ -210,8 +210,8 @@ SwathData SwathData::from(const DataSet& dataSet)
     data.density.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         const SampleResult& result = dataSet.result(data.inputs.firstDataRow + i);
-        data.deposit.push_back(result.value(static_cast<int>(Source::Deposit)));
-        data.density.push_back(result.value(static_cast<int>(Source::Density)));
+        data.deposit.push_back(result.value(Result::Deposit));
+        data.density.push_back(result.value(Result::Density));
     }
     return data;
 }

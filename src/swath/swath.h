@@ -11,8 +11,8 @@ class DataSet;
 
 namespace pellamar::swath {
 
-// Which per-row result a swath analysis overlaps (the result index).
-enum class Source : int { Deposit = 1, Density = 3 };
+// Which per-row result a swath analysis overlaps.
+enum class Source : int { Deposit, Density };
 
 enum class FlightPattern { BackAndForth, Racetrack };
 

@@ -169,8 +169,7 @@ void MainWindow::resetView()
 
 void MainWindow::followDataSet()
 {
-    save_->setEnabled(dataSet_.saveEnabled());
-    load_->setEnabled(dataSet_.loadEnabled());
+    save_->setEnabled(dataSet_.hasData());
 }
 
 swath::SwathChoice MainWindow::swathChoice() const
@@ -180,10 +179,10 @@ swath::SwathChoice MainWindow::swathChoice() const
 
 void MainWindow::switchSwathAnalysis(bool on)
 {
-    if (on == dataSet_.swathChecked() && on == swathMode_->panel()->isVisible()) {
+    if (on == swathOn_ && on == swathMode_->panel()->isVisible()) {
         return;
     }
-    dataSet_.setSwathChecked(on);
+    swathOn_ = on;
     if (on) {
         grid_->commitCell();
         grid_->hide();
@@ -257,7 +256,7 @@ bool MainWindow::analyseSwath(const swath::SwathChoice& choice, swath::SwathAnal
 void MainWindow::saveDataSet()
 {
     grid_->commitCell();
-    if (!dataSet_.saveEnabled()) {
+    if (!dataSet_.hasData()) {
         return;
     }
     const QString path = chooser_({true, QStringLiteral("Save Data Set"), initialDir_});
@@ -294,8 +293,6 @@ void MainWindow::openControlData()
         if (result == QDialog::Accepted) {
             dataSet_.setControlData(dialog->result());
         }
-        dataSet_.markControlHeader();
-        grid_->gridModel()->refreshHeadings();
         dataSet_.calculateResults(0);
         activateWindow();
     });
@@ -308,7 +305,7 @@ void MainWindow::openControlData()
 
 void MainWindow::openPrintPreview()
 {
-    if (!dataSet_.swathChecked()) {
+    if (!swathOn_) {
         return;
     }
     const swath::SwathChoice choice = swathChoice();
@@ -352,12 +349,12 @@ bool MainWindow::handleWindowKey(QKeyEvent* event)
         results_->selectGraph(key - Qt::Key_0);
         return true;
     }
-    if (key == Qt::Key_P && hasData && dataSet_.swathChecked()) {
+    if (key == Qt::Key_P && hasData && swathOn_) {
         openPrintPreview();
         return true;
     }
     if (key == Qt::Key_Delete && hasData) {
-        if (!dataSet_.swathChecked()) {
+        if (!swathOn_) {
             deleteAllData();
         }
         return true;

@@ -96,6 +96,7 @@ private:
     QString currentPrinter_;
     QString initialDir_;
     bool compact_ = false;
+    bool swathOn_ = false;
     FileChooser chooser_;
 };
 

@@ -58,7 +58,7 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     }
     optionColumn->addStretch();
     connect(optionGroup_, &QButtonGroup::idClicked, this, [this](int id) {
-        dataSet_.setSelectedGraph(id);
+        shown_ = static_cast<Result>(id);
         drawResult();
         emit graphSelected(id);
     });
@@ -98,10 +98,13 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     connect(&dataSet_, &DataSet::unitsApplied, this, &ResultPanel::refreshCaptions);
     connect(&dataSet_, &DataSet::recalculated, this, &ResultPanel::followDataSet);
     connect(&dataSet_, &DataSet::resetDone, this, [this] {
+        // A reset always leaves swath analysis and shows the deposit again.
+        shown_ = Result::Deposit;
+        swathCheck_->setChecked(false);
         followDataSet();
         // A reset leaves no data to draw; the captions still follow the horizontal axis.
         const graphics::ResultGraphLabels labels =
-            graphics::histogramLabels(left_, width_, top_, dataSet_.selectedGraph());
+            graphics::histogramLabels(left_, width_, top_, shown_);
         axisLabels_[0]->setText(labels.y2);
         axisLabels_[1]->setText(labels.y1);
         axisLabels_[2]->setText(labels.x1);
@@ -113,19 +116,17 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
 
 void ResultPanel::refreshCaptions()
 {
-    for (int i = 1; i <= 5; ++i) {
-        graphOption(i)->setText(graphOptionCaption(i, dataSet_.units()));
+    for (Result result : kResults) {
+        graphOption(static_cast<int>(result))
+            ->setText(graphOptionCaption(result, dataSet_.units()));
     }
     lengthLabel_->setText(dataSet_.units().lengthLabel);
 }
 
 void ResultPanel::followDataSet()
 {
-    swathCheck_->setVisible(dataSet_.swathCheckVisible());
-    if (!dataSet_.swathChecked() && swathCheck_->isChecked()) {
-        swathCheck_->setChecked(false);
-    }
-    if (QAbstractButton* selected = optionGroup_->button(dataSet_.selectedGraph())) {
+    swathCheck_->setVisible(dataSet_.canAnalyseSwath());
+    if (QAbstractButton* selected = optionGroup_->button(static_cast<int>(shown_))) {
         selected->setChecked(true);
     }
     drawResult();
@@ -134,15 +135,13 @@ void ResultPanel::followDataSet()
 void ResultPanel::drawResult()
 {
     picture_->setPainter([this](graphics::Surface& surface) {
-        const graphics::ResultGraphResult result =
-            graphics::drawResult(surface, dataSet_, dataSet_.selectedGraph());
+        const graphics::ResultGraphResult result = graphics::drawResult(surface, dataSet_, shown_);
         left_ = result.left;
         width_ = result.width;
         // Without data only the horizontal axis is set; the value axis keeps its last top.
         if (result.enabled) {
             top_ = result.top;
         }
-        dataSet_.setResultsEnabled(result.enabled);
         enableResults(result.enabled);
         if (result.labelsChanged) {
             axisLabels_[0]->setText(result.labels.y2);
@@ -166,7 +165,7 @@ void ResultPanel::showTooltip(QPointF pixel)
     }
     const double x = left_ + pixel.x() / picture_->width() * width_;
     const double y = top_ - pixel.y() / picture_->height() * top_;
-    picture_->setToolTip(graphics::resultTooltip(x, y, dataSet_.units(), dataSet_.selectedGraph()));
+    picture_->setToolTip(graphics::resultTooltip(x, y, dataSet_.units(), shown_));
 }
 
 void ResultPanel::showSwathStatistics(bool shown)

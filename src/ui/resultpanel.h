@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/units.h"
+
 #include <QGroupBox>
 #include <array>
 
@@ -56,6 +58,7 @@ private:
     void followDataSet();
 
     DataSet& dataSet_;
+    Result shown_ = Result::Deposit;
     GraphPicture* picture_ = nullptr;
     // The result graph's coordinate system, for the mouse read-out.
     double left_ = 0, width_ = 1, top_ = 1;

@@ -156,7 +156,7 @@ void SampleGrid::commitAt(int row, int column)
         column > ColDead) {
         return;
     }
-    if (!numbers::isNumber(dataSet_.cell(row, column))) {
+    if (!numbers::isNumber(dataSet_.input(row, column))) {
         setText(row, column, QString());
     }
     if (cellEdited_) {
@@ -168,16 +168,12 @@ void SampleGrid::commitAt(int row, int column)
 
 void SampleGrid::setText(int row, int column, const QString& text)
 {
-    if (dataSet_.cell(row, column) == text) {
-        return;
-    }
-    dataSet_.setCell(row, column, text);
-    model_->cellChanged(row, column);
+    model_->setData(model_->index(row - 1, column), text);
 }
 
 void SampleGrid::type(QChar character, int row, int column)
 {
-    const QString& text = dataSet_.cell(row, column);
+    const QString& text = dataSet_.input(row, column);
     if (character == u'.') {
         if (column > ColWeight || (cellEdited_ && text.contains(u'.'))) {
             return;
@@ -205,7 +201,7 @@ void SampleGrid::keyPressEvent(QKeyEvent* event)
         QTableView::keyPressEvent(event);
         return;
     }
-    const QString& text = dataSet_.cell(row, column);
+    const QString& text = dataSet_.input(row, column);
     switch (event->key()) {
     case Qt::Key_Delete:
         if (modifiers == Qt::NoModifier) {
@@ -216,7 +212,7 @@ void SampleGrid::keyPressEvent(QKeyEvent* event)
             commitCell();
         } else if (modifiers == Qt::ShiftModifier) {
             for (int c = ColWeight; c <= ColDead; ++c) {
-                if (!dataSet_.cell(row, c).isEmpty()) {
+                if (!dataSet_.input(row, c).isEmpty()) {
                     cellEdited_ = true;
                     setText(row, c, QString());
                 }

@@ -16,6 +16,21 @@ bool isInputColumn(int column)
     return column >= ColWeight && column <= ColDead;
 }
 
+// Computed texts end in blanks that serve as their right margin; whole positions keep the width
+// of two decimals so that the column stays aligned.
+QString shown(const DataSet& dataSet, int row, int column)
+{
+    QString text = cellText(dataSet, row, column);
+    if (text.isEmpty() || isInputColumn(column)) {
+        return text;
+    }
+    int blanks = column == ColCorrectedMortality ? 8 : 7;
+    if (column == ColPosition) {
+        blanks = dataSet.wholePositions() ? 5 : 2;
+    }
+    return text.append(QString(blanks, u' '));
+}
+
 } // namespace
 
 SampleGridModel::SampleGridModel(DataSet& dataSet, QObject* parent)
@@ -36,6 +51,7 @@ SampleGridModel::SampleGridModel(DataSet& dataSet, QObject* parent)
         }
     });
     connect(&dataSet_, &DataSet::unitsApplied, this, &SampleGridModel::refreshHeadings);
+    connect(&dataSet_, &DataSet::controlDataChanged, this, &SampleGridModel::refreshHeadings);
     refreshHeadings();
 }
 
@@ -57,7 +73,8 @@ QVariant SampleGridModel::data(const QModelIndex& index, int role) const
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
-        return dataSet_.cell(index.row() + 1, column);
+    case Qt::EditRole:
+        return shown(dataSet_, index.row() + 1, column);
     case Qt::BackgroundRole:
         // Only the input block looks editable.
         return isInputColumn(column) ? kInputWhite : kShade;
@@ -93,8 +110,25 @@ QVariant SampleGridModel::headerData(int section, Qt::Orientation orientation, i
 
 Qt::ItemFlags SampleGridModel::flags(const QModelIndex& index) const
 {
-    // No item is editable: the grid edits the texts itself, key by key.
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    // The grid edits the input texts itself, key by key, through setData.
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return isInputColumn(index.column()) ? flags | Qt::ItemIsEditable : flags;
+}
+
+bool SampleGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || !isInputColumn(index.column())) {
+        return false;
+    }
+    const QString text = value.toString();
+    if (dataSet_.input(index.row() + 1, index.column()) != text) {
+        dataSet_.setInput(index.row() + 1, index.column(), text);
+        emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    }
+    return true;
 }
 
 void SampleGridModel::refreshHeadings()
@@ -102,14 +136,10 @@ void SampleGridModel::refreshHeadings()
     for (int column = 0; column < kGridColumns; ++column) {
         headings_[static_cast<std::size_t>(column)] = columnHeading(column, dataSet_.units());
     }
-    mortalityHeadingColor_ = QColor::fromRgb(static_cast<QRgb>(dataSet_.controlHeadingColor()));
+    // Red until control data are entered: without them mortality cannot be corrected.
+    mortalityHeadingColor_ =
+        dataSet_.controlData().larvae == 0 ? QColor(210, 0, 0) : QColor(Qt::black);
     emit headerDataChanged(Qt::Horizontal, 0, kGridColumns - 1);
-}
-
-void SampleGridModel::cellChanged(int row, int column)
-{
-    const QModelIndex changed = index(row - 1, column);
-    emit dataChanged(changed, changed);
 }
 
 } // namespace pellamar::ui

@@ -12,8 +12,9 @@ class DataSet;
 
 namespace pellamar::ui {
 
-// A thin table model over the data set's sample grid: model row r - 1 is data row r. It computes
-// nothing; it only turns the data set's change signals into model signals.
+// A thin table model over the data set's sample grid: model row r - 1 is data row r. It turns
+// the data set's change signals into model signals, shows the cells' texts and takes the
+// grid's edits of the input cells.
 class SampleGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -25,13 +26,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     DataSet& dataSet() { return dataSet_; }
 
     // Re-reads the headings (units, the corrected-mortality heading colour).
     void refreshHeadings();
-    // Announces a change of one cell's text that the data set did not signal itself.
-    void cellChanged(int row, int column);
 
 private:
     DataSet& dataSet_;

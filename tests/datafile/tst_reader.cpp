@@ -58,9 +58,9 @@ std::unique_ptr<DataSet> occupiedDataSet()
     ds->parameters().agency = QStringLiteral("Before");
     ds->setFieldText(Field::Agency, QStringLiteral("Before"));
     ds->setControlData({5, 1, 3.5f});
-    ds->setCell(1, ColWeight, QStringLiteral("2"));
-    ds->setCell(1, ColLarvae, QStringLiteral("7"));
-    ds->setCell(2, ColGranules, QStringLiteral("9"));
+    ds->setInput(1, ColWeight, QStringLiteral("2"));
+    ds->setInput(1, ColLarvae, QStringLiteral("7"));
+    ds->setInput(2, ColGranules, QStringLiteral("9"));
     ds->calculateResults(0);
     return ds;
 }
@@ -84,8 +84,8 @@ QString probe(const DataSet& ds, int what)
     case kType:
         return QString::number(ds.parameters().openingType);
     case kFirstRow:
-        return QStringList{ds.cell(first, 1), ds.cell(first, 2), ds.cell(first, 3), ds.cell(first, 4),
-                           ds.cell(first + 1, 2)}
+        return QStringList{ds.input(first, 1), ds.input(first, 2), ds.input(first, 3), ds.input(first, 4),
+                           ds.input(first + 1, 2)}
             .join(u'|');
     default:
         return ds.fieldText(static_cast<Field>(what));
@@ -155,7 +155,7 @@ private slots:
             sameBits(ds.parameters().met.airTemperature, numbers::toStored((77.0 - 32) / double(us.temperatureScale))));
         QVERIFY(!ds.metric());
         QCOMPARE(ds.fieldText(Field::Separation) + ds.fieldText(Field::AirTemperature), "2.077.0");
-        QCOMPARE(ds.controlHeadingColor(), kHeadingBlack);
+        QCOMPARE(ds.controlData().larvae, 20);
     }
 
     // A damaged file names its line; nothing of the data set changes.

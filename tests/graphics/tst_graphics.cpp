@@ -93,16 +93,16 @@ private slots:
         ds->setControlData({std::int16_t(std::max(0, control)), 10, 24.0f});
         ds->calculateResults(0);
         RecordingSurface surface(300, 120, 96);
-        const ResultGraphResult r = drawResult(surface, *ds, option, kGraphFillColor, Qt::gray);
+        const ResultGraphResult r = drawResult(surface, *ds, Result(option), kGraphFillColor, Qt::gray);
         VERIFY_PICTURE(surface, QString("result-%1").arg(QTest::currentDataTag()).replace(u' ', u'-'), {notes(r)});
     }
 
     void tooltip()
     {
         const Units metric = Units::forSystem(true);
-        QCOMPARE(resultTooltip(12.4, 3.46, metric, 1), " 12 m -- 3.5 kg/ha ");
-        QCOMPARE(resultTooltip(-0.4, 0.5, metric, 2), " 0 m -- 0.5  ");
-        QCOMPARE(resultTooltip(-12.5, 7, Units::forSystem(false), 3), " -13 ft -- 7.0 #/ft ² ");
+        QCOMPARE(resultTooltip(12.4, 3.46, metric, Result::Deposit), " 12 m -- 3.5 kg/ha ");
+        QCOMPARE(resultTooltip(-0.4, 0.5, metric, Result::CumulativeDeposit), " 0 m -- 0.5  ");
+        QCOMPARE(resultTooltip(-12.5, 7, Units::forSystem(false), Result::Density), " -13 ft -- 7.0 #/ft ² ");
     }
 
     // Both swath graphs: widths and positions in metres and feet, the flight line inside the

@@ -83,7 +83,7 @@ private slots:
         QFETCH(float, maximum);
         QTEST(graph == 0  ? covGraphTop(maximum)
               : graph < 0 ? swathGraphTop(maximum)
-                          : resultGraphTop(graph, maximum),
+                          : resultGraphTop(Result(graph), maximum),
               "top");
     }
 };

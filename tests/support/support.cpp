@@ -14,7 +14,7 @@ void enterRows(DataSet& ds, const QList<SampleRow>& rows, int firstRow)
     int row = firstRow;
     for (const SampleRow& r : rows) {
         int column = ColWeight;
-        for (const QString* text : {&r.weight, &r.granules, &r.larvae, &r.dead}) ds.setCell(row, column++, *text);
+        for (const QString* text : {&r.weight, &r.granules, &r.larvae, &r.dead}) ds.setInput(row, column++, *text);
         ++row;
     }
     ds.calculateResults(0);
@@ -41,7 +41,6 @@ std::unique_ptr<DataSet> makeDataSet(bool metric, const QList<SampleRow>& rows, 
     ds->setFieldText(Field::WindDirection, QStringLiteral("90.0"));
     ds->applyUnits();
     ds->setControlData({20, 2, 24.0f});
-    ds->markControlHeader();
     enterRows(*ds, rows, firstRow);
     return ds;
 }
@@ -88,13 +87,13 @@ QStringList snapshot(const DataSet& ds)
     for (int f = 0; f < kFieldCount; ++f) s << ds.fieldText(static_cast<Field>(f));
     s << QString::number(ds.firstDataRow()) << QString::number(ds.lastDataRow());
     for (int r = 1; r <= ds.dataRowCount(); ++r) {
-        for (int col = 0; col < kGridColumns; ++col) s << ds.cell(r, col);
+        for (int col = 0; col < kGridColumns; ++col) s << cellText(ds, r, col);
         for (float v : ds.result(r).v) s << numbers::formatRoundTrip(v);
     }
     return s;
 }
 
-QString shown(const DataSet& ds, int row, int column) { return ds.cell(row, column).trimmed(); }
+QString shown(const DataSet& ds, int row, int column) { return cellText(ds, row, column); }
 
 QByteArray readTestFile(const QString& name) { return fileBytes(QStringLiteral(PELLAMAR_TEST_DATA "/") + name); }
 

@@ -35,7 +35,7 @@ QList<SampleRow> bell(int pans);
 // The input cells and results of every row, the stored parameters to the bit and the field
 // texts: a change anywhere shows.
 QStringList snapshot(const DataSet& dataSet);
-// A grid cell as the grid shows it, without its alignment padding.
+// A grid cell as the grid shows it, without its alignment blanks.
 QString shown(const DataSet& dataSet, int row, int column);
 
 QByteArray readTestFile(const QString& name);

@@ -45,7 +45,7 @@ private slots:
         grid->setCurrentCell(kPans, ColWeight);
         QTest::keyClicks(grid, "4");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
-        QCOMPARE(f.ds().result(kPans).value(1), 400.0f); // 4 g on 0.1 m²
+        QCOMPARE(f.ds().result(kPans).value(Result::Deposit), 400.0f); // 4 g on 0.1 m²
 
         // The progress dialog is seen by a timer: the event loop turns while the statistics run.
         int dialogsSeen = 0;
@@ -69,7 +69,7 @@ private slots:
         DataSet reloaded;
         QVERIFY(datafile::loadDataSet(reloaded, fileBytes(f.nextFile), "saved.csv", {}).loaded);
         QCOMPARE(reloaded.lastDataRow(), kPans);
-        QCOMPARE(reloaded.cell(kPans, ColWeight), "4");
+        QCOMPARE(reloaded.input(kPans, ColWeight), "4");
     }
 };
 

@@ -117,12 +117,12 @@ private slots:
         BoxWatcher boxes(QMessageBox::Yes);
         for (Qt::Key key : {Qt::Key_S, Qt::Key_3, Qt::Key_Delete}) QTest::keyClick(focus, key, Qt::ControlModifier);
         QCOMPARE(boxes.boxes, QStringList());
-        QCOMPARE(ds().selectedGraph(), 1);
+        QVERIFY(window().resultPanel()->graphOption(1)->isChecked());
         QTest::keyClick(focus, Qt::Key_L, Qt::ControlModifier);
         QCOMPARE(f_->dialogTitles, QStringList{"Load Data Set"});
         f_->fillSomeData();
         QTest::keyClick(focus, Qt::Key_3, Qt::ControlModifier);
-        QVERIFY(ds().selectedGraph() == 3 && window().resultPanel()->graphOption(3)->isChecked());
+        QVERIFY(window().resultPanel()->graphOption(3)->isChecked());
         QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(f_->dialogTitles.last(), "Save Data Set");
     }
@@ -140,7 +140,7 @@ private slots:
         QFETCH(bool, yes);
         QFETCH(bool, swathTicked);
         f_->fillSomeData();
-        ds().setSwathChecked(swathTicked);
+        if (swathTicked) window().resultPanel()->swathCheck()->click();
         window().grid()->setFocus();
         BoxWatcher boxes(yes ? QMessageBox::Yes : QMessageBox::No);
         QTest::keyClick(window().grid(), Qt::Key_Delete, Qt::ControlModifier);
@@ -156,8 +156,8 @@ private slots:
         ds().setFieldText(Field::Agency, ds().parameters().agency = "North, East");
         ds().setControlData({20, 3, 24.0f});
         for (auto [column, text] : {std::pair{ColWeight, "1.25"}, {ColLarvae, "20"}, {ColDead, "8"}})
-            ds().setCell(2, column, text);
-        ds().setCell(4, ColGranules, "17");
+            ds().setInput(2, column, text);
+        ds().setInput(4, ColGranules, "17");
         ds().calculateResults(0);
         const QStringList before = snapshot(ds());
         f_->nextFile = f_->file("set.csv");
@@ -181,8 +181,8 @@ private slots:
     void controlDataThroughWindow()
     {
         f_->fillSomeData();
-        ds().setCell(1, ColLarvae, "20");
-        ds().setCell(1, ColDead, "10");
+        ds().setInput(1, ColLarvae, "20");
+        ds().setInput(1, ColDead, "10");
         window().openControlData();
         auto* dialog = window().findChild<ControlDataDialog*>();
         // The dialog sits just above its button.
@@ -191,7 +191,8 @@ private slots:
         for (const char* text : {"20", "24", "2"}) typeAndEnter(text);
         dialog->acceptButton()->click();
         QTRY_COMPARE(shown(ds(), 1, ColCorrectedMortality), "44.44");
-        QCOMPARE(ds().controlHeadingColor(), kHeadingBlack);
+        QCOMPARE(window().grid()->model()->headerData(ColCorrectedMortality, Qt::Horizontal, Qt::ForegroundRole),
+                 QColor(Qt::black));
     }
 
     // Units, sampler line and folder come back on the next start; a missing file still leaves

@@ -105,7 +105,7 @@ private slots:
         QFETCH(QTestEventList, events);
         Fixture f;
         QAbstractItemModelTester tester(f.grid->gridModel());
-        f.dataSet.setCell(start.first, start.second, startText);
+        f.dataSet.setInput(start.first, start.second, startText);
         f.grid->setCurrentCell(start.first, start.second);
         QSignalSpy recalculated(&f.dataSet, &DataSet::recalculated);
         events.simulate(f.grid);
@@ -114,7 +114,7 @@ private slots:
         QTEST(QStringLiteral("(%1,%2) '%3' %4 %5")
                   .arg(f.grid->currentDataRow())
                   .arg(f.grid->currentColumn())
-                  .arg(f.dataSet.cell(start.first, start.second), f.grid->cellEdited() ? "edited" : "-")
+                  .arg(f.dataSet.input(start.first, start.second), f.grid->cellEdited() ? "edited" : "-")
                   .arg(recalculated.size()),
               "after");
     }

@@ -70,8 +70,8 @@ struct WindowFixture {
     // A weight in row 1 and a granule count in row 3.
     void fillSomeData()
     {
-        ds().setCell(1, ColWeight, QStringLiteral("2"));
-        ds().setCell(3, ColGranules, QStringLiteral("40"));
+        ds().setInput(1, ColWeight, QStringLiteral("2"));
+        ds().setInput(3, ColGranules, QStringLiteral("40"));
         ds().calculateResults(0);
     }
     QString file(const QString& name) const { return dir.filePath(name); }

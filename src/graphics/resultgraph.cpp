@@ -2,6 +2,7 @@
 
 #include "core/dataset.h"
 #include "core/numbers.h"
+#include "graphics/axes.h"
 #include "graphics/surface.h"
 
 #include <QPolygonF>
@@ -74,23 +75,6 @@ std::optional<GraphRange> getGraphRange(const DataSet& dataSet)
     return range;
 }
 
-double valueAxisTop(Result result, float maximum)
-{
-    switch (result) {
-    case Result::Deposit: {
-        const double top = numbers::integerPart(11.0 * double(maximum) + 0.5) / 10.0;
-        return top == 0.0 ? 0.1 : top;
-    }
-    case Result::CumulativeDeposit:
-        return 1.0;
-    default: {
-        // Values below 1 / 1.1 would truncate to a flat axis; one whole unit keeps them visible.
-        const double top = numbers::integerPart(1.1 * double(maximum));
-        return top == 0.0 ? 1.0 : top;
-    }
-    }
-}
-
 ResultGraphLabels histogramLabels(double left, double width, double top, Result result)
 {
     return {numbers::format(left, u"0"), numbers::format(left + width, u"0.0"), QStringLiteral("0"),
@@ -158,7 +142,7 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result sh
     surface.clear(Qt::white);
     result.enabled = true;
     const float maximum = range->maximum[static_cast<std::size_t>(shown) - 1];
-    if (!surface.setScale(left, valueAxisTop(shown, maximum), double(range->endPosition), 0.0)) {
+    if (!surface.setScale(left, resultAxisTop(shown, maximum), double(range->endPosition), 0.0)) {
         readBack(surface, result);
         return result;
     }

@@ -37,8 +37,6 @@ float displayPosition(const DataSet& dataSet, int row);
 // Nothing when no row has a sample weight, granule count or larvae text.
 std::optional<GraphRange> getGraphRange(const DataSet& dataSet);
 
-// The top of a result's value axis for the given maximum; never 0.
-double valueAxisTop(Result result, float maximum);
 
 // The four axis captions: both ends of the position axis, bottom and top of the value axis.
 struct ResultGraphLabels {

@@ -3,6 +3,7 @@
 #include "core/dataset.h"
 #include "core/numbers.h"
 #include "core/units.h"
+#include "graphics/axes.h"
 
 #include <QFont>
 #include <algorithm>
@@ -176,26 +177,20 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
     for (int i = first; i < first + widths; ++i) {
         largest = std::max(largest, record.cov[i]);
     }
-    double top = numbers::integerPart(static_cast<double>(largest * 10.0f) + 0.9999) / 10.0;
-    if (top == 0.0) {
-        top = 1.0;
-    }
+    const double top = covAxisTop(largest);
 
     surface.lineBy(x0, yb - ph * 0.3 / top, pw, 0.0, kLightRed);
     surface.setLineWidth(1);
     surface.rectangleBy(x0, yb, pw, -ph, kBlack);
 
-    // A label that would run into the one before it is left out: hundreds of widths only
-    // smeared their labels into a bar.
-    double labelsEnd = -std::numeric_limits<double>::infinity();
+    LabelRun labels(kLabelSpace);
     for (int i = 1; i <= widths; ++i) {
         const int x = numbers::roundToInt32(widthX(i));
         surface.lineBy(x, yb, 0.0, kTick);
         const QString label = numbers::format(displayLength(dataSet, i), widthPattern);
         const double half = surface.textWidth(label) / 2.0;
-        if (x - half > labelsEnd) {
+        if (labels.place(x, half)) {
             printAt(surface, label, x - half, yb + kLabelGap);
-            labelsEnd = x + half + kLabelSpace;
         }
     }
 
@@ -251,10 +246,7 @@ SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
     for (const float value : block.values()) {
         largest = std::max(largest, value);
     }
-    double top = numbers::integerPart(static_cast<double>(largest * 12.0f)) / 10.0;
-    if (top == 0.0) {
-        top = 1.0;
-    }
+    const double top = swathAxisTop(largest);
     const auto y = [&](double value) { return yb - value * ph / top; };
 
     surface.rectangleBy(x(0), yb, double(passes) * w * pw / double(span), -ph, kLightYellow,
@@ -292,7 +284,7 @@ SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
     }
 
     const double swathPixels = double(w) * pw / double(span);
-    const int labelStep = swathPixels < 10.0 ? 3 : swathPixels < 25.0 ? 2 : 1;
+    const int labelStep = passLabelStep(swathPixels, 10.0, 25.0);
     int lastLine = x0;
     for (int k = 0; k < passes; ++k) {
         const int xk = numbers::roundToInt32(x(k * w));

@@ -2,6 +2,7 @@
 
 #include "core/dataset.h"
 #include "core/numbers.h"
+#include "graphics/axes.h"
 #include "graphics/resultgraph.h"
 #include "graphics/surface.h"
 #include "swath/swath.h"
@@ -221,7 +222,7 @@ void Report::resultGraph(Result result, const graphics::GraphRange* range, doubl
     const double bottom = resultBottom(result);
     const double top = bottom + kResultHeight;
     const float maximum = range ? range->maximum[static_cast<std::size_t>(result) - 1] : 1.0f;
-    const double a = resultGraphTop(result, maximum);
+    const double a = graphics::paperResultAxisTop(result, maximum);
 
     const Parameters& p = ds_.parameters();
     if (p.position1 < 0.0f) {
@@ -361,7 +362,7 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
     for (int j = 1; j <= widths; ++j) {
         maxCov = std::max(maxCov, record.cov[j]);
     }
-    const double a = covGraphTop(maxCov);
+    const double a = graphics::covAxisTop(maxCov);
     // One width alone stands at the left edge.
     const double widthSpan = std::max(widths - 1, 1);
     const auto widthX = [&](int j) { return kGraphLeft + kGraphWidth * (j - 1) / widthSpan; };
@@ -380,17 +381,13 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
         numbers::wholeToTwoDecimals(separation) ? QStringLiteral("0") : QStringLiteral("0.0");
     s_.setFillColor(QColor(180, 180, 180));
     s_.setFillStyle(FillStyle::Solid);
-    // A label that would run into the one before it is left out: hundreds of widths only
-    // smeared their labels into a bar.
-    double labelsEnd = -std::numeric_limits<double>::infinity();
+    graphics::LabelRun labels(1.0 / 32.0);
     for (int j = 1; j <= widths; ++j) {
         const double x = widthX(j);
         s_.lineBy(x, bottom, 0.0, -kTick);
         const QString label = numbers::format(j * separation, widthPattern);
-        const double half = s_.textWidth(label) / 2.0;
-        if (x - half > labelsEnd) {
+        if (labels.place(x, s_.textWidth(label) / 2.0)) {
             printCentred(s_, x, bottom - kLabelDrop, label);
-            labelsEnd = x + half + 1.0 / 32.0;
         }
         s_.circle(x, bottom + double(record.cov[j]) / a, 1.0 / 32.0);
     }
@@ -411,7 +408,7 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
     for (const float value : block.values()) {
         maxBlock = std::max(maxBlock, value);
     }
-    const double d = swathGraphTop(maxBlock);
+    const double d = graphics::swathAxisTop(maxBlock);
     const auto valueY = [&](double value) { return bd + kSwathHeight * value / d; };
 
     s_.rectangleBy(pointX(off1), bd, kGraphWidth * w * shape.passes / n, kSwathHeight,
@@ -449,7 +446,7 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
     }
 
     const double passWidth = kGraphWidth * w / n;
-    const int step = passWidth < 0.25 ? 3 : passWidth < 0.5 ? 2 : 1;
+    const int step = graphics::passLabelStep(passWidth, 0.25, 0.5);
     setLineInches(s_, kThinLine);
     double lastLine = kGraphLeft;
     for (int j = 0; j < shape.passes; ++j) {
@@ -476,31 +473,6 @@ void Report::pageSwath()
 }
 
 } // namespace
-
-double resultGraphTop(Result result, float maximum)
-{
-    if (result == Result::CumulativeDeposit) {
-        return 1.0;
-    }
-    // Small values keep a tenth so the scale never collapses; their curve may rise above it.
-    double top = numbers::integerPart(double(maximum) * 1.2 + 0.5);
-    if (top == 0.0) {
-        top = 0.1;
-    }
-    return result == Result::Mortality ? std::min(top, 100.0) : top;
-}
-
-double covGraphTop(float maximum)
-{
-    const double top = numbers::integerPart(double(maximum) * 10.0 + 0.9999) / 10.0;
-    return top == 0.0 ? 1.0 : top;
-}
-
-double swathGraphTop(float maximum)
-{
-    const double top = numbers::integerPart(double(maximum) * 12.0) / 10.0;
-    return top == 0.0 ? 1.0 : top;
-}
 
 double reportFontSize(const Surface& target, bool toPrinter, double nominalSize)
 {

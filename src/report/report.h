@@ -28,11 +28,6 @@ struct ReportInputs {
     const swath::SwathAnalysis* swath = nullptr;
 };
 
-// The value at the top of the paper graphs: a result's graph for its largest value, the
-// coefficient of variation for its largest value, the swath data for its largest block value.
-double resultGraphTop(Result result, float maximum);
-double covGraphTop(float maximum);
-double swathGraphTop(float maximum);
 
 // The point size a nominal report size is drawn at: the nominal size on the printer; on a
 // preview picture scaled so that the text keeps its proportion to the page width.

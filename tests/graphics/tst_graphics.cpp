@@ -1,3 +1,4 @@
+#include "graphics/axes.h"
 #include "graphics/paintersurface.h"
 #include "graphics/resultgraph.h"
 #include "graphics/swathgraphs.h"
@@ -95,6 +96,41 @@ private slots:
         RecordingSurface surface(300, 120, 96);
         const ResultGraphResult r = drawResult(surface, *ds, Result(option), kGraphFillColor, Qt::gray);
         VERIFY_PICTURE(surface, QString("result-%1").arg(QTest::currentDataTag()).replace(u' ', u'-'), {notes(r)});
+    }
+
+    // Axis tops: the next tenth (COV), a fifth above (swath data); results a tenth above on the
+    // screen, a fifth above in whole units on paper.
+    void axisTops_data()
+    {
+        QTest::addColumn<QString>("axis");
+        QTest::addColumn<float>("largest");
+        QTest::addColumn<double>("top");
+        // clang-format off
+        QTest::newRow("COV 0.34") << "cov" << 0.34f << 0.4;
+        QTest::newRow("COV 0.3") << "cov" << 0.3f << 0.3;
+        QTest::newRow("COV 0") << "cov" << 0.0f << 1.0;
+        QTest::newRow("block 0.5") << "block" << 0.5f << 0.6;
+        QTest::newRow("block 0.04") << "block" << 0.04f << 1.0;
+        QTest::newRow("screen deposit 3.7") << "screen 1" << 3.7f << 4.1;
+        QTest::newRow("screen deposit 0.04") << "screen 1" << 0.04f << 0.1;
+        QTest::newRow("screen granules/g 0.5") << "screen 4" << 0.5f << 1.0;
+        QTest::newRow("screen density 95") << "screen 3" << 95.0f << 104.0;
+        QTest::newRow("paper deposit 95") << "paper 1" << 95.0f << 114.0;
+        QTest::newRow("paper deposit 0.04") << "paper 1" << 0.04f << 0.1;
+        QTest::newRow("paper cdf") << "paper 2" << 0.5f << 1.0;
+        QTest::newRow("paper mortality 95") << "paper 5" << 95.0f << 100.0;
+        // clang-format on
+    }
+    void axisTops()
+    {
+        QFETCH(QString, axis);
+        QFETCH(float, largest);
+        const auto result = Result(axis.back().digitValue());
+        QTEST(axis == "cov"     ? covAxisTop(largest)
+              : axis == "block" ? swathAxisTop(largest)
+              : axis[0] == u's' ? resultAxisTop(result, largest)
+                                : paperResultAxisTop(result, largest),
+              "top");
     }
 
     void tooltip()

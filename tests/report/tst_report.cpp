@@ -60,32 +60,6 @@ private slots:
         QVERIFY(!surface.findText("Analysis Results"));
         QVERIFY(surface.callsOf(Op::EndDocument).empty());
     }
-
-    // Axis tops: the next tenth (COV), a fifth above (swath data) or a tenth above (results).
-    void axisTops_data()
-    {
-        QTest::addColumn<int>("graph"); // 0: COV, -1: swath data, else the result quantity
-        QTest::addColumn<float>("maximum");
-        QTest::addColumn<double>("top");
-        QTest::newRow("COV 0.34") << 0 << 0.34f << 0.4;
-        QTest::newRow("COV 0.3") << 0 << 0.3f << 0.3;
-        QTest::newRow("COV 0") << 0 << 0.0f << 1.0;
-        QTest::newRow("block 0.5") << -1 << 0.5f << 0.6;
-        QTest::newRow("block 0.04") << -1 << 0.04f << 1.0;
-        QTest::newRow("deposit 95") << 1 << 95.0f << 114.0;
-        QTest::newRow("deposit 0.04") << 1 << 0.04f << 0.1;
-        QTest::newRow("cdf") << 2 << 0.5f << 1.0;
-        QTest::newRow("mortality 95") << 5 << 95.0f << 100.0;
-    }
-    void axisTops()
-    {
-        QFETCH(int, graph);
-        QFETCH(float, maximum);
-        QTEST(graph == 0  ? covGraphTop(maximum)
-              : graph < 0 ? swathGraphTop(maximum)
-                          : resultGraphTop(Result(graph), maximum),
-              "top");
-    }
 };
 
 QTEST_MAIN(TestReport)

@@ -45,8 +45,10 @@ void BM_SwathSwitchOnEngine(benchmark::State& state)
         graphics::PainterSurface surface(image);
         surface.setPixelScale();
         benchmark::DoNotOptimize(graphics::drawCovGraph(surface, dataSet, record));
-        benchmark::DoNotOptimize(
-            graphics::drawSwathGraph(surface, dataSet, record, swath::Source::Deposit));
+        benchmark::DoNotOptimize(graphics::drawSwathGraph(
+            surface, dataSet, record,
+            swath::buildSwathBlock(record, depositWidth, swath::SwathInputs::from(dataSet)),
+            swath::Source::Deposit));
     }
     describe(state, pans);
     state.SetLabel(std::to_string(pans) + " pans, " + std::to_string(image.width()) + "x" +

@@ -23,8 +23,6 @@ namespace {
 const QString kNotEntered(8, u'-');
 const QString kEqualsLine(18, u'=');
 const QString kDashLine(45, u'-');
-const QChar kSquared(0x00B2);
-const QChar kDegree(0x00B0);
 
 QString valueWithUnit(const QString& value, const QString& unit)
 {
@@ -61,20 +59,18 @@ QString parameterValue(const DataSet& dataSet, const FieldSpec& s)
     return valueWithUnit(dataSet.fieldText(s.field), unit);
 }
 
+// One source's statistics at the width the file shows, and its block at that width.
 struct SourceResult {
-    swath::SwathRecord record;
-    swath::BlockShape shape;
+    const swath::SwathRecord& record;
+    int width;
+    swath::Block block;
 };
 
 SourceResult analyse(const DataSet& dataSet, const swath::SwathRecord& record, int selected)
 {
-    SourceResult out;
-    out.record = record;
-    const int width = swath::effectiveWidth(out.record, selected);
-    out.record.widthIndex = width;
-    out.shape = swath::buildSwathBlock(out.record.block, out.record, width,
-                                       swath::SwathInputs::from(dataSet));
-    return out;
+    const int width = swath::effectiveWidth(record, selected);
+    return {record, width,
+            swath::buildSwathBlock(record, width, swath::SwathInputs::from(dataSet))};
 }
 
 class Lines {
@@ -101,32 +97,12 @@ private:
     QString text_;
 };
 
-} // namespace
-
-QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice)
+void writeParameters(Lines& out, const DataSet& dataSet)
 {
-    swath::SwathAnalysis analysis;
-    swath::analyseSwath(analysis, swath::SwathData::from(dataSet), choice.pattern);
-    return dataSetText(dataSet, choice, analysis);
-}
-
-QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
-                    const swath::SwathAnalysis& analysis)
-{
-    const Units& units = dataSet.units();
     const Parameters& p = dataSet.parameters();
-    const QString length = units.lengthLabel;
-    const QString rate = units.rateLabel;
-
-    Lines out;
-    out.add(kEqualsLine);
-    out.add(QStringLiteral("Tovanel Pellamar"));
-    out.add(kEqualsLine);
-    out.add(QString());
     out.heading(QStringLiteral("Analysis Parameters"));
-
     out.parameter(QStringLiteral("Units:"),
-                  units.metric ? QStringLiteral("Metric") : QStringLiteral("U.S."));
+                  dataSet.metric() ? QStringLiteral("Metric") : QStringLiteral("U.S."));
     int line = kUnitsLine + 1;
     for (const FieldSpec& s : kFieldSpecs) {
         // The layout is fixed by line number: blank lines, and the opening type, in between.
@@ -145,21 +121,26 @@ QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
         ++line;
     }
     out.add(QString());
+}
 
-    const ControlData& control = dataSet.controlData();
+void writeControlData(Lines& out, const ControlData& control)
+{
     out.heading(QStringLiteral("Mortality Control Data"));
     out.parameter(QStringLiteral("Number in pan:"), QString::number(control.larvae));
     out.parameter(QStringLiteral("Time after treatment:"), numbers::formatGeneral(control.hours));
     out.parameter(QStringLiteral("24 hr mortality:"), QString::number(control.dead));
     out.add(QString());
+}
 
+void writeSampleRows(Lines& out, const DataSet& dataSet)
+{
+    const Units& units = dataSet.units();
     out.heading(QStringLiteral("Granular Data"));
     out.add(QStringLiteral("Position,Sample Wt,# of Granules,Larvae,Mortality,Deposit,Gran./") +
-            length + kSquared + QStringLiteral(",Gran./g,Corrected"));
-    out.add(u'(' + length + QStringLiteral("),(g),,,,(") + rate + QStringLiteral("),,,Mort. (%)"));
-    const int first = dataSet.firstDataRow();
-    const int last = dataSet.lastDataRow();
-    for (int row = std::max(first, 1); row <= last; ++row) {
+            units.areaLabel() + QStringLiteral(",Gran./g,Corrected"));
+    out.add(u'(' + units.lengthLabel + QStringLiteral("),(g),,,,(") + units.rateLabel +
+            QStringLiteral("),,,Mort. (%)"));
+    for (int row = std::max(dataSet.firstDataRow(), 1); row <= dataSet.lastDataRow(); ++row) {
         QStringList cells;
         for (int c = 0; c < kGridColumns; ++c) {
             cells << cellText(dataSet, row, c).trimmed();
@@ -167,29 +148,35 @@ QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
         out.add(cells.join(u','));
     }
     out.add(QString());
+}
 
-    out.heading(QStringLiteral("Swath Analysis"));
-    const QString widthFormat = numbers::wholeToTwoDecimals(units.toDisplayLength(p.separation))
-                                    ? QStringLiteral("0")
-                                    : QStringLiteral("0.0");
-    const QString positionFormat = dataSet.positionFormat();
-    // Index × separation × length factor, multiplied in that order.
-    auto displayOffset = [&](int separations) {
-        return double(separations) * double(p.separation) * double(units.length);
+// A length of whole pan separations as the file shows it: index × separation × length factor,
+// multiplied in that order.
+double displayOffset(const DataSet& dataSet, int separations)
+{
+    return double(separations) * double(dataSet.parameters().separation) *
+           double(dataSet.units().length);
+}
+
+// The chosen widths, then COV, max, mean and min of every width for both sources.
+void writeWidthStatistics(Lines& out, const DataSet& dataSet, const SourceResult& deposit,
+                          const SourceResult& density)
+{
+    const Units& units = dataSet.units();
+    const QString widthFormat =
+        numbers::wholeToTwoDecimals(units.toDisplayLength(dataSet.parameters().separation))
+            ? QStringLiteral("0")
+            : QStringLiteral("0.0");
+    const auto widthText = [&](int j) {
+        return numbers::format(displayOffset(dataSet, j), widthFormat);
     };
-    auto widthText = [&](int j) { return numbers::format(displayOffset(j), widthFormat); };
-
-    const SourceResult deposit =
-        analyse(dataSet, analysis.deposit, choice.width(swath::Source::Deposit));
-    const SourceResult density =
-        analyse(dataSet, analysis.density, choice.width(swath::Source::Density));
-
+    const QString length = units.lengthLabel;
     out.add(QStringLiteral("Selected Swath Widths:"));
-    out.add(QStringLiteral(",,Deposit:,") + widthText(deposit.record.widthIndex) + length +
-            QStringLiteral(",,,Density:,") + widthText(density.record.widthIndex) + length);
+    out.add(QStringLiteral(",,Deposit:,") + widthText(deposit.width) + length +
+            QStringLiteral(",,,Density:,") + widthText(density.width) + length);
     out.add(QString());
-    out.add(QStringLiteral("Swath,|--------,Deposit,(") + rate +
-            QStringLiteral("),--------|,|--------,Density,(#/") + length + kSquared +
+    out.add(QStringLiteral("Swath,|--------,Deposit,(") + units.rateLabel +
+            QStringLiteral("),--------|,|--------,Density,(#/") + units.areaLabel() +
             QStringLiteral("),--------|"));
     out.add(QStringLiteral("Width,COV,Max,Mean,Min,COV,Max,Mean,Min"));
     const int widths = std::min(deposit.record.widthCount(), density.record.widthCount());
@@ -204,24 +191,59 @@ QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
         out.add(cells.join(u','));
     }
     out.add(QString());
+}
 
+// Both blocks side by side, each value with a mark on every flight line and at both ends.
+void writeBlocks(Lines& out, const DataSet& dataSet, const SourceResult& deposit,
+                 const SourceResult& density)
+{
     out.add(QStringLiteral("Position,Deposit,,,Density"));
-    auto marks = [](const SourceResult& source, int k, QStringList& cells) {
-        const swath::BoundedArray& block = source.record.block;
-        const int width = source.record.widthIndex;
-        const int end = source.shape.passes * width;
-        cells << numbers::format(k <= block.upper() ? block[k] : 0.0f, u"0.000");
-        cells << (k >= 0 && k % width == 0 && k < end ? kNotEntered : QString());
+    const auto marks = [](const SourceResult& source, int k, QStringList& cells) {
+        const swath::BoundedArray& values = source.block.values;
+        const int end = source.block.shape.passes * source.width;
+        cells << numbers::format(k <= values.upper() ? values[k] : 0.0f, u"0.000");
+        cells << (k >= 0 && k % source.width == 0 && k < end ? kNotEntered : QString());
         cells << (k == 0 || k == end ? QString(8, u'=') : QString());
     };
-    const int lower = deposit.record.block.lower();
-    const int upper = std::max(deposit.record.block.upper(), density.record.block.upper());
+    const QString positionFormat = dataSet.positionFormat();
+    const int lower = deposit.block.values.lower();
+    const int upper = std::max(deposit.block.values.upper(), density.block.values.upper());
     for (int k = lower; k <= upper; ++k) {
-        QStringList cells{numbers::format(displayOffset(k), positionFormat)};
+        QStringList cells{numbers::format(displayOffset(dataSet, k), positionFormat)};
         marks(deposit, k, cells);
         marks(density, k, cells);
         out.add(cells.join(u','));
     }
+}
+
+} // namespace
+
+QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice)
+{
+    swath::SwathAnalysis analysis;
+    swath::analyseSwath(analysis, swath::SwathData::from(dataSet), choice.pattern);
+    return dataSetText(dataSet, choice, analysis);
+}
+
+QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
+                    const swath::SwathAnalysis& analysis)
+{
+    Lines out;
+    out.add(kEqualsLine);
+    out.add(QStringLiteral("Tovanel Pellamar"));
+    out.add(kEqualsLine);
+    out.add(QString());
+    writeParameters(out, dataSet);
+    writeControlData(out, dataSet.controlData());
+    writeSampleRows(out, dataSet);
+
+    out.heading(QStringLiteral("Swath Analysis"));
+    const SourceResult deposit =
+        analyse(dataSet, analysis.deposit, choice.width(swath::Source::Deposit));
+    const SourceResult density =
+        analyse(dataSet, analysis.density, choice.width(swath::Source::Density));
+    writeWidthStatistics(out, dataSet, deposit, density);
+    writeBlocks(out, dataSet, deposit, density);
     return out.take();
 }
 

@@ -37,7 +37,6 @@ float displayPosition(const DataSet& dataSet, int row);
 // Nothing when no row has a sample weight, granule count or larvae text.
 std::optional<GraphRange> getGraphRange(const DataSet& dataSet);
 
-
 // The four axis captions: both ends of the position axis, bottom and top of the value axis.
 struct ResultGraphLabels {
     QString x1, x2, y1, y2;

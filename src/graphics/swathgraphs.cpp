@@ -212,104 +212,119 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
     return result;
 }
 
+namespace {
+
+// The swath data plot: block positions in pan separations from the first flight line across
+// the plot's width, values up to the axis top.
+struct BlockPlot {
+    Plot plot;
+    swath::BlockShape shape;
+    int span;
+    double top;
+    double x(double separations) const
+    {
+        return plot.x0 + (separations + shape.nearPans) * plot.width / double(span);
+    }
+    double y(double value) const { return plot.base - value * plot.height / top; }
+};
+
+// The overlapped block in black, the single pass scaled to the width in red.
+void drawBlockCurves(Surface& surface, const BlockPlot& p, const swath::Block& block,
+                     const swath::SwathRecord& record, float rate)
+{
+    const swath::BoundedArray& values = block.values;
+    surface.setLineWidth(3);
+    const int start = std::min(p.shape.gap - p.shape.nearPans, values.upper());
+    lineThrough(surface, start, values.upper(), {},
+                [&](int b) { return QPointF(p.x(b), p.y(static_cast<double>(values[b]))); });
+    const int pans = record.profile.upper();
+    if (pans >= 1) {
+        lineThrough(surface, 1, pans, kRed, [&](int i) {
+            return QPointF(p.x(p.shape.gap - p.shape.nearPans + i - 1),
+                           p.y(static_cast<double>(rate * record.profile[i])));
+        });
+    }
+}
+
+// A line at every pass, position labels under every first, second or third one as room allows,
+// and under both ends of the block where they stand apart.
+void drawFlightLines(Surface& surface, const DataSet& dataSet, const BlockPlot& p, int width)
+{
+    const Plot& plot = p.plot;
+    const QString positionPattern = dataSet.positionFormat();
+    const auto tickAndLabel = [&](double at, int separations) {
+        surface.lineBy(at, plot.base + kTick, 0.0, -kTick);
+        printCentredOn(surface,
+                       numbers::format(displayLength(dataSet, separations), positionPattern), at,
+                       plot.base + kLabelGap);
+    };
+    if (double(p.shape.nearPans) * plot.width / double(p.span) > 20.0) {
+        tickAndLabel(plot.x0, -p.shape.nearPans);
+    }
+    const double passPixels = double(width) * plot.width / double(p.span);
+    const int labelStep = passLabelStep(passPixels, 10.0, 25.0);
+    int lastLine = int(plot.x0);
+    for (int k = 0; k < p.shape.passes; ++k) {
+        const int xk = numbers::roundToInt32(p.x(k * width));
+        surface.lineBy(xk, plot.base, 0.0, -plot.height);
+        if (k % labelStep == 0) {
+            tickAndLabel(xk, k * width);
+        }
+        lastLine = xk;
+    }
+    if (lastLine < plot.x0 + plot.width - 20) {
+        tickAndLabel(plot.x0 + plot.width, p.span - p.shape.nearPans);
+    }
+}
+
+} // namespace
+
 SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
-                                swath::SwathRecord& record, swath::Source shownSource,
-                                const QString& fontFamily)
+                                const swath::SwathRecord& record, const swath::Block& block,
+                                swath::Source shownSource, const QString& fontFamily)
 {
     const QString family = familyOrDefault(fontFamily);
-    const swath::SwathInputs inputs = swath::SwathInputs::from(dataSet);
-    const int w = std::max(1, record.widthIndex);
-    const float f = swath::rateFactor(w, inputs);
-    const QString positionPattern = dataSet.positionFormat();
-
+    const int w = block.width;
     const int sw = surface.deviceWidth();
     const int sh = surface.deviceHeight();
     surface.setFillColor(kWhite);
     surface.setFillStyle(FillStyle::Solid);
     surface.rectangle(0, 0, sw, 0.75 * sh - 75.0, kWhite, Box::Filled);
 
-    const int yb = numbers::roundToInt32(0.65 * sh - 75.0);
-    const int pw = numbers::roundToInt32(0.9 * sw);
-    const int x0 = numbers::roundToInt32(0.05 * sw);
-    const int ph = numbers::roundToInt32(0.4 * sh + 10.0);
-    const Plot plot{double(x0), double(pw), double(yb), double(ph)};
-
-    const swath::BlockShape shape = swath::buildSwathBlock(record.block, record, w, inputs);
-    const int passes = shape.passes;
-    const int off1 = shape.off1;
-    const int off3 = shape.off3;
-    const int span = shape.span(w);
-    const swath::BoundedArray& block = record.block;
-    const auto x = [&](double b) { return x0 + (b + off1) * pw / double(span); };
-
     float largest = 0.0f;
-    for (const float value : block.values()) {
+    for (const float value : block.values.values()) {
         largest = std::max(largest, value);
     }
-    const double top = swathAxisTop(largest);
-    const auto y = [&](double value) { return yb - value * ph / top; };
+    const Plot plot{double(numbers::roundToInt32(0.05 * sw)),
+                    double(numbers::roundToInt32(0.9 * sw)),
+                    double(numbers::roundToInt32(0.65 * sh - 75.0)),
+                    double(numbers::roundToInt32(0.4 * sh + 10.0))};
+    const BlockPlot p{plot, block.shape, block.shape.span(w), swathAxisTop(largest)};
 
-    surface.rectangleBy(x(0), yb, double(passes) * w * pw / double(span), -ph, kLightYellow,
-                        Box::Filled);
+    surface.rectangleBy(p.x(0), plot.base,
+                        double(block.shape.passes) * w * plot.width / double(p.span), -plot.height,
+                        kLightYellow, Box::Filled);
     const bool known = hasStatistic(record.mean, record.widthIndex);
     if (known) {
-        surface.lineBy(x0, y(static_cast<double>(record.mean[w])), pw, 0.0, kGrey);
+        surface.lineBy(plot.x0, p.y(static_cast<double>(record.mean[w])), plot.width, 0.0, kGrey);
     }
-
-    surface.setLineWidth(3);
-    const int start = std::min(off3 - off1, block.upper());
-    lineThrough(surface, start, block.upper(), {},
-                [&](int b) { return QPointF(x(b), y(static_cast<double>(block[b]))); });
-
-    const int pans = record.profile.upper();
-    if (pans >= 1) {
-        const auto passX = [&](int i) { return x0 + double(off3 + i - 1) * pw / double(span); };
-        lineThrough(surface, 1, pans, kRed, [&](int i) {
-            return QPointF(passX(i), y(static_cast<double>(f * record.profile[i])));
-        });
-    }
+    drawBlockCurves(surface, p, block, record,
+                    swath::rateFactor(w, swath::SwathInputs::from(dataSet)));
 
     surface.setLineWidth(1);
     setTextFont(surface, family);
+    drawFlightLines(surface, dataSet, p, w);
 
-    const auto tickAndLabel = [&](double at, int separations) {
-        surface.lineBy(at, yb + kTick, 0.0, -kTick);
-        printCentredOn(surface,
-                       numbers::format(displayLength(dataSet, separations), positionPattern), at,
-                       yb + kLabelGap);
-    };
-
-    if (double(off1) * pw / double(span) > 20.0) {
-        tickAndLabel(x0, -off1);
-    }
-
-    const double swathPixels = double(w) * pw / double(span);
-    const int labelStep = passLabelStep(swathPixels, 10.0, 25.0);
-    int lastLine = x0;
-    for (int k = 0; k < passes; ++k) {
-        const int xk = numbers::roundToInt32(x(k * w));
-        surface.lineBy(xk, yb, 0.0, -ph);
-        if (k % labelStep == 0) {
-            tickAndLabel(xk, k * w);
-        }
-        lastLine = xk;
-    }
-    if (lastLine < x0 + pw - 20) {
-        tickAndLabel(x0 + pw, span - off1);
-    }
-
-    surface.rectangle(0, 0, x0 - 1, yb, kWhite, Box::Filled);
-    surface.rectangle(x0 + pw + 1, 0, sw, yb, kWhite, Box::Filled);
-
-    const double valueHeight = drawTopValue(surface, plot, top);
+    surface.rectangle(0, 0, plot.x0 - 1, plot.base, kWhite, Box::Filled);
+    surface.rectangle(plot.x0 + plot.width + 1, 0, sw, plot.base, kWhite, Box::Filled);
+    const double valueHeight = drawTopValue(surface, plot, p.top);
     drawAxisTitle(surface,
                   QStringLiteral("Position Across Block (") + dataSet.units().lengthLabel + u')',
-                  yb + valueHeight + kLabelGap);
+                  plot.base + valueHeight + kLabelGap);
     drawTitle(surface, plot, QStringLiteral("Swath Data"), family);
-
     surface.setLineWidth(1);
     surface.setFillStyle(FillStyle::Transparent);
-    surface.rectangleBy(x0, yb, pw, -ph, kBlack);
+    surface.rectangleBy(plot.x0, plot.base, plot.width, -plot.height, kBlack);
 
     SwathGraphResult result;
     if (known) {

@@ -33,11 +33,11 @@ struct SwathGraphResult {
 CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
                             const swath::SwathRecord& record, const QString& fontFamily = {});
 
-// The upper graph for the record's width index: rebuilds the record's block, then draws it
-// with the single pass scaled to that width, the mean, the flight lines and the treated block.
+// The upper graph: the block of the record's width index with the single pass scaled to that
+// width, the mean, the flight lines and the treated block.
 SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
-                                swath::SwathRecord& record, swath::Source shownSource,
-                                const QString& fontFamily = {});
+                                const swath::SwathRecord& record, const swath::Block& block,
+                                swath::Source shownSource, const QString& fontFamily = {});
 
 // The caption before the average: "Average Deposit:" or "Average Density:".
 QString averageCaption(swath::Source source);

@@ -110,6 +110,10 @@ private:
                const std::vector<ParameterLine>& lines, int blankLines);
     void resultGraph(Result result, const graphics::GraphRange* range, double span);
     void swathSection(swath::Source source, double bottom, const QString& title);
+    void covGraph(const swath::SwathRecord& record, int width, double bottom);
+    void blockGraph(const swath::SwathRecord& record, const swath::Block& block, double bottom);
+    void flightLines(const swath::Block& block, double bottom);
+    void topValue(double y, double value);
 };
 
 // --- page 1 ---
@@ -329,53 +333,47 @@ constexpr double kLabelDrop = 1.0 / 8.0;
 
 void Report::swathSection(swath::Source source, double bottom, const QString& title)
 {
-    const Parameters& p = ds_.parameters();
-    const swath::SwathInputs inputs = swath::SwathInputs::from(ds_);
     swath::SwathRecord computed;
     if (!swath_) {
         swath::calculateSwathStats(computed, ds_, source, choice_.pattern);
     }
     const swath::SwathRecord& record = swath_ ? swath_->of(source) : computed;
-    const int widths = record.widthCount();
-    const double separation = double(p.separation) * lengthFactor_;
-    const QString positionPattern = ds_.positionFormat();
-    const double covTop = bottom + kCovHeight;
-    const double bd = covTop + kSwathGap;
-    const double graphTop = bd + kSwathHeight;
-    const auto printTitle = [&] {
-        font(16);
-        setFontStyle(s_, true, true);
-        printCentred(s_, kPageCentre, graphTop + 5.0 / 8.0, title);
-        setFontStyle(s_, false, false);
-    };
-    if (widths < 1) {
-        // Too few pans to overlap: there is nothing to draw under the title.
-        printTitle();
-        return;
+    const double graphBottom = bottom + kCovHeight + kSwathGap;
+    // Too few pans to overlap leave nothing to draw under the title.
+    if (record.widthCount() >= 1) {
+        const int width = swath::effectiveWidth(record, choice_.width(source));
+        covGraph(record, width, bottom);
+        blockGraph(record, swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds_)),
+                   graphBottom);
     }
+    font(16);
+    setFontStyle(s_, true, true);
+    printCentred(s_, kPageCentre, graphBottom + kSwathHeight + 5.0 / 8.0, title);
+    setFontStyle(s_, false, false);
+}
 
-    const int w = swath::effectiveWidth(record, choice_.width(source));
-    const double rate = double(swath::rateFactor(w, inputs));
-
-    // The coefficient of variation of every width.
+// The coefficient of variation of every width, the chosen one marked.
+void Report::covGraph(const swath::SwathRecord& record, int width, double bottom)
+{
+    const int widths = record.widthCount();
+    const double separation = double(ds_.parameters().separation) * lengthFactor_;
     float maxCov = 0.0f;
     for (int j = 1; j <= widths; ++j) {
         maxCov = std::max(maxCov, record.cov[j]);
     }
-    const double a = graphics::covAxisTop(maxCov);
+    const double top = graphics::covAxisTop(maxCov);
     // One width alone stands at the left edge.
     const double widthSpan = std::max(widths - 1, 1);
     const auto widthX = [&](int j) { return kGraphLeft + kGraphWidth * (j - 1) / widthSpan; };
 
     s_.setFillStyle(FillStyle::Transparent);
     setLineInches(s_, kThinLine);
-    s_.lineBy(kGraphLeft, bottom + 0.3 / a, kGraphWidth, 0.0, QColor(150, 150, 150));
+    s_.lineBy(kGraphLeft, bottom + 0.3 / top, kGraphWidth, 0.0, QColor(150, 150, 150));
     setLineInches(s_, kThickLine);
     s_.rectangleBy(kGraphLeft, bottom, kGraphWidth, kCovHeight);
     setLineInches(s_, kThinLine);
     font(10);
-    s_.lineBy(kGraphLeft + kGraphWidth, covTop, kTick, 0.0);
-    printCentredOnY(s_, kGraphLeft + kGraphWidth + 1.0 / 8.0, covTop, numbers::format(a, u"0.0"));
+    topValue(bottom + kCovHeight, top);
 
     const QString widthPattern =
         numbers::wholeToTwoDecimals(separation) ? QStringLiteral("0") : QStringLiteral("0.0");
@@ -389,81 +387,96 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
         if (labels.place(x, s_.textWidth(label) / 2.0)) {
             printCentred(s_, x, bottom - kLabelDrop, label);
         }
-        s_.circle(x, bottom + double(record.cov[j]) / a, 1.0 / 32.0);
+        s_.circle(x, bottom + double(record.cov[j]) / top, 1.0 / 32.0);
     }
-    if (w <= widths) {
+    if (width <= widths) {
         s_.setFillColor(QColor(0, 0, 0));
-        s_.circle(widthX(w), bottom + double(record.cov[w]) / a, 3.0 / 64.0);
+        s_.circle(widthX(width), bottom + double(record.cov[width]) / top, 3.0 / 64.0);
     }
+}
 
-    // The passes of the chosen width side by side.
-    swath::BoundedArray block;
-    const swath::BlockShape shape = swath::buildSwathBlock(block, record, w, inputs);
-    const int off1 = shape.off1;
-    const int off3 = shape.off3;
-    const double n = std::max(shape.span(w), 1);
-    const auto pointX = [&](double point) { return kGraphLeft + kGraphWidth * point / n; };
-
+// The passes of the chosen width side by side: the treated block, the mean, the overlapped
+// profile, the single pass scaled to the width, and the flight lines.
+void Report::blockGraph(const swath::SwathRecord& record, const swath::Block& block, double bottom)
+{
+    const swath::BlockShape& shape = block.shape;
+    const int w = block.width;
+    const double rate = double(swath::rateFactor(w, swath::SwathInputs::from(ds_)));
+    const double span = std::max(shape.span(w), 1);
+    const auto pointX = [&](double point) { return kGraphLeft + kGraphWidth * point / span; };
     float maxBlock = 0.0f;
-    for (const float value : block.values()) {
+    for (const float value : block.values.values()) {
         maxBlock = std::max(maxBlock, value);
     }
-    const double d = graphics::swathAxisTop(maxBlock);
-    const auto valueY = [&](double value) { return bd + kSwathHeight * value / d; };
+    const double top = graphics::swathAxisTop(maxBlock);
+    const auto valueY = [&](double value) { return bottom + kSwathHeight * value / top; };
 
-    s_.rectangleBy(pointX(off1), bd, kGraphWidth * w * shape.passes / n, kSwathHeight,
-                   QColor(210, 210, 210), Box::Filled);
+    s_.rectangleBy(pointX(shape.nearPans), bottom, kGraphWidth * w * shape.passes / span,
+                   kSwathHeight, QColor(210, 210, 210), Box::Filled);
     if (w <= record.mean.upper()) {
         s_.lineBy(kGraphLeft, valueY(double(record.mean[w])), kGraphWidth, 0.0,
                   QColor(180, 180, 180));
     }
 
     setLineInches(s_, kThickLine);
-    const int firstBlock = std::max(off3 - off1, block.lower());
-    if (!block.empty() && firstBlock <= block.upper()) {
-        s_.moveTo(pointX(off3), valueY(double(block[firstBlock])));
-        for (int b = firstBlock; b <= block.upper(); ++b) {
-            s_.lineTo(pointX(off1 + b), valueY(double(block[b])), QColor(0, 0, 0));
+    const swath::BoundedArray& values = block.values;
+    const int firstValue = std::max(shape.gap - shape.nearPans, values.lower());
+    if (!values.empty() && firstValue <= values.upper()) {
+        s_.moveTo(pointX(shape.gap), valueY(double(values[firstValue])));
+        for (int b = firstValue; b <= values.upper(); ++b) {
+            s_.lineTo(pointX(shape.nearPans + b), valueY(double(values[b])), QColor(0, 0, 0));
         }
     }
     if (record.profile.lower() <= 1 && record.profile.upper() >= 1) {
         const QColor grey(130, 130, 130);
-        s_.moveTo(pointX(off3), valueY(rate * double(record.profile[1])));
+        s_.moveTo(pointX(shape.gap), valueY(rate * double(record.profile[1])));
         for (int j = 1; j <= record.profile.upper(); ++j) {
-            s_.lineTo(pointX(off3 + j - 1), valueY(rate * double(record.profile[j])), grey);
+            s_.lineTo(pointX(shape.gap + j - 1), valueY(rate * double(record.profile[j])), grey);
         }
     }
-
     s_.setFillStyle(FillStyle::Transparent);
-    s_.rectangleBy(kGraphLeft, bd, kGraphWidth, kSwathHeight);
+    s_.rectangleBy(kGraphLeft, bottom, kGraphWidth, kSwathHeight);
+    flightLines(block, bottom);
+    topValue(bottom + kSwathHeight, top);
+}
 
+// A line at every pass, position labels under every first, second or third one as room allows,
+// and under both ends of the block where they stand apart.
+void Report::flightLines(const swath::Block& block, double bottom)
+{
+    const swath::BlockShape& shape = block.shape;
+    const int w = block.width;
+    const double separation = double(ds_.parameters().separation) * lengthFactor_;
+    const double span = std::max(shape.span(w), 1);
+    const auto pointX = [&](double point) { return kGraphLeft + kGraphWidth * point / span; };
+    const QString positionPattern = ds_.positionFormat();
     const auto positionLabel = [&](double x, double position) {
-        s_.lineBy(x, bd, 0.0, -kTick);
-        printCentred(s_, x, bd - kLabelDrop, numbers::format(position, positionPattern));
+        s_.lineBy(x, bottom, 0.0, -kTick);
+        printCentred(s_, x, bottom - kLabelDrop, numbers::format(position, positionPattern));
     };
-    if (kGraphWidth * off1 / n > 0.5) {
-        positionLabel(kGraphLeft, -off1 * separation);
+    if (kGraphWidth * shape.nearPans / span > 0.5) {
+        positionLabel(kGraphLeft, -shape.nearPans * separation);
     }
-
-    const double passWidth = kGraphWidth * w / n;
-    const int step = graphics::passLabelStep(passWidth, 0.25, 0.5);
+    const int step = graphics::passLabelStep(kGraphWidth * w / span, 0.25, 0.5);
     setLineInches(s_, kThinLine);
     double lastLine = kGraphLeft;
     for (int j = 0; j < shape.passes; ++j) {
-        lastLine = pointX(j * w + off1);
-        s_.lineBy(lastLine, bd, 0.0, kSwathHeight);
+        lastLine = pointX(j * w + shape.nearPans);
+        s_.lineBy(lastLine, bottom, 0.0, kSwathHeight);
         if (j % step == 0) {
             positionLabel(lastLine, j * w * separation);
         }
     }
     if (kGraphLeft + kGraphWidth - lastLine > 0.25) {
-        positionLabel(kGraphLeft + kGraphWidth, (n - off1) * separation);
+        positionLabel(kGraphLeft + kGraphWidth, (span - shape.nearPans) * separation);
     }
+}
 
-    s_.lineBy(kGraphLeft + kGraphWidth, graphTop, kTick, 0.0);
-    printCentredOnY(s_, kGraphLeft + kGraphWidth + 1.0 / 8.0, graphTop, numbers::format(d, u"0.0"));
-
-    printTitle();
+// The value at a graph's top edge, beside a tick.
+void Report::topValue(double y, double value)
+{
+    s_.lineBy(kGraphLeft + kGraphWidth, y, kTick, 0.0);
+    printCentredOnY(s_, kGraphLeft + kGraphWidth + 1.0 / 8.0, y, numbers::format(value, u"0.0"));
 }
 
 void Report::pageSwath()

@@ -28,7 +28,6 @@ struct ReportInputs {
     const swath::SwathAnalysis* swath = nullptr;
 };
 
-
 // The point size a nominal report size is drawn at: the nominal size on the printer; on a
 // preview picture scaled so that the text keeps its proportion to the page width.
 double reportFontSize(const graphics::Surface& target, bool toPrinter, double nominalSize);

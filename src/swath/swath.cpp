@@ -320,8 +320,7 @@ WidthChoice selectSwathWidth(const BoundedArray& cov)
     return choice;
 }
 
-BlockShape buildSwathBlock(BoundedArray& block, const SwathRecord& record, int width,
-                           const SwathInputs& inputs)
+Block buildSwathBlock(const SwathRecord& record, int width, const SwathInputs& inputs)
 {
     // A width of no separations would stack every pass on one flight line.
     const int w = std::max(1, width);
@@ -332,34 +331,34 @@ BlockShape buildSwathBlock(BoundedArray& block, const SwathRecord& record, int w
     int passes =
         numbers::roundToInt16(double(inputs.lastDataRow - inputs.firstDataRow) / w + 0.49999);
     passes = std::max(passes, 5);
-    int off1 = numbers::roundToInt16(double(k0) - inputs.firstDataRow);
-    int off3 = -off1;
-    int off2 = numbers::roundToInt16((double(inputs.lastDataRow) - double(k0)) - w);
-    off1 = std::max(off1, 0);
-    off2 = std::max(off2, 0);
-    off3 = std::max(off3, 0);
+    int nearPans = numbers::roundToInt16(double(k0) - inputs.firstDataRow);
+    int gap = -nearPans;
+    int farOverhang = numbers::roundToInt16((double(inputs.lastDataRow) - double(k0)) - w);
+    nearPans = std::max(nearPans, 0);
+    farOverhang = std::max(farOverhang, 0);
+    gap = std::max(gap, 0);
 
     // A line of pans too far beyond the flight line to be numbered is drawn as near as fits.
     constexpr int kOffsetMax = std::numeric_limits<std::int16_t>::max();
-    off3 = std::max(0, std::min({off3, kOffsetMax, kOffsetMax - (n - 1) + off1 + w}));
-    // With the flight line half-way between two pans off1 and off2 round the same way, and the
-    // last pass would end one pan past the block.
-    off2 = std::max(off2, (n - 1) - off1 + off3 - w);
+    gap = std::max(0, std::min({gap, kOffsetMax, kOffsetMax - (n - 1) + nearPans + w}));
+    // With the flight line half-way between two pans the near pans and the overhang round the
+    // same way, and the last pass would end one pan past the block.
+    farOverhang = std::max(farOverhang, (n - 1) - nearPans + gap - w);
 
-    block.resize(-off1, passes * w + off2);
+    Block block;
+    block.width = w;
+    block.values.resize(-nearPans, passes * w + farOverhang);
     for (int p = 0; p < passes; ++p) {
-        const int base = -off1 + off3 + p * w - 1;
+        const int base = -nearPans + gap + p * w - 1;
         for (int i = 1; i <= n; ++i) {
-            block[base + i] += scaled(f, record.profile[i]);
+            block.values[base + i] += scaled(f, record.profile[i]);
         }
     }
-
-    BlockShape shape;
-    shape.passes = static_cast<std::int16_t>(passes);
-    shape.off1 = static_cast<std::int16_t>(off1);
-    shape.off2 = static_cast<std::int16_t>(std::min(off2, kOffsetMax));
-    shape.off3 = static_cast<std::int16_t>(off3);
-    return shape;
+    block.shape.passes = static_cast<std::int16_t>(passes);
+    block.shape.nearPans = static_cast<std::int16_t>(nearPans);
+    block.shape.farOverhang = static_cast<std::int16_t>(std::min(farOverhang, kOffsetMax));
+    block.shape.gap = static_cast<std::int16_t>(gap);
+    return block;
 }
 
 } // namespace pellamar::swath

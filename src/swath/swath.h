@@ -58,7 +58,6 @@ struct SwathRecord {
     int widthIndex = 0;
     BoundedArray profile; // -N..N: 1..N as measured, -q the pass seen from the other side
     BoundedArray overlap; // 1..j (racetrack) or 1..2j (back-and-forth)
-    BoundedArray block;   // -off1..passes × w + off2
     BoundedArray cov;     // 1..W, a fraction
     BoundedArray mean;    // 1..W
     BoundedArray max;     // 1..W
@@ -66,13 +65,22 @@ struct SwathRecord {
     int widthCount() const { return cov.size(); }
 };
 
+// How a block of passes lies, in pan separations from the first flight line.
 struct BlockShape {
     std::int16_t passes = 0;
-    std::int16_t off1 = 0; // pans measured on the near side of the flight line
-    std::int16_t off2 = 0; // how far the pattern reaches past one swath on the far side
-    std::int16_t off3 = 0; // empty pans between the flight line and a line wholly beyond it
+    std::int16_t nearPans = 0;    // pans measured on the near side of the flight line
+    std::int16_t farOverhang = 0; // how far the pattern reaches past one swath on the far side
+    std::int16_t gap = 0;         // empty pans between the flight line and a line wholly beyond it
     // The block's span in pan separations.
-    int span(int width) const { return off1 + passes * width + off2; }
+    int span(int width) const { return nearPans + passes * width + farOverhang; }
+};
+
+// Several passes at one width side by side: values from -nearPans to passes × width +
+// farOverhang.
+struct Block {
+    int width = 1;
+    BlockShape shape;
+    BoundedArray values;
 };
 
 // What the statistics read of a data set, copied, so that they can run on another thread while
@@ -118,8 +126,7 @@ struct WidthChoice {
 // The 30 % rule over COV(1..W).
 WidthChoice selectSwathWidth(const BoundedArray& cov);
 
-// Builds the block profile of width index w (several passes side by side) from the profile.
-BlockShape buildSwathBlock(BoundedArray& block, const SwathRecord& record, int width,
-                           const SwathInputs& inputs);
+// The block of width index w (several passes side by side) built from the record's profile.
+Block buildSwathBlock(const SwathRecord& record, int width, const SwathInputs& inputs);
 
 } // namespace pellamar::swath

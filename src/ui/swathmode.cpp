@@ -176,8 +176,10 @@ void SwathMode::draw(graphics::Surface& surface)
 {
     surface.setPixelScale();
     const graphics::CovGraphResult cov = graphics::drawCovGraph(surface, dataSet_, record_);
-    const graphics::SwathGraphResult block =
-        graphics::drawSwathGraph(surface, dataSet_, record_, chosenSource());
+    const graphics::SwathGraphResult block = graphics::drawSwathGraph(
+        surface, dataSet_, record_,
+        swath::buildSwathBlock(record_, record_.widthIndex, swath::SwathInputs::from(dataSet_)),
+        chosenSource());
     std::vector<int> centres(cov.optionLefts.size());
     std::transform(cov.optionLefts.begin(), cov.optionLefts.end(), centres.begin(),
                    [](int left) { return left + 6; });

@@ -175,7 +175,7 @@ private slots:
     void block_data()
     {
         QTest::addColumn<QList<float>>("line"); // pan 1 in separations from the flight line, first row, pans, width
-        QTest::addColumn<QList<int>>("shape");  // passes, off1, off2, off3
+        QTest::addColumn<QList<int>>("shape");  // passes, near pans, far overhang, gap
         // clang-format off
         QTest::newRow("pan 1 on the flight line") << QList<float>{0, 1, 6, 2} << QList<int>{5, 0, 3, 0};
         QTest::newRow("more than five passes") << QList<float>{0, 1, 20, 3} << QList<int>{7, 0, 16, 0};
@@ -200,13 +200,14 @@ private slots:
         SwathRecord record;
         calculateSwathStats(record, *ds, Source::Deposit, FlightPattern::BackAndForth);
         QCOMPARE(record.profile.upper(), n);
-        const BlockShape s = buildSwathBlock(record.block, record, w, SwathInputs::from(*ds));
-        QTEST((QList<int>{s.passes, s.off1, s.off2, s.off3}), "shape");
-        QCOMPARE(record.block.lower(), -s.off1);
-        QCOMPARE(record.block.size(), s.span(w) + 1);
-        QVERIFY((n - 1) - s.off1 + s.off3 + (s.passes - 1) * w <= record.block.upper());
-        if (n > 0 && s.off3 < 32767) QCOMPARE(record.block[s.off3 - s.off1], 10.0f); // pan 1 of the first pass
-        const auto values = record.block.values();
+        const Block block = buildSwathBlock(record, w, SwathInputs::from(*ds));
+        const BlockShape s = block.shape;
+        QTEST((QList<int>{s.passes, s.nearPans, s.farOverhang, s.gap}), "shape");
+        QCOMPARE(block.values.lower(), -s.nearPans);
+        QCOMPARE(block.values.size(), s.span(w) + 1);
+        QVERIFY((n - 1) - s.nearPans + s.gap + (s.passes - 1) * w <= block.values.upper());
+        if (n > 0 && s.gap < 32767) QCOMPARE(block.values[s.gap - s.nearPans], 10.0f); // pan 1 of the first pass
+        const auto values = block.values.values();
         const double total = std::accumulate(values.begin(), values.end(), 0.0);
         QCOMPARE(total, s.passes * 10.0 * n * (n + 1) / 2); // every pan of every pass landed
     }

@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 #include "datafile/writer.h"
+#include "support.h"
 #include "ui/mainwindow.h"
 #include "ui/resultpanel.h"
 #include "ui/swathmode.h"
@@ -80,22 +81,11 @@ std::unique_ptr<DataSet> makeDataSet(int pans)
     sampler.position1 = -static_cast<float>(pans / 2);
     ds->clearDataSet(sampler);
 
-    Parameters& p = ds->parameters();
-    p.agency = QStringLiteral("Vector Control, North");
-    p.sprayer = QStringLiteral("AT-402");
-    p.releaseHeight = 12.0f;
+    testing::enterParameters(*ds);
     // About the width of the bell's shoulders, so the 30 % rule has a real choice to make.
-    p.swathWidth = static_cast<float>(std::max(1, pans * 2 / 5));
-    p.met = {2.0f, 25.0f, 8.0f, 90.0f, 60.0f};
-    p.productName = QStringLiteral("Granule G");
-    p.productRate = 11.2f;
-    ds->setFieldText(Field::Agency, p.agency);
-    ds->setFieldText(Field::Sprayer, p.sprayer);
-    ds->setFieldText(Field::ProductName, p.productName);
-    ds->setFieldText(Field::WindDirection, QStringLiteral("90.0"));
+    ds->parameters().swathWidth = static_cast<float>(std::max(1, pans * 2 / 5));
+    ds->parameters().met.humidity = 60.0f;
     ds->applyUnits();
-
-    ds->setControlData({20, 2, 24.0f});
     ds->ensureDataRows(pans);
 
     Noise noise(0x5EED0000u + static_cast<std::uint64_t>(pans));

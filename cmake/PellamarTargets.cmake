@@ -22,13 +22,16 @@ endfunction()
 # A QtTest executable registered with CTest; it never touches the user's settings and
 # runs on the offscreen platform.
 function(pellamar_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
     target_compile_definitions(${name} PRIVATE
         PELLAMAR_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
     pellamar_warnings(${name})
     add_test(NAME ${name} COMMAND ${name})
+    # unit: the UI-free libraries; window: widgets on the offscreen platform; system: programs,
+    # printers and packages as installed; slow: more than a few seconds.
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
     set_tests_properties(${name} PROPERTIES ENVIRONMENT
         "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config;LC_ALL=C.UTF-8")
     # Apart from ENVIRONMENT, so that a test setting its own environment keeps these.

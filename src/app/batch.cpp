@@ -25,7 +25,7 @@ const char* const kUsage =
     "usage: pellamar-batch recompute IN.csv -o OUT.csv [--racetrack]\n"
     "                      [--deposit-width J] [--density-width J]\n"
     "       pellamar-batch report IN.csv -o OUT.pdf [--racetrack]\n"
-    "                      [--deposit-width J] [--density-width J] [--source deposit|density]\n"
+    "                      [--deposit-width J] [--density-width J]\n"
     "\n"
     "recompute loads IN as Pellamar's \"Load Data Set\" does, recalculates it and writes OUT\n"
     "as \"Save Data Set\" does (\"-o -\" writes to standard output). report writes the\n"
@@ -85,12 +85,6 @@ QString parseOptions(const QStringList& args, Options& options)
             }
         } else if (arg == u"--racetrack") {
             options.racetrack = true;
-        } else if (arg == u"--source" && options.report) {
-            // The report draws both sources; the choice only matters on screen.
-            QString source;
-            if (!value(source) || (source != u"deposit" && source != u"density")) {
-                return QStringLiteral("--source takes deposit or density");
-            }
         } else if (arg == u"--deposit-width") {
             if (!width(options.depositWidth)) {
                 return QStringLiteral("--deposit-width needs a width index");

@@ -22,12 +22,9 @@ void enterRows(DataSet& ds, const QList<SampleRow>& rows, int firstRow)
 
 } // namespace
 
-std::unique_ptr<DataSet> makeDataSet(bool metric, const QList<SampleRow>& rows, int firstRow)
+void enterParameters(DataSet& ds)
 {
-    auto ds = std::make_unique<DataSet>(metric);
-    ds->applyUnits();
-    ds->clearDataSet({1, 0.1f, -10.0f, 10.0f});
-    Parameters& p = ds->parameters();
+    Parameters& p = ds.parameters();
     p.agency = QStringLiteral("Vector Control, North");
     p.sprayer = QStringLiteral("AT-402");
     p.releaseHeight = 12.0f;
@@ -35,12 +32,20 @@ std::unique_ptr<DataSet> makeDataSet(bool metric, const QList<SampleRow>& rows, 
     p.met = {2.0f, 25.0f, 8.0f, 90.0f, kNotEntered};
     p.productName = QStringLiteral("Granule G");
     p.productRate = 11.2f;
-    ds->setFieldText(Field::Agency, p.agency);
-    ds->setFieldText(Field::Sprayer, p.sprayer);
-    ds->setFieldText(Field::ProductName, p.productName);
-    ds->setFieldText(Field::WindDirection, QStringLiteral("90.0"));
+    ds.setFieldText(Field::Agency, p.agency);
+    ds.setFieldText(Field::Sprayer, p.sprayer);
+    ds.setFieldText(Field::ProductName, p.productName);
+    ds.setFieldText(Field::WindDirection, QStringLiteral("90.0"));
+    ds.applyUnits();
+    ds.setControlData({20, 2, 24.0f});
+}
+
+std::unique_ptr<DataSet> makeDataSet(bool metric, const QList<SampleRow>& rows, int firstRow)
+{
+    auto ds = std::make_unique<DataSet>(metric);
     ds->applyUnits();
-    ds->setControlData({20, 2, 24.0f});
+    ds->clearDataSet({1, 0.1f, -10.0f, 10.0f});
+    enterParameters(*ds);
     enterRows(*ds, rows, firstRow);
     return ds;
 }

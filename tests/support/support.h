@@ -20,7 +20,10 @@ struct SampleRow {
     QString weight, granules, larvae, dead;
 };
 
-// The sampler line of the test files: opening 0.1 m², pan 1 at -10 m, pans 10 m apart.
+// Every parameter entered, as the field texts show them, and control data.
+void enterParameters(DataSet& dataSet);
+// The sampler line of the test files (opening 0.1 m², pan 1 at -10 m, pans 10 m apart), every
+// parameter entered and the rows typed.
 std::unique_ptr<DataSet> makeDataSet(bool metric, const QList<SampleRow>& rows, int firstRow = 1);
 QList<SampleRow> fourPans();
 

@@ -104,13 +104,7 @@ private slots:
         enter(1, "0");
         key(Qt::Key_Return); // no enabled box left
         QCOMPARE(focus(), dialog_->acceptButton());
-    }
-
-    void cancel()
-    {
-        QVERIFY(open(20, 24.0f, 2));
-        enter(1, "5");
-        key(Qt::Key_Escape);
+        key(Qt::Key_Escape); // cancels what was typed
         QVERIFY(!dialog_->isVisible() && dialog_->QDialog::result() == QDialog::Rejected);
     }
 };

@@ -118,6 +118,21 @@ private slots:
         QCOMPARE(recompute(expected, choice).split('\n'), again.split('\n'));
     }
 
+    // A sampler line too fine for its patterns keeps its digits: written as "0.0" it would never
+    // load again.
+    void tinySamplerLineLoadsAgain()
+    {
+        auto ds = makeDataSet(true, fourPans());
+        ds->parameters().separation = 0.004f;
+        ds->parameters().openingArea = 0.00004f;
+        ds->calculateResults(0);
+        DataSet loaded;
+        const LoadOutcome outcome = loadDataSet(loaded, bytesOf(*ds, {}), "tiny.csv", {});
+        QVERIFY2(outcome.loaded, qPrintable(outcome.message));
+        QVERIFY(sameBits(loaded.parameters().separation, 0.004f) &&
+                sameBits(loaded.parameters().openingArea, 0.00004f));
+    }
+
     // One "?" per character the code page lacks, unpaired UTF-16 halves included.
     void codePage_data()
     {

@@ -23,7 +23,7 @@ void DataSet::applyUnits()
 {
     units_ = Units::forSystem(units_.metric);
     // Angles and percentages are the same in every unit system: they keep their texts.
-    for (const FieldSpec& s : kFieldSpecs) {
+    for (const FieldInfo& s : kFieldTable) {
         if (s.quantity == Quantity::None || s.quantity == Quantity::Angle ||
             s.quantity == Quantity::Percent) {
             continue;
@@ -260,7 +260,7 @@ void DataSet::clearDataSet(const SamplerSettings& sampler)
     params_ = fresh;
 
     // Only the sampler line, which always holds values, keeps its texts.
-    for (const FieldSpec& s : kFieldSpecs) {
+    for (const FieldInfo& s : kFieldTable) {
         const bool held = s.entry == Entry::Always || s.entry == Entry::Positive;
         setFieldText(s.field, held ? displayText(s.field).value_or(QString()) : QString());
     }

@@ -12,7 +12,7 @@ namespace {
 
 // The stored value an accepted text gives: the text reformatted first, so that the value carries
 // exactly the precision shown. Nullopt when the text is no number or leaves single precision.
-std::optional<float> acceptedValue(const Units& units, const FieldSpec& s, const QString& text)
+std::optional<float> acceptedValue(const Units& units, const FieldInfo& s, const QString& text)
 {
     const std::optional<double> typed = numbers::parseDouble(text);
     if (!typed) {
@@ -43,7 +43,7 @@ void showStored(DataSet& dataSet, Field field)
 
 bool commitField(DataSet& dataSet, Field field, const QString& text)
 {
-    const FieldSpec& s = spec(field);
+    const FieldInfo& s = fieldInfo(field);
     if (s.entry == Entry::Name) {
         s.name(dataSet.parameters()) = text;
         dataSet.setFieldText(field, text);

@@ -13,7 +13,7 @@ QStringList openingTypeNames()
 float storedValue(const Parameters& parameters, Field field)
 {
     // The table hands out references for writing; reading goes through the same accessor.
-    return spec(field).number(const_cast<Parameters&>(parameters));
+    return fieldInfo(field).number(const_cast<Parameters&>(parameters));
 }
 
 bool isEntered(Entry entry, float stored)
@@ -30,7 +30,7 @@ bool isEntered(Entry entry, float stored)
 
 std::optional<QString> displayText(const Parameters& parameters, const Units& units, Field field)
 {
-    const FieldSpec& s = spec(field);
+    const FieldInfo& s = fieldInfo(field);
     if (s.entry == Entry::Name) {
         return s.name(const_cast<Parameters&>(parameters));
     }

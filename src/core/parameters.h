@@ -67,7 +67,7 @@ enum class Entry {
 };
 
 // Everything the program knows of one parameter field, in one row.
-struct FieldSpec {
+struct FieldInfo {
     Field field;
     QStringView noun;      // what a message calls it: "the release height"
     QStringView caption;   // beside the field on its page
@@ -81,7 +81,7 @@ struct FieldSpec {
 };
 
 // clang-format off
-inline constexpr std::array<FieldSpec, kFieldCount> kFieldSpecs{{
+inline constexpr std::array<FieldInfo, kFieldCount> kFieldTable{{
     {Field::Agency, u"the agency", u"Agency:", u"Agency:", 10, {}, Quantity::None, Entry::Name, nullptr,
      [](Parameters& p) -> QString& { return p.agency; }},
     {Field::Sprayer, u"the sprayer", u"Sprayer:", u"Sprayer:", 11, {}, Quantity::None, Entry::Name, nullptr,
@@ -113,9 +113,9 @@ inline constexpr std::array<FieldSpec, kFieldCount> kFieldSpecs{{
 }};
 // clang-format on
 
-constexpr const FieldSpec& spec(Field field)
+constexpr const FieldInfo& fieldInfo(Field field)
 {
-    return kFieldSpecs[static_cast<std::size_t>(field)];
+    return kFieldTable[static_cast<std::size_t>(field)];
 }
 
 // The file lines around the fields.

@@ -170,7 +170,7 @@ private:
 
     void readParameters(ParsedDataSet& out, const Units& units) const;
     void readOpeningType(Parameters& p) const;
-    void readField(ParsedDataSet& out, const Units& units, const FieldSpec& s) const;
+    void readField(ParsedDataSet& out, const Units& units, const FieldInfo& s) const;
     void readControl(ParsedDataSet& out) const;
     void readSamples(ParsedDataSet& out, const Units& units) const;
 
@@ -194,7 +194,7 @@ ParsedDataSet Parser::parse()
 // The text a field shows after a load. Values without a unit factor go straight to their nearest
 // stored value and show in the general form; so does the rate, from its double product, so that
 // 8.1 lb/ac comes back as 8.1 on every load.
-QString loadedText(const FieldSpec& s, const Units& units, float stored)
+QString loadedText(const FieldInfo& s, const Units& units, float stored)
 {
     switch (s.quantity) {
     case Quantity::Angle:
@@ -218,7 +218,7 @@ void Parser::readOpeningType(Parameters& p) const
     p.openingType = static_cast<std::uint8_t>(index);
 }
 
-void Parser::readField(ParsedDataSet& out, const Units& units, const FieldSpec& s) const
+void Parser::readField(ParsedDataSet& out, const Units& units, const FieldInfo& s) const
 {
     Parameters& p = out.parameters;
     const int n = s.fileLine;
@@ -259,7 +259,7 @@ void Parser::readField(ParsedDataSet& out, const Units& units, const FieldSpec& 
 void Parser::readParameters(ParsedDataSet& out, const Units& units) const
 {
     bool typeRead = false;
-    for (const FieldSpec& s : kFieldSpecs) {
+    for (const FieldInfo& s : kFieldTable) {
         // The file's lines are read in order, the opening type among them.
         if (!typeRead && s.fileLine > kOpeningTypeLine) {
             readOpeningType(out.parameters);
@@ -345,7 +345,7 @@ void Parser::readSamples(ParsedDataSet& out, const Units& units) const
     }
     // The field shows pan 1 where the grid now starts.
     out.fieldTexts[static_cast<std::size_t>(Field::Position1)] =
-        loadedText(spec(Field::Position1), units, p.position1);
+        loadedText(fieldInfo(Field::Position1), units, p.position1);
 }
 
 } // namespace

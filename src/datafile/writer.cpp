@@ -42,7 +42,7 @@ QString aboveZero(double value, QStringView pattern)
 
 // A parameter as the file holds it: names and entries as their fields show them, or the mark of a
 // value not entered; the sampler line, which always holds values, from the stored values.
-QString parameterValue(const DataSet& dataSet, const FieldSpec& s)
+QString parameterValue(const DataSet& dataSet, const FieldInfo& s)
 {
     const Units& units = dataSet.units();
     if (s.entry == Entry::Name) {
@@ -104,7 +104,7 @@ void writeParameters(Lines& out, const DataSet& dataSet)
     out.parameter(QStringLiteral("Units:"),
                   dataSet.metric() ? QStringLiteral("Metric") : QStringLiteral("U.S."));
     int line = kUnitsLine + 1;
-    for (const FieldSpec& s : kFieldSpecs) {
+    for (const FieldInfo& s : kFieldTable) {
         // The layout is fixed by line number: blank lines, and the opening type, in between.
         for (; line < s.fileLine; ++line) {
             if (line == kOpeningTypeLine) {

@@ -156,18 +156,18 @@ void Report::pageParameters()
     s_.setScale(-2.5, kPageHeight, 6.0, 0.0);
 
     const auto line = [&](Field f) {
-        const FieldSpec& spec = pellamar::spec(f);
+        const FieldInfo& info = pellamar::fieldInfo(f);
         const QString& text = ds_.fieldText(f);
         // Values that may be left out show dashes; names and the sampler line show as they are.
-        const bool dashed = spec.entry == Entry::ZeroUnset || spec.entry == Entry::SentinelUnset;
+        const bool dashed = info.entry == Entry::ZeroUnset || info.entry == Entry::SentinelUnset;
         QString suffix =
-            spec.quantity == Quantity::None ? QString() : u' ' + units_.symbol(spec.quantity);
+            info.quantity == Quantity::None ? QString() : u' ' + units_.symbol(info.quantity);
         if (f == Field::WindDirection) {
             suffix += QStringLiteral("     (rel. to AC heading)");
         }
         // The paper has room for the full name.
         const QString caption =
-            f == Field::Humidity ? QStringLiteral("Relative Humidity:") : spec.caption.toString();
+            f == Field::Humidity ? QStringLiteral("Relative Humidity:") : info.caption.toString();
         return ParameterLine{caption, dashed && text.isEmpty() ? kDashed : text, suffix};
     };
     const QStringList types = openingTypeNames();

@@ -136,7 +136,7 @@ QWidget* ParameterPages::buildPage(const QList<Field>& fields, QWidget* extra, i
             grid->addWidget(extra, row, 1);
             ++row;
         }
-        auto* caption = new QLabel(spec(field).caption.toString());
+        auto* caption = new QLabel(fieldInfo(field).caption.toString());
         auto* edit = new QLineEdit;
         auto* unit = new QLabel;
         caption->setBuddy(edit);
@@ -198,7 +198,7 @@ void ParameterPages::refreshCaptions()
 {
     for (int i = 0; i < kFieldCount; ++i) {
         const auto field = static_cast<Field>(i);
-        units_[slot(field)]->setText(unitText(spec(field).quantity, dataSet_.units()));
+        units_[slot(field)]->setText(unitText(fieldInfo(field).quantity, dataSet_.units()));
     }
     (dataSet_.metric() ? metricOption_ : usOption_)->setChecked(true);
 }
@@ -290,7 +290,7 @@ bool ParameterPages::handleFieldKey(QLineEdit* edit, Field field, QKeyEvent* eve
         parameterEdited_ = true;
         return false;
     }
-    if (spec(field).entry == Entry::Name) {
+    if (fieldInfo(field).entry == Entry::Name) {
         return false;
     }
     // Only character keys are filtered; navigation and the editing shortcuts work as usual,

@@ -8,7 +8,7 @@ namespace {
 
 const double kFeet = double(3.2808f);
 
-float& valueOf(Parameters& p, Field field) { return spec(field).number(p); }
+float& valueOf(Parameters& p, Field field) { return fieldInfo(field).number(p); }
 
 } // namespace
 

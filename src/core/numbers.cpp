@@ -1,5 +1,6 @@
 #include "core/numbers.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <clocale>
@@ -8,6 +9,7 @@
 #include <limits>
 #include <locale.h>
 #include <string>
+#include <string_view>
 
 namespace pellamar::numbers {
 
@@ -144,7 +146,7 @@ QString nonFinite(double value)
     return value < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity");
 }
 
-bool allZeroDigits(const std::string& s)
+bool allZeroDigits(std::string_view s)
 {
     for (char c : s) {
         if (isDigit(c) && c != '0') {
@@ -209,21 +211,27 @@ QString format(double value, QStringView pattern)
     if (isHalfTie(value, decimals)) {
         value = awayFromZero(value);
     }
+    // Formatted in place: the grid and the file format every computed cell.
     char buffer[400];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    std::string s(buffer, result.ptr);
-    if (!s.empty() && s.front() == '-' && allZeroDigits(s)) {
-        s.erase(0, 1);
+    const char* begin = buffer;
+    const char* end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals)
+            .ptr;
+    if (*begin == '-' && allZeroDigits(std::string_view(begin, end))) {
+        ++begin;
     }
-    for (int k = 0; k < optional && s.back() == '0'; ++k) {
-        s.pop_back();
+    for (int k = 0; k < optional && end[-1] == '0'; ++k) {
+        --end;
     }
-    if (!s.empty() && s.back() == '.') {
-        s.pop_back();
+    if (end[-1] == '.') {
+        --end;
     }
-    QString text = QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-    text.append(literal);
+    QString text(end - begin + literal.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char* c = begin; c != end; ++c) {
+        *out++ = QLatin1Char(*c);
+    }
+    std::copy(literal.begin(), literal.end(), out);
     return text;
 }
 

@@ -141,11 +141,15 @@ void writeSampleRows(Lines& out, const DataSet& dataSet)
     out.add(u'(' + units.lengthLabel + QStringLiteral("),(g),,,,(") + units.rateLabel +
             QStringLiteral("),,,Mort. (%)"));
     for (int row = std::max(dataSet.firstDataRow(), 1); row <= dataSet.lastDataRow(); ++row) {
-        QStringList cells;
+        QString line;
+        line.reserve(80);
         for (int c = 0; c < kGridColumns; ++c) {
-            cells << cellText(dataSet, row, c).trimmed();
+            if (c > 0) {
+                line += u',';
+            }
+            line += QStringView(cellText(dataSet, row, c)).trimmed();
         }
-        out.add(cells.join(u','));
+        out.add(line);
     }
     out.add(QString());
 }

@@ -159,7 +159,9 @@ void DataSet::computeRow(Row& r, double depositFactor, double area) const
     r.result = {};
     r.present = 0;
     auto& v = r.result.v;
-    const auto present = [&r](Result result) { r.present |= 1u << (static_cast<int>(result) - 1); };
+    const auto present = [&r](Result result) {
+        r.present = static_cast<std::uint8_t>(r.present | (1u << (static_cast<int>(result) - 1)));
+    };
 
     if (r.weight) {
         v[0] = numbers::toStored(double(*r.weight) * depositFactor / area);

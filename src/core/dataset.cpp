@@ -2,13 +2,12 @@
 
 #include "core/numbers.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <limits>
 
 namespace pellamar {
-
-namespace {} // namespace
 
 DataSet::DataSet(bool metric, QObject* parent)
     : QObject(parent)
@@ -119,6 +118,23 @@ void DataSet::ensureDataRows(int count)
     if (count > dataRowCount()) {
         appendRows(count - dataRowCount());
     }
+}
+
+void DataSet::truncateRows(int count)
+{
+    count = std::max(count, 1);
+    if (count >= dataRowCount()) {
+        return;
+    }
+    emit rowsAboutToBeRemoved(count + 1, dataRowCount());
+    rows_.resize(static_cast<std::size_t>(count));
+    emit rowsRemoved();
+}
+
+bool DataSet::deadAboveLarvae(int r) const
+{
+    const Row& target = row(r);
+    return target.dead && *target.dead > target.larvae.value_or(0.0);
 }
 
 const SampleResult& DataSet::result(int r) const
@@ -299,6 +315,51 @@ QString cellText(const DataSet& dataSet, int row, int column)
     default:
         return dataSet.input(row, column);
     }
+}
+
+DataSetState DataSet::state() const
+{
+    return {units_.metric, params_, fieldTexts_, control_};
+}
+
+void DataSet::restoreState(const DataSetState& state)
+{
+    if (state.metric != units_.metric) {
+        units_.metric = state.metric;
+        applyUnits();
+    }
+    params_ = state.parameters;
+    for (int f = 0; f < kFieldCount; ++f) {
+        setFieldText(Field(f), state.fieldTexts[static_cast<std::size_t>(f)]);
+    }
+    setControlData(state.control);
+    emit stateRestored();
+    calculateResults(0);
+}
+
+DataSetSnapshot DataSet::snapshot() const
+{
+    DataSetSnapshot out{state(), {}};
+    out.inputs.reserve(rows_.size());
+    for (const Row& r : rows_) {
+        out.inputs.push_back(r.inputs);
+    }
+    return out;
+}
+
+void DataSet::restore(const DataSetSnapshot& snapshot)
+{
+    emit aboutToReset();
+    rows_.assign(snapshot.inputs.size(), Row{});
+    for (int r = 1; r <= dataRowCount(); ++r) {
+        for (int c = ColWeight; c <= ColDead; ++c) {
+            setInput(r, c,
+                     snapshot.inputs[static_cast<std::size_t>(r - 1)]
+                                    [static_cast<std::size_t>(c - ColWeight)]);
+        }
+    }
+    emit resetDone();
+    restoreState(snapshot.state);
 }
 
 } // namespace pellamar

@@ -20,6 +20,7 @@ struct ControlData {
     std::int16_t larvae = 0;
     std::int16_t dead = 0;
     float hours = 0.0f;
+    friend bool operator==(const ControlData&, const ControlData&) = default;
 };
 
 // The five results of one grid row.
@@ -29,6 +30,21 @@ struct SampleResult {
 };
 
 inline constexpr int kInitialDataRows = 50;
+
+// Everything of a data set but its grid: what an edit outside the grid can change.
+struct DataSetState {
+    bool metric = true;
+    Parameters parameters;
+    std::array<QString, kFieldCount> fieldTexts;
+    ControlData control;
+    friend bool operator==(const DataSetState&, const DataSetState&) = default;
+};
+
+// A whole data set: its state and the input texts of every grid row.
+struct DataSetSnapshot {
+    DataSetState state;
+    std::vector<std::array<QString, 4>> inputs;
+};
 
 // The one data set of a run: parameters with the texts their fields show, the sample grid's
 // input texts (which are the sample data), control data, and the per-row positions and results
@@ -71,6 +87,10 @@ public:
     void setInput(int row, int column, const QString& text);
     // Grows the grid to the given number of data rows (never shrinks it).
     void ensureDataRows(int count);
+    // Drops the rows after the first `count` (at least one row stays).
+    void truncateRows(int count);
+    // More dead larvae in the row than larvae, or dead larvae and no larvae count.
+    bool deadAboveLarvae(int row) const;
     // As of the last recalculation: the row's results and which of them exist, its position in
     // display units (NaN before its first recalculation), and whether positions are whole.
     const SampleResult& result(int row) const;
@@ -89,9 +109,19 @@ public:
     // Resets parameters, control counts and grid; the sampler line comes from the settings.
     void clearDataSet(const SamplerSettings& sampler);
 
+    // --- undo ---
+    DataSetState state() const;
+    // Puts a state back (units, parameters, field texts, control data) and recalculates.
+    void restoreState(const DataSetState& state);
+    DataSetSnapshot snapshot() const;
+    // Puts a whole data set back, grid included, and recalculates.
+    void restore(const DataSetSnapshot& snapshot);
+
 signals:
     void rowsAboutToBeInserted(int first, int last);
     void rowsInserted(int first, int last);
+    void rowsAboutToBeRemoved(int first, int last);
+    void rowsRemoved();
     void aboutToReset();
     void resetDone();
     // Emitted at the end of every recalculation that ran, with the rows whose cells changed.
@@ -99,6 +129,8 @@ signals:
     void unitsApplied();
     void fieldTextChanged(pellamar::Field field);
     void controlDataChanged();
+    // Parameters, units or control data were put back as a whole.
+    void stateRestored();
 
 private:
     struct Row {

@@ -40,6 +40,7 @@ struct Meteorology {
     float windSpeed = kNotEntered;      // km/h
     float windDirection = kNotEntered;  // ° relative to the aircraft heading
     float humidity = kNotEntered;       // %
+    friend bool operator==(const Meteorology&, const Meteorology&) = default;
 };
 
 // Every parameter, stored in metric units.
@@ -55,6 +56,7 @@ struct Parameters {
     Meteorology met;
     QString productName;
     float productRate = 0.0f; // kg/ha, 0 = not entered
+    friend bool operator==(const Parameters&, const Parameters&) = default;
 };
 
 // How a field's stored value can be absent, and what it refuses.

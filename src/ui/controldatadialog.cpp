@@ -1,6 +1,7 @@
 #include "ui/controldatadialog.h"
 
 #include "core/numbers.h"
+#include "ui/feedback.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -12,8 +13,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QValidator>
-#include <utility>
 
 namespace pellamar::ui {
 
@@ -23,46 +22,10 @@ namespace {
 constexpr int kCountDigits = 4;
 constexpr int kHoursLength = 9;
 
-// Guards every way text gets in (typing, paste, drop): only digits, at most one "." where
-// allowed, and no longer than the cap. A text that breaks the rule is refused whole, so a
-// paste is never cut to something the operator did not mean. The stored values the dialog
-// shows itself stay valid even when they break the rule (a count of five digits, hours in
-// exponent form from a file): were they invalid, the line edit would stop refusing edits.
-class DigitsValidator : public QValidator {
-public:
-    DigitsValidator(int maxLength, bool point, QStringList kept, QObject* parent)
-        : QValidator(parent)
-        , maxLength_(maxLength)
-        , point_(point)
-        , kept_(std::move(kept))
-    {}
-
-    State validate(QString& input, int& /*pos*/) const override
-    {
-        if (kept_.contains(input)) {
-            return Acceptable;
-        }
-        if (input.size() > maxLength_) {
-            return Invalid;
-        }
-        int points = 0;
-        for (const QChar c : input) {
-            if (point_ && c == u'.') {
-                if (++points > 1) {
-                    return Invalid;
-                }
-            } else if (c < u'0' || c > u'9') {
-                return Invalid;
-            }
-        }
-        return Acceptable;
-    }
-
-private:
-    int maxLength_;
-    bool point_;
-    QStringList kept_;
-};
+const QStringList kHints{
+    QStringLiteral("Larvae in pan: a whole number of up to 4 digits"),
+    QStringLiteral("Time after treatment: hours, digits and one decimal point"),
+    QStringLiteral("Mortality: a whole number of up to 4 digits")};
 
 } // namespace
 
@@ -90,8 +53,10 @@ ControlDataDialog::ControlDataDialog(const ControlData& current, QWidget* parent
     for (int i = 0; i < 3; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         auto* box = new QLineEdit(frame);
-        box->setValidator(
-            new DigitsValidator(i == 1 ? kHoursLength : kCountDigits, i == 1, kept[slot], box));
+        auto* validator = new NumberValidator({i == 1 ? kHoursLength : kCountDigits, i == 1}, box);
+        validator->keep(kept[slot]);
+        box->setValidator(validator);
+        hintOnRefusal(box, kHints.at(i));
         box->setFixedWidth(boxWidth);
         box->installEventFilter(this);
         auto* caption = new QLabel(captions.at(i), frame);
@@ -236,14 +201,12 @@ bool ControlDataDialog::eventFilter(QObject* watched, QEvent* event)
             }
         });
         return false;
-    case QEvent::FocusOut: {
+    case QEvent::FocusOut:
         // A context menu (to paste) or a switch to another window is no leaving of the box.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (index > 1 && reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+        if (index > 1 && leftForAnotherControl(static_cast<QFocusEvent*>(event))) {
             commit(index);
         }
         return false;
-    }
     default:
         return false;
     }

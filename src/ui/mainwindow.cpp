@@ -12,9 +12,11 @@
 #include "ui/samplegridmodel.h"
 #include "ui/swathmode.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,10 +25,12 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace pellamar::ui {
@@ -34,6 +38,7 @@ namespace pellamar::ui {
 namespace {
 
 const QString kProgramName = QStringLiteral("Pellamar");
+const QString kCaption = QStringLiteral("Tovanel Pellamar");
 const QString kFilter = QStringLiteral("Comma-Separated Values File (*.csv)");
 
 QString chooseWithDialog(QWidget* parent, const MainWindow::FileRequest& request)
@@ -43,6 +48,9 @@ QString chooseWithDialog(QWidget* parent, const MainWindow::FileRequest& request
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (request.save) {
         dialog.setDefaultSuffix(QStringLiteral("csv"));
+    }
+    if (!request.name.isEmpty()) {
+        dialog.selectFile(request.name);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
@@ -54,6 +62,17 @@ QString chooseWithDialog(QWidget* parent, const MainWindow::FileRequest& request
 QString folderOf(const QString& path)
 {
     return QFileInfo(path).absolutePath() + u'/';
+}
+
+// The data-set file being dragged, if it is one local .csv file.
+QString draggedDataSet(const QMimeData* mime)
+{
+    const QList<QUrl> urls = mime ? mime->urls() : QList<QUrl>{};
+    if (urls.size() != 1 || !urls.front().isLocalFile()) {
+        return {};
+    }
+    const QString path = urls.front().toLocalFile();
+    return QFileInfo(path).suffix().compare(u"csv", Qt::CaseInsensitive) == 0 ? path : QString();
 }
 
 } // namespace
@@ -73,12 +92,12 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     , settings_(settings)
     , dataSet_(metric)
 {
-    setWindowTitle(QStringLiteral("Tovanel Pellamar"));
     initialDir_ = readInitialDir(settings_);
+    setAcceptDrops(true);
     chooser_ = [this](const FileRequest& request) { return chooseWithDialog(this, request); };
 
-    pages_ = new ParameterPages(dataSet_);
-    grid_ = new SampleGrid(dataSet_);
+    pages_ = new ParameterPages(editor_);
+    grid_ = new SampleGrid(editor_);
     results_ = new ResultPanel(dataSet_);
     load_ = new QPushButton(QStringLiteral("Load Data Set"));
     save_ = new QPushButton(QStringLiteral("Save Data Set"));
@@ -105,7 +124,93 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     dataSet_.applyUnits();
     dataSet_.clearDataSet(readSamplerSettings(settings_));
     resetView();
+    buildHistoryActions();
+    updateTitle();
+    // The first keys go to grid cell (1,1), which is drawn current.
+    grid_->setFocus();
     qApp->installEventFilter(this);
+}
+
+void MainWindow::buildHistoryActions()
+{
+    undo_ = new QAction(QStringLiteral("Undo"), this);
+    undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redo_ = new QAction(QStringLiteral("Redo"), this);
+    redo_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    connect(undo_, &QAction::triggered, this, &MainWindow::undo);
+    connect(redo_, &QAction::triggered, this, &MainWindow::redo);
+    addActions({undo_, redo_});
+    QUndoStack& history = editor_.history();
+    const auto enable = [this] {
+        // Editing is locked during swath analysis, and so is its history.
+        undo_->setEnabled(!swathOn_ && editor_.history().canUndo());
+        redo_->setEnabled(!swathOn_ && editor_.history().canRedo());
+    };
+    connect(&history, &QUndoStack::canUndoChanged, this, enable);
+    connect(&history, &QUndoStack::canRedoChanged, this, enable);
+    connect(&history, &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
+    connect(results_->swathCheck(), &QCheckBox::toggled, this, enable);
+    enable();
+}
+
+void MainWindow::updateTitle()
+{
+    setWindowFilePath(currentFile_);
+    setWindowTitle(currentFile_.isEmpty() ? kCaption + QStringLiteral("[*]")
+                                          : QFileInfo(currentFile_).fileName() +
+                                                QStringLiteral("[*] \u2014 ") + kCaption);
+    setWindowModified(!editor_.history().isClean());
+}
+
+void MainWindow::commitEdits()
+{
+    grid_->commitCell();
+    pages_->commitEdit();
+}
+
+bool MainWindow::settleChanges()
+{
+    if (editor_.history().isClean()) {
+        return true;
+    }
+    const QString name = currentFile_.isEmpty() ? QStringLiteral("the new data set")
+                                                : QFileInfo(currentFile_).fileName();
+    QMessageBox box(QMessageBox::Question, kProgramName,
+                    QStringLiteral("Save changes to %1?").arg(name),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return saveDataSet();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::undo()
+{
+    if (swathOn_) {
+        return;
+    }
+    // Typing not yet committed is what the operator takes back first.
+    if (grid_->cellEdited()) {
+        grid_->cancelEdit();
+        return;
+    }
+    pages_->commitEdit();
+    editor_.history().undo();
+}
+
+void MainWindow::redo()
+{
+    if (swathOn_) {
+        return;
+    }
+    commitEdits();
+    editor_.history().redo();
 }
 
 MainWindow::~MainWindow()
@@ -184,7 +289,7 @@ void MainWindow::switchSwathAnalysis(bool on)
     }
     swathOn_ = on;
     if (on) {
-        grid_->commitCell();
+        commitEdits();
         grid_->hide();
     }
     pages_->setSwathLocked(on);
@@ -203,15 +308,18 @@ void MainWindow::switchSwathAnalysis(bool on)
 
 void MainWindow::loadDataSet()
 {
-    grid_->commitCell();
-    const QString path = chooser_({false, QStringLiteral("Load Data Set"), initialDir_});
+    commitEdits();
+    if (!settleChanges()) {
+        return;
+    }
+    const QString path = chooser_({false, QStringLiteral("Load Data Set"), initialDir_, {}});
     if (path.isEmpty()) {
         return;
     }
     loadFile(path);
 }
 
-void MainWindow::loadFile(const QString& path)
+bool MainWindow::loadFile(const QString& path)
 {
     initialDir_ = folderOf(path);
     QFile file(path);
@@ -233,9 +341,13 @@ void MainWindow::loadFile(const QString& path)
         box.exec();
         activateWindow();
         load_->setFocus();
-        return;
+        return false;
     }
+    currentFile_ = QFileInfo(path).absoluteFilePath();
+    editor_.forget();
+    updateTitle();
     resetView();
+    return true;
 }
 
 bool MainWindow::analyseSwath(const swath::SwathChoice& choice, swath::SwathAnalysis& analysis,
@@ -253,15 +365,16 @@ bool MainWindow::analyseSwath(const swath::SwathChoice& choice, swath::SwathAnal
     });
 }
 
-void MainWindow::saveDataSet()
+bool MainWindow::saveDataSet()
 {
-    grid_->commitCell();
+    commitEdits();
     if (!dataSet_.hasData()) {
-        return;
+        return false;
     }
-    const QString path = chooser_({true, QStringLiteral("Save Data Set"), initialDir_});
+    const QString folder = currentFile_.isEmpty() ? initialDir_ : folderOf(currentFile_);
+    const QString path = chooser_({true, QStringLiteral("Save Data Set"), folder, currentFile_});
     if (path.isEmpty()) {
-        return;
+        return false;
     }
     initialDir_ = folderOf(path);
     const swath::SwathChoice choice = swathChoice();
@@ -270,30 +383,32 @@ void MainWindow::saveDataSet()
     // The file is written where the statistics were computed: on the worker thread when long.
     const auto write = [&] { outcome = datafile::saveDataSet(path, dataSet_, choice, analysis); };
     if (!analyseSwath(choice, analysis, write)) {
-        return; // the operator stopped it; nothing was written
+        return false; // the operator stopped it; nothing was written
     }
     if (!outcome.saved) {
         QMessageBox::critical(this, kProgramName, outcome.message);
-        return;
+        return false;
     }
+    currentFile_ = QFileInfo(path).absoluteFilePath();
+    editor_.history().setClean();
+    updateTitle();
     if (outcome.replacedCharacters > 0) {
         QMessageBox::information(
             this, kProgramName,
             QStringLiteral("Some characters of the names cannot be stored in the data-set file "
                            "and were written as \"?\"."));
     }
+    return true;
 }
 
 void MainWindow::openControlData()
 {
-    grid_->commitCell();
+    commitEdits();
     auto* dialog = new ControlDataDialog(dataSet_.controlData(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
-        if (result == QDialog::Accepted) {
-            dataSet_.setControlData(dialog->result());
-        }
-        dataSet_.calculateResults(0);
+        editor_.setControlData(result == QDialog::Accepted ? dialog->result()
+                                                           : dataSet_.controlData());
         activateWindow();
     });
     dialog->open();
@@ -320,14 +435,31 @@ void MainWindow::openPrintPreview()
 
 void MainWindow::deleteAllData()
 {
-    grid_->commitCell();
-    const auto answer = QMessageBox::question(
-        this, kProgramName, QStringLiteral("Are you sure you want to delete all data?"),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer == QMessageBox::Yes) {
-        dataSet_.clearDataSet(readSamplerSettings(settings_));
-        resetView();
+    commitEdits();
+    const QString question = QStringLiteral("Are you sure you want to delete all data?");
+    if (editor_.history().isClean()) {
+        const auto answer = QMessageBox::question(
+            this, kProgramName, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            return;
+        }
+    } else {
+        // One question: with unsaved changes it offers saving them first.
+        const QString name = currentFile_.isEmpty() ? QStringLiteral("the new data set")
+                                                    : QFileInfo(currentFile_).fileName();
+        QMessageBox box(QMessageBox::Question, kProgramName,
+                        question + QStringLiteral("\n\nThe changes to %1 are not saved.").arg(name),
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+        box.button(QMessageBox::Save)->setText(QStringLiteral("Save, Then Delete"));
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("Delete"));
+        box.setDefaultButton(QMessageBox::Cancel);
+        const int answer = box.exec();
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !saveDataSet())) {
+            return;
+        }
     }
+    editor_.reset(readSamplerSettings(settings_));
+    resetView();
 }
 
 bool MainWindow::handleWindowKey(QKeyEvent* event)
@@ -341,7 +473,8 @@ bool MainWindow::handleWindowKey(QKeyEvent* event)
         loadDataSet();
         return true;
     }
-    if (key == Qt::Key_S && hasData) {
+    if (key == Qt::Key_S) {
+        // The value being typed counts: it is committed before the data are looked at.
         saveDataSet();
         return true;
     }
@@ -367,7 +500,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     // The window sees every key before the control that has the focus.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this && !QApplication::activeModalWidget()) {
-        return handleWindowKey(static_cast<QKeyEvent*>(event));
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Enter presses a command button that has the focus, as Space does.
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            button->click();
+            return true;
+        }
+        return handleWindowKey(key);
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -389,8 +530,36 @@ void MainWindow::writeSettings()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    commitEdits();
+    if (!settleChanges()) {
+        event->ignore();
+        return;
+    }
     writeSettings();
     event->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!draggedDataSet(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = draggedDataSet(event->mimeData());
+    if (path.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // After the drop has finished: the question and the load are modal.
+    QTimer::singleShot(0, this, [this, path] {
+        commitEdits();
+        if (settleChanges()) {
+            loadFile(path);
+        }
+    });
 }
 
 } // namespace pellamar::ui

@@ -2,10 +2,12 @@
 
 #include "core/dataset.h"
 #include "swath/analysis.h"
+#include "ui/editor.h"
 
 #include <QMainWindow>
 #include <functional>
 
+class QAction;
 class QPushButton;
 
 namespace pellamar {
@@ -22,7 +24,8 @@ class SwathMode;
 // The text of the warning shown when the screen is lower than 600 pixels.
 QString screenWarningText(int width, int height);
 
-// The one main window: it owns the data set for the whole run.
+// The one main window: it owns the data set for the whole run, the history of its edits and
+// the file it was loaded from or last saved to.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -34,6 +37,10 @@ public:
     ~MainWindow() override;
 
     DataSet& dataSet() { return dataSet_; }
+    Editor& editor() { return editor_; }
+    QString currentFile() const { return currentFile_; }
+    QAction* undoAction() const { return undo_; }
+    QAction* redoAction() const { return redo_; }
     ParameterPages* parameterPages() const { return pages_; }
     SampleGrid* grid() const { return grid_; }
     ResultPanel* resultPanel() const { return results_; }
@@ -49,14 +56,17 @@ public:
         bool save = false;
         QString title;
         QString folder;
+        QString name; // the file proposed, if any
     };
     using FileChooser = std::function<QString(const FileRequest&)>;
     void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
 
     void loadDataSet();
-    // Loads the file as "Load Data Set" does once a file is chosen.
-    void loadFile(const QString& path);
-    void saveDataSet();
+    // Loads the file as "Load Data Set" does once a file is chosen (and unsaved changes are
+    // settled); false when it is no data set.
+    bool loadFile(const QString& path);
+    // False when nothing was saved: no data, the dialog cancelled, or the save failed.
+    bool saveDataSet();
     void openControlData();
     void deleteAllData();
     // The print preview, from which the report is printed; only during swath analysis.
@@ -67,9 +77,19 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildLayout(int screenHeight);
+    void buildHistoryActions();
+    void updateTitle();
+    // Commits what is being typed in a grid cell or a parameter field.
+    void commitEdits();
+    // Settles unsaved changes before they would be lost: true to go on.
+    bool settleChanges();
+    void undo();
+    void redo();
     bool handleWindowKey(QKeyEvent* event);
     void followDataSet();
     void switchSwathAnalysis(bool on);
@@ -84,6 +104,10 @@ private:
 
     SettingsStore& settings_;
     DataSet dataSet_;
+    Editor editor_{dataSet_};
+    QString currentFile_;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
     ParameterPages* pages_ = nullptr;
     SampleGrid* grid_ = nullptr;
     ResultPanel* results_ = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/parameterpages.h"
 
-#include "core/fieldcommit.h"
+#include "ui/editor.h"
+#include "ui/feedback.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -43,10 +44,14 @@ QString unitText(Quantity quantity, const Units& units)
     }
 }
 
-// A "." passes once a number has none yet, or over a selection that holds it.
-bool pointFits(QStringView text, QStringView selected)
+// What a number field takes, said when a key or a paste does not fit it.
+QString keyHint(Field field)
 {
-    return !text.contains(u'.') || selected.contains(u'.');
+    QString name = fieldInfo(field).caption.toString();
+    name.chop(1); // its colon
+    return name + (field == Field::Position1
+                       ? QStringLiteral(": digits and one decimal point; \"-\" changes the sign")
+                       : QStringLiteral(": digits and one decimal point"));
 }
 
 // The "-" key in the position of pan 1 toggles the sign and keeps the caret with its digits.
@@ -75,23 +80,26 @@ SignToggle toggleSign(const QString& text, int selectionStart, int selectionLeng
 
 } // namespace
 
-ParameterPages::ParameterPages(DataSet& dataSet, QWidget* parent)
+ParameterPages::ParameterPages(Editor& editor, QWidget* parent)
     : QWidget(parent)
-    , dataSet_(dataSet)
+    , editor_(editor)
+    , dataSet_(editor.dataSet())
 {
     tabs_ = new QTabBar(this);
     for (const char* name : {"Sprayer", "Sampler", "Meteorology", "Product", "Units"}) {
         tabs_->addTab(QString::fromLatin1(name));
     }
     tabs_->setExpanding(false);
+    // A click on a tab keeps the focus there, not in a field of the page, whose text the next
+    // keys would replace; the arrows then move between tabs and Tab enters the page.
+    tabs_->setFocusPolicy(Qt::StrongFocus);
     tabs_->installEventFilter(this);
 
     samplerType_ = new QComboBox;
     samplerType_->addItems(openingTypeNames());
     samplerType_->installEventFilter(this);
-    connect(samplerType_, &QComboBox::activated, this, [this](int index) {
-        dataSet_.parameters().openingType = static_cast<std::uint8_t>(index);
-    });
+    connect(samplerType_, &QComboBox::activated, this,
+            [this](int index) { editor_.setOpeningType(index); });
 
     pages_ = new QStackedWidget;
     pages_->addWidget(buildPage(kSprayerFields));
@@ -115,10 +123,12 @@ ParameterPages::ParameterPages(DataSet& dataSet, QWidget* parent)
 
     connect(&dataSet_, &DataSet::fieldTextChanged, this, [this](Field field) {
         QLineEdit* edit = edits_[slot(field)];
+        keepShownText(field);
         if (edit->text() != dataSet_.fieldText(field)) {
             edit->setText(dataSet_.fieldText(field));
         }
     });
+    connect(&dataSet_, &DataSet::stateRestored, this, &ParameterPages::refresh);
     connect(&dataSet_, &DataSet::unitsApplied, this, &ParameterPages::refreshCaptions);
     refresh();
 }
@@ -142,8 +152,16 @@ QWidget* ParameterPages::buildPage(const QList<Field>& fields, QWidget* extra, i
         caption->setBuddy(edit);
         edit->setObjectName(QStringLiteral("field%1").arg(static_cast<int>(field)));
         edit->installEventFilter(this);
+        // A file dropped anywhere on the window opens it; here it would become text.
+        edit->setAcceptDrops(false);
+        if (fieldInfo(field).entry != Entry::Name) {
+            validators_[slot(field)] =
+                new NumberValidator({0, true, field == Field::Position1}, edit);
+            edit->setValidator(validators_[slot(field)]);
+            hintOnRefusal(edit, keyHint(field));
+        }
         // Any change the operator makes, typed or pasted, has to be committed.
-        connect(edit, &QLineEdit::textEdited, this, [this] { parameterEdited_ = true; });
+        connect(edit, &QLineEdit::textEdited, this, [this, field] { markEdited(field); });
         edits_[slot(field)] = edit;
         units_[slot(field)] = unit;
         grid->addWidget(caption, row, 0);
@@ -170,7 +188,7 @@ QWidget* ParameterPages::buildUnitsPage()
     for (QRadioButton* option : {usOption_, metricOption_}) {
         option->installEventFilter(this);
         connect(option, &QRadioButton::clicked, this, [this, option] {
-            if (dataSet_.switchUnits(option == metricOption_)) {
+            if (editor_.switchUnits(option == metricOption_)) {
                 emit unitsSwitched();
             }
         });
@@ -186,6 +204,7 @@ void ParameterPages::selectPage(Page page)
 void ParameterPages::refresh()
 {
     for (int i = 0; i < kFieldCount; ++i) {
+        keepShownText(static_cast<Field>(i));
         edits_[static_cast<std::size_t>(i)]->setText(dataSet_.fieldText(static_cast<Field>(i)));
     }
     samplerType_->setCurrentIndex(dataSet_.parameters().openingType);
@@ -224,18 +243,27 @@ Field ParameterPages::fieldOf(const QObject* edit) const
     return Field::Agency;
 }
 
+void ParameterPages::keepShownText(Field field)
+{
+    if (NumberValidator* validator = validators_[slot(field)]) {
+        validator->keep({dataSet_.fieldText(field)});
+    }
+}
+
+void ParameterPages::commitEdit()
+{
+    commit(editedField_);
+}
+
 void ParameterPages::commit(Field field)
 {
-    if (!parameterEdited_) {
+    if (!parameterEdited_ || field != editedField_) {
         return;
     }
     parameterEdited_ = false;
     QLineEdit* edit = edits_[slot(field)];
-    const bool recalculate = commitField(dataSet_, field, edit->text());
+    editor_.commitField(field, edit->text());
     edit->setText(dataSet_.fieldText(field));
-    if (recalculate) {
-        dataSet_.calculateResults(0);
-    }
 }
 
 void ParameterPages::moveAfter(Field field)
@@ -279,6 +307,12 @@ void ParameterPages::moveAfter(Field field)
     }
 }
 
+void ParameterPages::markEdited(Field field)
+{
+    parameterEdited_ = true;
+    editedField_ = field;
+}
+
 bool ParameterPages::handleFieldKey(QLineEdit* edit, Field field, QKeyEvent* event)
 {
     const int key = event->key();
@@ -286,20 +320,15 @@ bool ParameterPages::handleFieldKey(QLineEdit* edit, Field field, QKeyEvent* eve
         moveAfter(field);
         return true;
     }
-    if (key == Qt::Key_Delete) {
-        parameterEdited_ = true;
+    if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
+        markEdited(field);
         return false;
     }
-    if (fieldInfo(field).entry == Entry::Name) {
-        return false;
-    }
-    // Only character keys are filtered; navigation and the editing shortcuts work as usual,
-    // and whatever they change (a paste among them) is checked when the field is committed.
-    if (key == Qt::Key_Backspace || event->text().isEmpty() || !event->text().front().isPrint() ||
+    // Navigation and the editing shortcuts work as usual; what they bring in (a paste) meets
+    // the field's validator, as every typed character does after this.
+    if (fieldInfo(field).entry == Entry::Name || event->text().isEmpty() ||
+        !event->text().front().isPrint() ||
         (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        if (key == Qt::Key_Backspace) {
-            parameterEdited_ = true;
-        }
         return false;
     }
     const QChar typed = event->text().front();
@@ -313,15 +342,13 @@ bool ParameterPages::handleFieldKey(QLineEdit* edit, Field field, QKeyEvent* eve
         if (toggled.selectionLength == 0) {
             edit->setCursorPosition(toggled.selectionStart);
         }
-        parameterEdited_ = true;
+        markEdited(field);
         return true;
     }
-    const bool fits = (typed >= u'0' && typed <= u'9') ||
-                      (typed == u'.' && pointFits(edit->text(), edit->selectedText()));
-    if (!fits) {
+    if ((typed < u'0' || typed > u'9') && typed != u'.') {
+        refuseInput(edit, edit->rect(), keyHint(field));
         return true;
     }
-    parameterEdited_ = true;
     return false;
 }
 
@@ -364,16 +391,32 @@ bool ParameterPages::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::KeyPress:
         return handleFieldKey(edit, field, static_cast<QKeyEvent*>(event));
-    case QEvent::FocusIn:
-        // After the click that gave the focus has placed the caret.
-        QTimer::singleShot(0, edit, [edit] {
-            if (edit->hasFocus()) {
-                edit->selectAll();
-            }
-        });
+    case QEvent::ShortcutOverride: {
+        // Undo and redo belong to the field only while it holds typing of its own.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool history = key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+                             (key->key() == Qt::Key_Y && key->modifiers() == Qt::ControlModifier);
+        return history && !(parameterEdited_ && editedField_ == field);
+    }
+    case QEvent::FocusIn: {
+        // Reached on purpose: its whole text is selected, to be typed over. Coming back from
+        // another window or a popup leaves the caret where it was.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason) {
+            // After the click that gave the focus has placed the caret.
+            QTimer::singleShot(0, edit, [edit] {
+                if (edit->hasFocus()) {
+                    edit->selectAll();
+                }
+            });
+        }
         return false;
+    }
     case QEvent::FocusOut:
-        commit(field);
+        if (leftForAnotherControl(static_cast<QFocusEvent*>(event))) {
+            commit(field);
+        }
         return false;
     default:
         return false;

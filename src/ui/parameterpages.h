@@ -14,13 +14,16 @@ class QTabBar;
 
 namespace pellamar::ui {
 
+class Editor;
+class NumberValidator;
+
 // The tabbed parameter pages: "Sprayer", "Sampler", "Meteorology", "Product", "Units". Every
 // field routes its keys and its focus loss to the field rules; the data set holds the values
-// and the texts the fields show.
+// and the texts the fields show, and every commit is a step of the editor's history.
 class ParameterPages : public QWidget {
     Q_OBJECT
 public:
-    explicit ParameterPages(DataSet& dataSet, QWidget* parent = nullptr);
+    explicit ParameterPages(Editor& editor, QWidget* parent = nullptr);
 
     enum Page { SprayerPage, SamplerPage, MeteorologyPage, ProductPage, UnitsPage };
 
@@ -33,6 +36,8 @@ public:
 
     // Shows what the data set holds after a reset or a load.
     void refresh();
+    // Commits the field being typed into, if any, as leaving it would.
+    void commitEdit();
     // Locks the sampler line, the swath width and the units while swath analysis is on.
     void setSwathLocked(bool locked);
 
@@ -49,18 +54,24 @@ private:
     bool handleFieldKey(QLineEdit* edit, Field field, QKeyEvent* event);
     void moveAfter(Field field);
     void commit(Field field);
+    void markEdited(Field field);
+    // The validator of a number field lets the text shown for the stored value stand.
+    void keepShownText(Field field);
     void refreshCaptions();
     Field fieldOf(const QObject* edit) const;
 
+    Editor& editor_;
     DataSet& dataSet_;
     QTabBar* tabs_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     std::array<QLineEdit*, kFieldCount> edits_{};
     std::array<QLabel*, kFieldCount> units_{};
+    std::array<NumberValidator*, kFieldCount> validators_{};
     QComboBox* samplerType_ = nullptr;
     QRadioButton* usOption_ = nullptr;
     QRadioButton* metricOption_ = nullptr;
     bool parameterEdited_ = false;
+    Field editedField_ = Field::Agency;
 };
 
 } // namespace pellamar::ui

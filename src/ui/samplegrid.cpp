@@ -2,6 +2,8 @@
 
 #include "core/dataset.h"
 #include "core/numbers.h"
+#include "ui/editor.h"
+#include "ui/feedback.h"
 #include "ui/samplegridmodel.h"
 
 #include <QFocusEvent>
@@ -9,6 +11,8 @@
 #include <QKeyEvent>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <array>
+#include <optional>
 
 namespace pellamar::ui {
 
@@ -19,6 +23,22 @@ namespace {
 int maxLength(int column)
 {
     return column >= ColLarvae ? 9 : 15;
+}
+
+QString columnName(int column)
+{
+    static const std::array<QString, 4> kNames{
+        QStringLiteral("Sample Wt"), QStringLiteral("# of Granules"), QStringLiteral("Larvae"),
+        QStringLiteral("Mortality")};
+    return kNames[static_cast<std::size_t>(column - ColWeight)];
+}
+
+// What a column takes, said when a key does not fit it.
+QString keyHint(int column)
+{
+    return columnName(column) + (column == ColWeight
+                                     ? QStringLiteral(": grams, digits and one decimal point")
+                                     : QStringLiteral(": whole numbers"));
 }
 
 int widthOf(int column)
@@ -53,11 +73,11 @@ protected:
 
 } // namespace
 
-SampleGrid::SampleGrid(DataSet& dataSet, QWidget* parent)
+SampleGrid::SampleGrid(Editor& editor, QWidget* parent)
     : QTableView(parent)
-    , dataSet_(dataSet)
+    , dataSet_(editor.dataSet())
 {
-    model_ = new SampleGridModel(dataSet_, this);
+    model_ = new SampleGridModel(editor, this);
     setModel(model_);
     setEditTriggers(NoEditTriggers);
     setSelectionMode(SingleSelection);
@@ -104,6 +124,7 @@ SampleGrid::SampleGrid(DataSet& dataSet, QWidget* parent)
     // texts it belonged to are gone.
     connect(&dataSet_, &DataSet::aboutToReset, this, [this] {
         cellEdited_ = false;
+        typed_.clear();
         if (currentDataRow() > 0) {
             resetRow_ = currentDataRow();
             resetColumn_ = currentColumn();
@@ -150,45 +171,84 @@ void SampleGrid::commitCell()
     commitAt(currentDataRow(), currentColumn());
 }
 
-void SampleGrid::commitAt(int row, int column)
+void SampleGrid::cancelEdit()
 {
-    if (gridBusy_ || row < 1 || row > dataSet_.dataRowCount() || column < ColWeight ||
-        column > ColDead) {
-        return;
-    }
-    if (!numbers::isNumber(dataSet_.input(row, column))) {
-        setText(row, column, QString());
-    }
-    if (cellEdited_) {
-        // Cleared first: the recalculation may redraw and move the focus, which commits again.
-        cellEdited_ = false;
-        dataSet_.calculateResults(row);
-    }
+    cellEdited_ = false;
+    typed_.clear();
+    model_->endTyping();
 }
 
-void SampleGrid::setText(int row, int column, const QString& text)
+void SampleGrid::commitAt(int row, int column)
 {
-    model_->setData(model_->index(row - 1, column), text);
+    if (gridBusy_ || !cellEdited_ || row < 1 || row > dataSet_.dataRowCount() ||
+        column < ColWeight || column > ColDead) {
+        return;
+    }
+    // A text that is not a number (a lone ".") is erased.
+    const QString text = numbers::isNumber(typed_) ? typed_ : QString();
+    // Cleared first: the recalculation may redraw and move the focus, which commits again.
+    cellEdited_ = false;
+    typed_.clear();
+    if (text != dataSet_.input(row, column)) {
+        model_->setCells({{row, column, text}});
+        return;
+    }
+    model_->endTyping();
+    dataSet_.calculateResults(row);
+}
+
+QString SampleGrid::currentText(int row, int column) const
+{
+    return cellEdited_ ? typed_ : dataSet_.input(row, column);
+}
+
+void SampleGrid::setTyped(int row, int column, const QString& text)
+{
+    cellEdited_ = true;
+    typed_ = text;
+    model_->showTyping(row, column, text);
+}
+
+void SampleGrid::refuse(int row, int column, const QString& hint)
+{
+    refuseInput(viewport(), visualRect(model_->index(row - 1, column)), hint);
 }
 
 void SampleGrid::type(QChar character, int row, int column)
 {
-    const QString& text = dataSet_.input(row, column);
-    if (character == u'.') {
-        if (column > ColWeight || (cellEdited_ && text.contains(u'.'))) {
+    // A decimal comma is what the balance or the locale gave; the weight takes it as a point.
+    if (character == u',' && column == ColWeight) {
+        character = u'.';
+    }
+    const bool point = character == u'.';
+    if (!point && (character < u'0' || character > u'9')) {
+        refuse(row, column, keyHint(column));
+        return;
+    }
+    if (point && (column > ColWeight || (cellEdited_ && typed_.contains(u'.')))) {
+        refuse(row, column, keyHint(column));
+        return;
+    }
+    if (cellEdited_ && typed_.size() >= maxLength(column)) {
+        refuse(row, column,
+               QStringLiteral("%1: at most %2 %3")
+                   .arg(columnName(column))
+                   .arg(maxLength(column))
+                   .arg(column == ColWeight ? QStringLiteral("characters")
+                                            : QStringLiteral("digits")));
+        return;
+    }
+    const QString text = cellEdited_ ? typed_ + character : QString(character);
+    if (column == ColDead) {
+        const std::optional<double> larvae = numbers::parseDouble(dataSet_.input(row, ColLarvae));
+        if (larvae && numbers::parseDouble(text).value_or(0.0) > *larvae) {
+            refuse(row, column,
+                   QStringLiteral("Mortality: at most %1, the larvae in this pan")
+                       .arg(dataSet_.input(row, ColLarvae)));
             return;
         }
-    } else if (character < u'0' || character > u'9') {
-        return;
     }
-    if (!cellEdited_) {
-        setText(row, column, QString(character));
-    } else if (text.size() < maxLength(column)) {
-        setText(row, column, text + character);
-    } else {
-        return;
-    }
-    cellEdited_ = true;
+    setTyped(row, column, text);
 }
 
 void SampleGrid::keyPressEvent(QKeyEvent* event)
@@ -201,23 +261,22 @@ void SampleGrid::keyPressEvent(QKeyEvent* event)
         QTableView::keyPressEvent(event);
         return;
     }
-    const QString& text = dataSet_.input(row, column);
+    const QString text = currentText(row, column);
     switch (event->key()) {
     case Qt::Key_Delete:
         if (modifiers == Qt::NoModifier) {
             if (!text.isEmpty()) {
-                cellEdited_ = true;
-                setText(row, column, QString());
+                setTyped(row, column, QString());
             }
             commitCell();
         } else if (modifiers == Qt::ShiftModifier) {
+            // The whole row's input at once, as one step.
+            cancelEdit();
+            QList<CellText> cleared;
             for (int c = ColWeight; c <= ColDead; ++c) {
-                if (!dataSet_.input(row, c).isEmpty()) {
-                    cellEdited_ = true;
-                    setText(row, c, QString());
-                }
+                cleared << CellText{row, c, QString()};
             }
-            commitCell();
+            model_->setCells(cleared);
         } else {
             // Ctrl+Delete belongs to the window: it never clears a cell.
             event->ignore();
@@ -259,8 +318,7 @@ void SampleGrid::keyPressEvent(QKeyEvent* event)
             break;
         }
         if (!text.isEmpty()) {
-            setText(row, column, text.chopped(1));
-            cellEdited_ = true;
+            setTyped(row, column, text.chopped(1));
         }
         event->accept();
         return;
@@ -282,7 +340,7 @@ void SampleGrid::keyPressEvent(QKeyEvent* event)
 void SampleGrid::focusOutEvent(QFocusEvent* event)
 {
     QTableView::focusOutEvent(event);
-    if (cellEdited_) {
+    if (cellEdited_ && leftForAnotherControl(event)) {
         commitCell();
     }
 }

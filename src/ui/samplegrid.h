@@ -8,15 +8,17 @@ class DataSet;
 
 namespace pellamar::ui {
 
+class Editor;
 class SampleGridModel;
 
 // The sample grid: a table view with the program's own editing model instead of an in-place
 // editor. The current cell stays in the input columns 1..4; typing edits the current cell's
-// text; leaving an edited cell commits it (number check, then that row's recalculation).
+// text, shown in the grid but not yet data; leaving an edited cell commits it (number check,
+// then one step of the history and that row's recalculation). Refused keys say why.
 class SampleGrid : public QTableView {
     Q_OBJECT
 public:
-    explicit SampleGrid(DataSet& dataSet, QWidget* parent = nullptr);
+    explicit SampleGrid(Editor& editor, QWidget* parent = nullptr);
 
     SampleGridModel* gridModel() const { return model_; }
     // Data row (1-based) and column of the current cell; row 0 when there is none.
@@ -27,6 +29,8 @@ public:
     // Commits the current cell: a text that is not a number is erased; an edited cell
     // recalculates its row.
     void commitCell();
+    // Drops what is being typed; the cell shows its committed text again.
+    void cancelEdit();
 
     // Column widths and the heading height in pixels.
     static constexpr int kHeaderHeight = 31;
@@ -43,7 +47,10 @@ protected:
 
 private:
     void type(QChar character, int row, int column);
-    void setText(int row, int column, const QString& text);
+    // The text being typed into the current cell.
+    void setTyped(int row, int column, const QString& text);
+    QString currentText(int row, int column) const;
+    void refuse(int row, int column, const QString& hint);
     void commitAt(int row, int column);
     // Moves the current cell without the leave/enter handling.
     void placeQuietly(int dataRow, int column);
@@ -51,6 +58,7 @@ private:
     DataSet& dataSet_;
     SampleGridModel* model_ = nullptr;
     bool cellEdited_ = false;
+    QString typed_;
     bool gridBusy_ = false;
     bool collapsing_ = false;
     int resetRow_ = 1;

@@ -1,6 +1,7 @@
 #include "ui/samplegridmodel.h"
 
 #include "core/dataset.h"
+#include "ui/editor.h"
 
 #include <QColor>
 
@@ -10,6 +11,7 @@ namespace {
 
 const QColor kShade(230, 230, 230);
 const QColor kInputWhite(255, 255, 255);
+const QColor kWarning(255, 196, 160);
 
 bool isInputColumn(int column)
 {
@@ -33,14 +35,21 @@ QString shown(const DataSet& dataSet, int row, int column)
 
 } // namespace
 
-SampleGridModel::SampleGridModel(DataSet& dataSet, QObject* parent)
+SampleGridModel::SampleGridModel(Editor& editor, QObject* parent)
     : QAbstractTableModel(parent)
-    , dataSet_(dataSet)
+    , editor_(editor)
+    , dataSet_(editor.dataSet())
 {
     connect(&dataSet_, &DataSet::rowsAboutToBeInserted, this,
             [this](int first, int last) { beginInsertRows({}, first - 1, last - 1); });
     connect(&dataSet_, &DataSet::rowsInserted, this, [this] { endInsertRows(); });
-    connect(&dataSet_, &DataSet::aboutToReset, this, [this] { beginResetModel(); });
+    connect(&dataSet_, &DataSet::rowsAboutToBeRemoved, this,
+            [this](int first, int last) { beginRemoveRows({}, first - 1, last - 1); });
+    connect(&dataSet_, &DataSet::rowsRemoved, this, [this] { endRemoveRows(); });
+    connect(&dataSet_, &DataSet::aboutToReset, this, [this] {
+        beginResetModel();
+        typing_ = {};
+    });
     connect(&dataSet_, &DataSet::resetDone, this, [this] {
         endResetModel();
         refreshHeadings();
@@ -74,10 +83,21 @@ QVariant SampleGridModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
+        if (typing_.row == index.row() + 1 && typing_.column == column) {
+            return typing_.text;
+        }
         return shown(dataSet_, index.row() + 1, column);
     case Qt::BackgroundRole:
+        if (column == ColDead && dataSet_.deadAboveLarvae(index.row() + 1)) {
+            return kWarning;
+        }
         // Only the input block looks editable.
         return isInputColumn(column) ? kInputWhite : kShade;
+    case Qt::ToolTipRole:
+        if (column == ColDead && dataSet_.deadAboveLarvae(index.row() + 1)) {
+            return QStringLiteral("more dead than larvae");
+        }
+        return {};
     case Qt::TextAlignmentRole:
         // The computed texts carry trailing blanks as their right margin.
         return isInputColumn(column) ? int(Qt::AlignCenter)
@@ -123,12 +143,30 @@ bool SampleGridModel::setData(const QModelIndex& index, const QVariant& value, i
     if (!index.isValid() || role != Qt::EditRole || !isInputColumn(index.column())) {
         return false;
     }
-    const QString text = value.toString();
-    if (dataSet_.input(index.row() + 1, index.column()) != text) {
-        dataSet_.setInput(index.row() + 1, index.column(), text);
-        emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-    }
+    setCells({{index.row() + 1, index.column(), value.toString()}});
     return true;
+}
+
+void SampleGridModel::setCells(const QList<CellText>& cells)
+{
+    endTyping();
+    editor_.setCells(cells);
+}
+
+void SampleGridModel::showTyping(int row, int column, const QString& text)
+{
+    typing_ = {row, column, text};
+    const QModelIndex cell = index(row - 1, column);
+    emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
+}
+
+void SampleGridModel::endTyping()
+{
+    const CellText ended = std::exchange(typing_, CellText{});
+    if (ended.row > 0 && ended.row <= rowCount()) {
+        const QModelIndex cell = index(ended.row - 1, ended.column);
+        emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
+    }
 }
 
 void SampleGridModel::refreshHeadings()

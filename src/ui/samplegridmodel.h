@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/units.h"
+#include "ui/editor.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -13,12 +14,12 @@ class DataSet;
 namespace pellamar::ui {
 
 // A thin table model over the data set's sample grid: model row r - 1 is data row r. It turns
-// the data set's change signals into model signals, shows the cells' texts and takes the
-// grid's edits of the input cells.
+// the data set's change signals into model signals, shows the cells' texts (and the text being
+// typed into one) and hands the grid's committed edits to the editor as steps of the history.
 class SampleGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit SampleGridModel(DataSet& dataSet, QObject* parent = nullptr);
+    explicit SampleGridModel(Editor& editor, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -29,12 +30,19 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     DataSet& dataSet() { return dataSet_; }
+    // Several input cells committed as one step.
+    void setCells(const QList<CellText>& cells);
+    // The text being typed into a cell, shown until it is committed or dropped.
+    void showTyping(int row, int column, const QString& text);
+    void endTyping();
 
     // Re-reads the headings (units, the corrected-mortality heading colour).
     void refreshHeadings();
 
 private:
+    Editor& editor_;
     DataSet& dataSet_;
+    CellText typing_;
     std::array<QString, kGridColumns> headings_;
     QColor mortalityHeadingColor_;
 };

@@ -42,8 +42,6 @@ private slots:
         QTest::newRow("width 0") << out + QStringList{"--deposit-width", "0"} << 2;
         QTest::newRow("width past the line") << out + QStringList{"--density-width", "4"} << 2;
         // Page 3 shows both sources; there is no source to choose.
-        QTest::newRow("no source to choose")
-            << QStringList{"report", kSample, "-o", "x.pdf", "--source", "density"} << 2;
     }
     void usage()
     {

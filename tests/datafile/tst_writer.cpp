@@ -5,7 +5,6 @@
 #include "support.h"
 
 #include <QDir>
-#include <QScopeGuard>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>

@@ -8,16 +8,9 @@
 #include "window.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QSignalSpy>
-#include <QTabBar>
-#include <cmath>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 using namespace pellamar;
 using namespace pellamar::testing;
@@ -96,84 +89,28 @@ private slots:
         QTEST((QList<int>{start, int(edit->selectedText().size())}), "newSelection");
     }
 
-    void tabStripWraps()
-    {
-        QTabBar* tabs = window().parameterPages()->tabBar();
-        tabs->setFocus();
-        tabs->setCurrentIndex(4);
-        for (auto [key, index] : {std::pair{Qt::Key_Right, 0}, {Qt::Key_Left, 4}, {Qt::Key_Left, 3}}) {
-            QTest::keyClick(tabs, key);
-            QCOMPARE(tabs->currentIndex(), index);
-        }
-    }
-
-    // Save, the graph keys and the reset need data; loading never does.
+    // Save, the graph keys and the reset need data; loading never does. Enter and keypad Enter
+    // press the focused button, as Space does.
     void shortcutsNeedData()
     {
         QWidget* focus = window().grid();
         focus->setFocus();
-        BoxWatcher boxes(QMessageBox::Yes);
+        BoxWatcher boxes(QMessageBox::Discard);
         for (Qt::Key key : {Qt::Key_S, Qt::Key_3, Qt::Key_Delete}) QTest::keyClick(focus, key, Qt::ControlModifier);
         QCOMPARE(boxes.boxes, QStringList());
         QVERIFY(window().resultPanel()->graphOption(1)->isChecked());
         QTest::keyClick(focus, Qt::Key_L, Qt::ControlModifier);
-        QCOMPARE(f_->dialogTitles, QStringList{"Load Data Set"});
-        f_->fillSomeData();
+        // The value being typed counts: Ctrl+S commits it first.
+        QTest::keyClicks(focus, "2");
+        QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
         QTest::keyClick(focus, Qt::Key_3, Qt::ControlModifier);
         QVERIFY(window().resultPanel()->graphOption(3)->isChecked());
-        QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(f_->dialogTitles.last(), "Save Data Set");
-    }
-
-    void deleteAllData_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<bool>("swathTicked");
-        QTest::newRow("yes") << true << false;
-        QTest::newRow("no") << false << false;
-        QTest::newRow("swath analysis on") << true << true;
-    }
-    void deleteAllData()
-    {
-        QFETCH(bool, yes);
-        QFETCH(bool, swathTicked);
-        f_->fillSomeData();
-        if (swathTicked) window().resultPanel()->swathCheck()->click();
-        window().grid()->setFocus();
-        BoxWatcher boxes(yes ? QMessageBox::Yes : QMessageBox::No);
-        QTest::keyClick(window().grid(), Qt::Key_Delete, Qt::ControlModifier);
-        const QString question = BoxWatcher::text(QMessageBox::Question, "Are you sure you want to delete all data?");
-        QCOMPARE(boxes.boxes, swathTicked ? QStringList() : QStringList{question});
-        // The window took the key: the grid's own Delete never cleared the cell.
-        QCOMPARE(ds().lastDataRow(), yes && !swathTicked ? 0 : 3);
-    }
-
-    // What is saved loads back the same; a file that is no data set changes nothing.
-    void saveThenLoad()
-    {
-        ds().setFieldText(Field::Agency, ds().parameters().agency = "North, East");
-        ds().setControlData({20, 3, 24.0f});
-        for (auto [column, text] : {std::pair{ColWeight, "1.25"}, {ColLarvae, "20"}, {ColDead, "8"}})
-            ds().setInput(2, column, text);
-        ds().setInput(4, ColGranules, "17");
-        ds().calculateResults(0);
-        const QStringList before = snapshot(ds());
-        f_->nextFile = f_->file("set.csv");
-        window().saveDataSet();
-        QCOMPARE(window().initialDir(), f_->dir.path() + u'/');
-        ds().clearDataSet({});
-        window().loadDataSet();
-        QCOMPARE(snapshot(ds()), before);
-        QCOMPARE(field(Field::Agency)->text(), "North, East");
-
-        QVERIFY(writeFile(f_->file("bad.csv"), "hello\r\nworld\r\n"));
-        f_->nextFile = f_->file("bad.csv");
-        BoxWatcher boxes;
-        window().loadDataSet();
-        QCOMPARE(boxes.boxes, QStringList{BoxWatcher::text(QMessageBox::NoIcon,
-                                                           "'bad.csv' does not appear to be a valid data set.")});
-        QCOMPARE(snapshot(ds()), before);
-        QTRY_COMPARE(QApplication::focusWidget(), window().loadButton());
+        window().loadButton()->setFocus();
+        QTest::keyClick(window().loadButton(), Qt::Key_Return);
+        window().controlDataButton()->setFocus();
+        QTest::keyClick(window().controlDataButton(), Qt::Key_Enter, Qt::KeypadModifier);
+        QTRY_VERIFY(window().findChild<ControlDataDialog*>());
+        QCOMPARE(f_->dialogTitles, (QStringList{"Load Data Set", "Save Data Set", "Load Data Set"}));
     }
 
     void controlDataThroughWindow()
@@ -204,10 +141,13 @@ private slots:
         ds().parameters().separation = 2.5f;
         f_->nextFile = f_->file("x.csv");
         {
-            BoxWatcher boxes;
+            // The unit switch is a change: loading and closing ask first.
+            BoxWatcher boxes(QMessageBox::Discard);
             window().loadDataSet();
-            QCOMPARE(boxes.boxes.size(), 1);
             window().close();
+            const QString question = BoxWatcher::text(QMessageBox::Question, "Save changes to the new data set?");
+            QCOMPARE(boxes.boxes.size(), 3);
+            QCOMPARE(boxes.boxes[0] + boxes.boxes[2], question + question);
         }
         f_->window.reset();
         f_->store = std::make_unique<IniSettingsStore>(f_->file("settings.ini"));
@@ -218,33 +158,6 @@ private slots:
         QCOMPARE(ds().fieldText(Field::Separation), "8.2");
         QCOMPARE(window().initialDir(), f_->dir.path() + u'/');
         QVERIFY(MainWindow(*f_->store, true, 700).compact());
-    }
-
-    // A save that fails (a folder that takes no files, a full disk) is reported once with the
-    // system's reason; nothing changes.
-    void failedSaveIsReported_data()
-    {
-        QTest::addColumn<bool>("fullDevice");
-        QTest::newRow("read-only folder") << false;
-        QTest::newRow("full disk") << true;
-    }
-    void failedSaveIsReported()
-    {
-        QFETCH(bool, fullDevice);
-        f_->fillSomeData();
-        // /proc takes no new files, whoever asks.
-        f_->nextFile = fullDevice ? f_->file("full") : QStringLiteral("/proc/set.csv");
-        if (fullDevice && ::mknod(QFile::encodeName(f_->nextFile).constData(), S_IFCHR | 0600, makedev(1, 7)) != 0)
-            QSKIP("only root may make device nodes");
-        const QStringList before = snapshot(ds());
-        BoxWatcher boxes;
-        window().saveDataSet();
-        const QString reason = fullDevice ? "No space left on device" : "";
-        QCOMPARE(boxes.boxes.size(), 1);
-        QVERIFY2(boxes.boxes[0].startsWith(BoxWatcher::text(QMessageBox::Critical, datafile::saveErrorMessage(reason))),
-                 qPrintable(boxes.boxes[0]));
-        QVERIFY(!QFile::exists("/proc/set.csv"));
-        QCOMPARE(snapshot(ds()), before);
     }
 
     // Characters the file cannot hold are told once per save, and written as "?".

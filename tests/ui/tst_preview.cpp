@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPrinterInfo>
 #include <QRegularExpression>
-#include <QTabBar>
 
 using namespace pellamar;
 using namespace pellamar::testing;

@@ -1,4 +1,6 @@
 #include "support.h"
+#include "ui/editor.h"
+#include "ui/feedback.h"
 #include "ui/samplegrid.h"
 #include "ui/samplegridmodel.h"
 
@@ -18,6 +20,7 @@ namespace {
 // that focus can leave it either way.
 struct Fixture {
     DataSet dataSet;
+    ui::Editor editor{dataSet};
     QWidget window;
     QLineEdit* before = new QLineEdit;
     SampleGrid* grid = nullptr;
@@ -28,7 +31,7 @@ struct Fixture {
         dataSet.applyUnits();
         dataSet.clearDataSet({0, 0.1f, 0.0f, 10.0f});
         dataSet.ensureDataRows(rows);
-        grid = new SampleGrid(dataSet);
+        grid = new SampleGrid(editor);
         auto* layout = new QVBoxLayout(&window);
         layout->addWidget(before);
         layout->addWidget(grid);
@@ -38,6 +41,7 @@ struct Fixture {
         QVERIFY(QTest::qWaitForWindowExposed(&window));
     }
     QPair<int, int> current() const { return {grid->currentDataRow(), grid->currentColumn()}; }
+    QString shownText(int row, int column) const { return grid->model()->index(row - 1, column).data().toString(); }
 };
 
 using Cell = QPair<int, int>;
@@ -52,7 +56,8 @@ private slots:
         QTest::addColumn<Cell>("start");
         QTest::addColumn<QString>("startText");
         QTest::addColumn<QTestEventList>("events");
-        QTest::addColumn<QString>("after"); // current cell, text of the start cell, edited, recalculations
+        // Current cell, text the start cell shows, edited, recalculations, the hint on show.
+        QTest::addColumn<QString>("after");
         // Typed text, then special keys with their modifiers, then more typed text.
         auto keys = [](const QString& typed, QList<QPair<int, int>> special = {}, const QString& typedAfter = {}) {
             QTestEventList events;
@@ -62,26 +67,28 @@ private slots:
             return events;
         };
         const auto row = [](const char* name, Cell start, const char* startText, QTestEventList events, Cell end,
-                            const char* text, bool edited, int recalculations) {
+                            const char* text, bool edited, int recalculations, const char* hint = "") {
             QTest::newRow(name) << start << QString(startText) << events
-                                << QStringLiteral("(%1,%2) '%3' %4 %5")
+                                << QStringLiteral("(%1,%2) '%3' %4 %5 %6")
                                        .arg(end.first)
                                        .arg(end.second)
                                        .arg(text, edited ? "edited" : "-")
-                                       .arg(recalculations);
+                                       .arg(recalculations)
+                                       .arg(hint);
         };
+        const char* weightHint = "Sample Wt: grams, digits and one decimal point";
         const int none = Qt::NoModifier, ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
         // clang-format off
         row("first key replaces", {3, 1}, "12.5", keys("3"), {3, 1}, "3", true, 0);
-        row("point replaces too", {3, 1}, "12.5", keys("."), {3, 1}, ".", true, 0);
-        row("second point refused", {3, 1}, "", keys("1.2.3"), {3, 1}, "1.23", true, 0);
-        row("no point in granules", {3, 2}, "", keys("4.2"), {3, 2}, "42", true, 0);
-        row("no point in larvae", {3, 3}, "", keys("."), {3, 3}, "", false, 0);
-        row("other characters ignored", {3, 2}, "5", keys("a -e"), {3, 2}, "5", false, 0);
+        row("second point refused", {3, 1}, "", keys("1.2.3"), {3, 1}, "1.23", true, 0, weightHint);
+        row("decimal comma", {3, 1}, "", keys("0,5,8"), {3, 1}, "0.58", true, 0, weightHint);
+        row("no point in granules", {3, 2}, "", keys("4.2"), {3, 2}, "42", true, 0, "# of Granules: whole numbers");
+        row("no point in larvae", {3, 3}, "", keys("."), {3, 3}, "", false, 0, "Larvae: whole numbers");
+        row("other characters refused", {3, 2}, "5", keys("a -e"), {3, 2}, "5", false, 0, "# of Granules: whole numbers");
+        row("dead above the larvae", {3, 4}, "", keys("205"), {3, 4}, "20", true, 0, "Mortality: at most 20, the larvae in this pan");
         row("backspace edits old text", {3, 1}, "12.5", keys("", {{Qt::Key_Backspace, none}}, "3"), {3, 1}, "12.3", true, 0);
-        row("backspace on empty", {3, 1}, "", keys("", {{Qt::Key_Backspace, none}}), {3, 1}, "", false, 0);
-        row("larvae capped at 9 digits", {3, 3}, "", keys("1234567890"), {3, 3}, "123456789", true, 0);
-        row("weight capped at 15", {3, 1}, "", keys("1.2345678901234567"), {3, 1}, "1.2345678901234", true, 0);
+        row("larvae capped at 9 digits", {3, 3}, "", keys("1234567890"), {3, 3}, "123456789", true, 0, "Larvae: at most 9 digits");
+        row("weight capped at 15", {3, 1}, "", keys("1.2345678901234567"), {3, 1}, "1.2345678901234", true, 0, "Sample Wt: at most 15 characters");
         row("enter moves right, commits", {3, 2}, "", keys("7", {{Qt::Key_Return, none}}), {3, 3}, "7", false, 1);
         row("enter from 4 to next row", {7, 4}, "", keys("5", {{Qt::Key_Enter, none}}), {8, 1}, "5", false, 1);
         row("lone point erased on leaving", {3, 1}, "", keys(".", {{Qt::Key_Return, none}}), {3, 2}, "", false, 1);
@@ -105,17 +112,19 @@ private slots:
         QFETCH(QTestEventList, events);
         Fixture f;
         QAbstractItemModelTester tester(f.grid->gridModel());
+        f.dataSet.setInput(3, ColLarvae, "20");
         f.dataSet.setInput(start.first, start.second, startText);
         f.grid->setCurrentCell(start.first, start.second);
         QSignalSpy recalculated(&f.dataSet, &DataSet::recalculated);
         events.simulate(f.grid);
         for (const QList<QVariant>& rows : recalculated) QCOMPARE(rows, (QVariantList{start.first, start.first}));
         QCOMPARE(f.grid->selectionModel()->selectedIndexes(), QModelIndexList{f.grid->currentIndex()});
-        QTEST(QStringLiteral("(%1,%2) '%3' %4 %5")
+        QTEST(QStringLiteral("(%1,%2) '%3' %4 %5 %6")
                   .arg(f.grid->currentDataRow())
                   .arg(f.grid->currentColumn())
-                  .arg(f.dataSet.input(start.first, start.second), f.grid->cellEdited() ? "edited" : "-")
-                  .arg(recalculated.size()),
+                  .arg(f.shownText(start.first, start.second), f.grid->cellEdited() ? "edited" : "-")
+                  .arg(recalculated.size())
+                  .arg(ui::shownHint()),
               "after");
     }
 
@@ -176,6 +185,8 @@ private slots:
         QTest::newRow("tab") << int(Qt::Key_Tab);
         QTest::newRow("shift+tab") << int(Qt::Key_Backtab);
         QTest::newRow("other field takes focus") << 0;
+        // Another application is no leaving of the cell: coming back, typing goes on.
+        QTest::newRow("another window") << -1;
     }
     void focusLossCommits()
     {
@@ -187,13 +198,51 @@ private slots:
         f.grid->setCurrentCell(5, ColWeight);
         QTest::keyClicks(f.grid, "7.");
         QSignalSpy recalculated(&f.dataSet, &DataSet::recalculated);
-        if (key == 0)
+        if (key == -1) {
+            QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+            QApplication::sendEvent(f.grid, &away);
+            QVERIFY(recalculated.isEmpty() && f.grid->cellEdited());
+            QTest::keyClicks(f.grid, "5");
+            QTest::keyClick(f.grid, Qt::Key_Return);
+        } else if (key == 0) {
             f.after->setFocus();
-        else
+        } else {
             QTest::keyClick(f.grid, Qt::Key(key), key == Qt::Key_Tab ? Qt::NoModifier : Qt::ShiftModifier);
-        QTRY_COMPARE(QApplication::focusWidget(), key == Qt::Key_Backtab ? f.before : f.after);
+        }
+        if (key >= 0) QTRY_COMPARE(QApplication::focusWidget(), key == Qt::Key_Backtab ? f.before : f.after);
         QCOMPARE(recalculated.size(), 1);
-        QCOMPARE(testing::shown(f.dataSet, 5, ColDeposit), "700.000");
+        QCOMPARE(testing::shown(f.dataSet, 5, ColDeposit), key == -1 ? "750.000" : "700.000");
+    }
+
+    // Rows that hold more dead than larvae (from a file, or larvae lowered later) keep their
+    // values and results, but the dead cell says so.
+    void deadAboveLarvaeFlagged_data()
+    {
+        QTest::addColumn<QString>("larvae");
+        QTest::addColumn<QString>("dead");
+        QTest::addColumn<bool>("flagged");
+        QTest::newRow("25 of 20") << "20"
+                                  << "25" << true;
+        QTest::newRow("dead, no larvae") << ""
+                                         << "3" << true;
+        QTest::newRow("all dead") << "20"
+                                  << "20" << false;
+        QTest::newRow("none dead, no larvae") << ""
+                                              << "0" << false;
+    }
+    void deadAboveLarvaeFlagged()
+    {
+        QFETCH(QString, larvae);
+        QFETCH(QString, dead);
+        QFETCH(bool, flagged);
+        Fixture f;
+        f.dataSet.setInput(2, ColLarvae, larvae);
+        f.dataSet.setInput(2, ColDead, dead);
+        f.dataSet.calculateResults(2);
+        const QModelIndex cell = f.grid->model()->index(1, ColDead);
+        QCOMPARE(cell.data(Qt::ToolTipRole).toString(), flagged ? "more dead than larvae" : "");
+        QCOMPARE(cell.data(Qt::BackgroundRole).value<QColor>() != QColor(Qt::white), flagged);
+        QCOMPARE(cell.data().toString(), dead);
     }
 };
 

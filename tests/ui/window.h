@@ -48,6 +48,7 @@ struct WindowFixture {
     std::unique_ptr<ui::MainWindow> window;
     QString nextFile;         // what the next file dialog answers
     QStringList dialogTitles; // the file dialogs asked for, in order
+    ui::MainWindow::FileRequest lastRequest;
 
     explicit WindowFixture(const QString& settingsFile = {}, int screenHeight = 1080)
         : store(std::make_unique<IniSettingsStore>(settingsFile.isEmpty() ? dir.filePath(QStringLiteral("settings.ini"))
@@ -60,6 +61,7 @@ struct WindowFixture {
         window = std::make_unique<ui::MainWindow>(*store, readMetric(*store), screenHeight);
         window->setFileChooser([this](const ui::MainWindow::FileRequest& request) {
             dialogTitles << request.title;
+            lastRequest = request;
             return nextFile;
         });
         window->show();

@@ -1,0 +1,172 @@
+#include "ui/editor.h"
+
+#include "core/fieldcommit.h"
+
+#include <QUndoCommand>
+#include <algorithm>
+
+namespace pellamar::ui {
+
+namespace {
+
+class CellsCommand : public QUndoCommand {
+public:
+    CellsCommand(DataSet& dataSet, QList<CellText> cells)
+        : dataSet_(dataSet)
+        , after_(std::move(cells))
+        , rowsBefore_(dataSet.dataRowCount())
+    {
+        for (CellText cell : after_) {
+            cell.text = dataSet.input(cell.row, cell.column);
+            before_ << cell;
+        }
+    }
+
+    void redo() override
+    {
+        apply(after_);
+        int first = after_.front().row;
+        int last = first;
+        for (const CellText& cell : after_) {
+            first = std::min(first, cell.row);
+            last = std::max(last, cell.row);
+        }
+        if (first == last) {
+            dataSet_.calculateResults(first);
+            return;
+        }
+        if (last == dataSet_.dataRowCount()) {
+            dataSet_.ensureDataRows(last + 1);
+        }
+        dataSet_.calculateResults(0);
+    }
+
+    void undo() override
+    {
+        apply(before_);
+        dataSet_.truncateRows(rowsBefore_);
+        dataSet_.calculateResults(0);
+    }
+
+private:
+    void apply(const QList<CellText>& cells)
+    {
+        for (const CellText& cell : cells) {
+            dataSet_.setInput(cell.row, cell.column, cell.text);
+        }
+    }
+
+    DataSet& dataSet_;
+    QList<CellText> after_;
+    QList<CellText> before_;
+    int rowsBefore_;
+};
+
+// A change already made to the data set's state: redo puts it back only after an undo.
+class StateCommand : public QUndoCommand {
+public:
+    StateCommand(DataSet& dataSet, DataSetState before, DataSetState after)
+        : dataSet_(dataSet)
+        , before_(std::move(before))
+        , after_(std::move(after))
+    {}
+
+    void redo() override
+    {
+        if (std::exchange(done_, false)) {
+            return;
+        }
+        dataSet_.restoreState(after_);
+    }
+    void undo() override { dataSet_.restoreState(before_); }
+
+private:
+    DataSet& dataSet_;
+    DataSetState before_;
+    DataSetState after_;
+    bool done_ = true;
+};
+
+class ResetCommand : public QUndoCommand {
+public:
+    ResetCommand(DataSet& dataSet, const SamplerSettings& sampler)
+        : dataSet_(dataSet)
+        , before_(dataSet.snapshot())
+        , sampler_(sampler)
+    {}
+
+    void redo() override { dataSet_.clearDataSet(sampler_); }
+    void undo() override { dataSet_.restore(before_); }
+
+private:
+    DataSet& dataSet_;
+    DataSetSnapshot before_;
+    SamplerSettings sampler_;
+};
+
+} // namespace
+
+Editor::Editor(DataSet& dataSet, QObject* parent)
+    : QObject(parent)
+    , dataSet_(dataSet)
+{}
+
+void Editor::setCells(const QList<CellText>& cells)
+{
+    QList<CellText> changed;
+    for (const CellText& cell : cells) {
+        if (dataSet_.input(cell.row, cell.column) != cell.text) {
+            changed << cell;
+        }
+    }
+    if (!changed.isEmpty()) {
+        history_.push(new CellsCommand(dataSet_, changed));
+    }
+}
+
+template <typename Edit>
+void Editor::changeState(const Edit& edit)
+{
+    DataSetState before = dataSet_.state();
+    edit();
+    DataSetState after = dataSet_.state();
+    if (after != before) {
+        history_.push(new StateCommand(dataSet_, std::move(before), std::move(after)));
+    }
+}
+
+void Editor::commitField(Field field, const QString& text)
+{
+    changeState([&] {
+        if (pellamar::commitField(dataSet_, field, text)) {
+            dataSet_.calculateResults(0);
+        }
+    });
+}
+
+void Editor::setOpeningType(int index)
+{
+    changeState([&] { dataSet_.parameters().openingType = static_cast<std::uint8_t>(index); });
+}
+
+void Editor::setControlData(const ControlData& data)
+{
+    changeState([&] {
+        dataSet_.setControlData(data);
+        dataSet_.calculateResults(0);
+    });
+}
+
+bool Editor::switchUnits(bool metric)
+{
+    bool switched = false;
+    changeState([&] { switched = dataSet_.switchUnits(metric); });
+    return switched;
+}
+
+void Editor::reset(const SamplerSettings& sampler)
+{
+    history_.push(new ResetCommand(dataSet_, sampler));
+}
+
+} // namespace pellamar::ui

@@ -1,0 +1,314 @@
+#include "datafile/writer.h"
+#include "ui/controldatadialog.h"
+#include "ui/feedback.h"
+#include "ui/parameterpages.h"
+#include "ui/resultpanel.h"
+#include "ui/samplegrid.h"
+#include "window.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QTabBar>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+using namespace pellamar;
+using namespace pellamar::testing;
+using namespace pellamar::ui;
+
+// The operator's work through the window with real keys and clicks: the document's title, the
+// question before changes are lost, undo and redo of every kind of change, refused input and
+// where the focus goes.
+class TestEditing : public QObject {
+    Q_OBJECT
+    std::unique_ptr<WindowFixture> f_;
+    MainWindow& window() { return *f_->window; }
+    DataSet& ds() { return f_->ds(); }
+    QLineEdit* field(Field f) { return window().parameterPages()->field(f); }
+    QString title() { return window().windowTitle() + (window().isWindowModified() ? " (modified)" : ""); }
+
+    // A copy of a test file, loaded as the operator would.
+    void open(const char* name = "writer_metric.csv")
+    {
+        const QString path = f_->file("pan-test.csv");
+        QVERIFY(writeFile(path, readTestFile(name)));
+        QVERIFY(window().loadFile(path));
+    }
+    void typeInGrid(int row, int column, const QString& text)
+    {
+        window().grid()->setFocus();
+        window().grid()->setCurrentCell(row, column);
+        typeAndEnter(text);
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
+    {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window().grid(), Qt::Key(key), modifiers);
+    }
+    void drop(const QString& path)
+    {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(path)});
+        const QPoint at = window().rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&window(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QApplication::sendEvent(&window(), &dropped);
+        QApplication::processEvents();
+    }
+
+private slots:
+    void init() { f_ = std::make_unique<WindowFixture>(); }
+    void cleanup() { f_.reset(); }
+
+    // The title names the file and marks changes; undo back to the saved state clears the
+    // mark; a save proposes the file, and a failed one says why and keeps the mark.
+    void titleFollowsTheDocument()
+    {
+        QCOMPARE(title(), "Tovanel Pellamar[*]");
+        open();
+        QCOMPARE(title(), "pan-test.csv[*] \u2014 Tovanel Pellamar");
+        typeInGrid(2, ColWeight, "9");
+        QCOMPARE(title(), "pan-test.csv[*] \u2014 Tovanel Pellamar (modified)");
+        key(Qt::Key_Z);
+        QCOMPARE(title(), "pan-test.csv[*] \u2014 Tovanel Pellamar");
+        key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        // A full disk where root may make one, else /proc, which takes no new files.
+        f_->nextFile = f_->file("full");
+        const bool full = ::mknod(QFile::encodeName(f_->nextFile).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0;
+        if (!full) f_->nextFile = QStringLiteral("/proc/pan-test.csv");
+        {
+            BoxWatcher boxes;
+            key(Qt::Key_S);
+            QCOMPARE(boxes.boxes.size(), 1);
+            const QString reason = full ? "No space left on device" : "";
+            QVERIFY(
+                boxes.boxes[0].startsWith(BoxWatcher::text(QMessageBox::Critical, datafile::saveErrorMessage(reason))));
+        }
+        QCOMPARE(f_->lastRequest.name, f_->file("pan-test.csv"));
+        QVERIFY(window().isWindowModified());
+        f_->nextFile = f_->file("saved.csv");
+        key(Qt::Key_S);
+        QCOMPARE(title(), "saved.csv[*] \u2014 Tovanel Pellamar");
+        QCOMPARE(shown(ds(), 2, ColWeight), "9");
+    }
+
+    // Closing, loading (button, Ctrl+L, a dropped file) and deleting all data ask first when
+    // there are unsaved changes; Save runs the save, whose failure or cancel stops them.
+    void unsavedChangesAsk_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("chosen"); // what a file dialog answers; empty: cancelled
+        QTest::addColumn<QString>("outcome");
+        const auto row = [](const char* action, int answer, const char* chosen, const char* outcome) {
+            QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(action).arg(answer)))
+                << action << answer << chosen << outcome;
+        };
+        const int save = QMessageBox::Save, discard = QMessageBox::Discard, cancel = QMessageBox::Cancel;
+        // clang-format off
+        row("close", cancel, "", "shown modified pan-test.csv rows 4 | question");
+        row("close", discard, "", "hidden modified pan-test.csv rows 4 | question");
+        row("close", save, "pan-test.csv", "hidden saved pan-test.csv rows 4 | question Save Data Set");
+        row("load button", save, "", "shown modified pan-test.csv rows 4 | question Save Data Set");
+        row("ctrl+L", discard, "other.csv", "shown saved other.csv rows 4 | question Load Data Set");
+        row("ctrl+L, nothing changed", discard, "bad.csv", "shown saved pan-test.csv rows 4 | not a data set Load Data Set");
+        row("drop", discard, "", "shown saved other.csv rows 4 | question");
+        row("drop, nothing changed", discard, "", "shown saved other.csv rows 4 |");
+        row("ctrl+delete", save, "kept.csv", "shown modified kept.csv rows 0 | delete Save Data Set");
+        row("ctrl+delete", cancel, "", "shown modified pan-test.csv rows 4 | delete");
+        row("ctrl+delete, nothing changed", QMessageBox::Yes, "", "shown modified pan-test.csv rows 0 | sure");
+        row("ctrl+delete, nothing changed", QMessageBox::No, "", "shown saved pan-test.csv rows 4 | sure");
+        row("ctrl+delete, swath analysis on", QMessageBox::Yes, "", "shown modified pan-test.csv rows 4 |");
+        // clang-format on
+    }
+    void unsavedChangesAsk()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, answer);
+        QFETCH(QString, chosen);
+        open();
+        QVERIFY(writeFile(f_->file("other.csv"), readTestFile("writer_us.csv")));
+        QVERIFY(writeFile(f_->file("bad.csv"), "hello\r\nworld\r\n"));
+        if (!action.contains("nothing changed")) typeInGrid(2, ColGranules, "7");
+        f_->nextFile = chosen.isEmpty() ? QString() : f_->file(chosen);
+        f_->dialogTitles.clear();
+        BoxWatcher boxes{QMessageBox::StandardButton(answer)};
+        if (action == "close") window().close();
+        if (action == "load button") QTest::mouseClick(window().loadButton(), Qt::LeftButton);
+        if (action.startsWith("ctrl+L")) key(Qt::Key_L);
+        if (action.startsWith("drop")) drop(f_->file("other.csv"));
+        if (action.contains("swath")) window().resultPanel()->swathCheck()->click();
+        if (action.startsWith("ctrl+delete")) key(Qt::Key_Delete);
+        const QString sure = "Are you sure you want to delete all data?";
+        const QMap<QString, QString> known{
+            {BoxWatcher::text(QMessageBox::Question, "Save changes to pan-test.csv?"), " question"},
+            {BoxWatcher::text(QMessageBox::Question, sure), " sure"},
+            {BoxWatcher::text(QMessageBox::NoIcon, "'bad.csv' does not appear to be a valid data set."),
+             " not a data set"},
+            {BoxWatcher::text(QMessageBox::Question, sure + "\n\nThe changes to pan-test.csv are not saved."),
+             " delete"}};
+        QString asked;
+        for (const QString& box : boxes.boxes) asked += known.value(box, box);
+        QTEST(QStringLiteral("%1 %2 %3 rows %4 |%5 %6")
+                  .arg(window().isVisible() ? "shown" : "hidden", window().isWindowModified() ? "modified" : "saved",
+                       QFileInfo(window().currentFile()).fileName())
+                  .arg(ds().lastDataRow())
+                  .arg(asked, f_->dialogTitles.join(','))
+                  .trimmed(),
+              "outcome");
+    }
+
+    // Every kind of change is one step back and forth, results and graphs following.
+    void everyChangeUndoes_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char* change : {"typed cell", "deleted cell", "cleared row", "row added", "field in U.S. units",
+                                   "opening type", "control data", "unit switch", "reset"})
+            QTest::newRow(change) << change;
+    }
+    void everyChangeUndoes()
+    {
+        QFETCH(QString, change);
+        open();
+        SampleGrid* grid = window().grid();
+        ParameterPages* pages = window().parameterPages();
+        if (change == "field in U.S. units") pages->unitOption(false)->click();
+        const QStringList before = snapshot(ds());
+        if (change == "typed cell") typeInGrid(1, ColLarvae, "30");
+        if (change == "deleted cell" || change == "cleared row") {
+            typeInGrid(2, ColWeight, {});
+            key(Qt::Key_Delete, change == "cleared row" ? Qt::ShiftModifier : Qt::NoModifier);
+        }
+        if (change == "row added") typeInGrid(ds().dataRowCount(), ColDead, "1");
+        if (change == "field in U.S. units") {
+            field(Field::SwathWidth)->setFocus(Qt::TabFocusReason);
+            typeAndEnter("40");
+        }
+        if (change == "opening type") {
+            pages->samplerType()->setFocus();
+            key(Qt::Key_Down, Qt::NoModifier);
+        }
+        if (change == "control data") {
+            QTest::mouseClick(window().controlDataButton(), Qt::LeftButton);
+            for (const char* text : {"10", "24", "1", ""}) typeAndEnter(text);
+        }
+        if (change == "unit switch") {
+            pages->selectPage(ParameterPages::UnitsPage);
+            QApplication::processEvents();
+            // On the button's circle: the rest of its row takes no click.
+            QTest::mouseClick(pages->unitOption(false), Qt::LeftButton, {}, QPoint(8, 10));
+        }
+        if (change == "reset") {
+            BoxWatcher yes(QMessageBox::Yes);
+            key(Qt::Key_Delete);
+            window().activateWindow();
+        }
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        const QStringList after = snapshot(ds());
+        QVERIFY(window().isWindowModified());
+        QVERIFY(after != before);
+        for (auto [key, modifiers, expected] :
+             {std::tuple{Qt::Key_Z, Qt::KeyboardModifiers(Qt::ControlModifier), &before},
+              {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, &after},
+              {Qt::Key_Z, Qt::KeyboardModifiers(Qt::ControlModifier), &before},
+              {Qt::Key_Y, Qt::KeyboardModifiers(Qt::ControlModifier), &after}}) {
+            grid->setFocus();
+            QTest::keyClick(grid, key, modifiers);
+            QCOMPARE(snapshot(ds()), *expected);
+            QCOMPARE(pages->field(Field::SwathWidth)->text(), ds().fieldText(Field::SwathWidth));
+        }
+        // The analysis locks editing, its history included.
+        if (!ds().canAnalyseSwath()) return;
+        window().resultPanel()->swathCheck()->click();
+        QTest::keyClick(window().resultPanel()->swathCheck(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(snapshot(ds()), after);
+    }
+
+    // Keys and pastes a number field refuses leave it as it was and say what it takes.
+    void refusedInput_data()
+    {
+        QTest::addColumn<Field>("field");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("hint");
+        const auto row = [](const char* name, Field f, bool pasted, const char* text, const char* shown,
+                            const char* hint) {
+            QTest::newRow(name) << f << pasted << QString(text) << QString(shown) << QString(hint);
+        };
+        const char* height = "Release Height: digits and one decimal point";
+        // clang-format off
+        row("typed second point", Field::ReleaseHeight, false, "1.2.3x", "1.23", height);
+        row("pasted decimal comma", Field::ReleaseHeight, true, "0,58", "12.0", height);
+        row("pasted minus", Field::Separation, true, "-2", "10.0", "Separation: digits and one decimal point");
+        row("pasted sign in position", Field::Position1, true, "-2.5", "-2.5", "");
+        row("pasted name", Field::Agency, true, "A, B", "A, B", "");
+        // clang-format on
+    }
+    void refusedInput()
+    {
+        QFETCH(Field, field);
+        QFETCH(bool, pasted);
+        QFETCH(QString, text);
+        open();
+        window().parameterPages()->selectPage(field < Field::OpeningArea ? ParameterPages::SprayerPage
+                                                                         : ParameterPages::SamplerPage);
+        QLineEdit* edit = this->field(field);
+        edit->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(edit->hasSelectedText());
+        if (pasted) {
+            QApplication::clipboard()->setText(text);
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QTest::keyClicks(edit, text);
+        }
+        QTEST(edit->text(), "shown");
+        QTEST(shownHint(), "hint");
+    }
+
+    // The focus stays where the operator left it: no commit or selection when the window is
+    // left and re-entered; a tab click keeps the focus on the tabs.
+    void focusStaysWhereLeft()
+    {
+        QCOMPARE(QApplication::focusWidget(), window().grid());
+        QCOMPARE(window().grid()->currentDataRow() * 10 + window().grid()->currentColumn(), 11);
+        open();
+        QLineEdit* height = field(Field::ReleaseHeight);
+        QTest::mouseClick(height, Qt::LeftButton);
+        QTRY_VERIFY(height->hasSelectedText());
+        QTest::keyClicks(height, "7");
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QCOMPARE(ds().fieldText(Field::ReleaseHeight), "12.0");
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        QTest::keyClicks(height, "5");
+        QCOMPARE(height->text(), "75");
+
+        QTabBar* tabs = window().parameterPages()->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(ParameterPages::MeteorologyPage).center());
+        QCOMPARE(ds().fieldText(Field::ReleaseHeight), "75.0");
+        QCOMPARE(QApplication::focusWidget(), tabs);
+        QVERIFY(!field(Field::MetHeight)->hasSelectedText());
+        QTest::keyClick(tabs, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), field(Field::MetHeight));
+        // The arrows wrap around the ends of the tab strip.
+        for (auto [key, index] :
+             {std::pair{Qt::Key_Left, 1}, {Qt::Key_Left, 0}, {Qt::Key_Left, 4}, {Qt::Key_Right, 0}}) {
+            QTest::keyClick(tabs, key);
+            QCOMPARE(tabs->currentIndex(), index);
+        }
+    }
+};
+
+QTEST_MAIN(TestEditing)
+#include "tst_editing.moc"

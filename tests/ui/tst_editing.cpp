@@ -20,9 +20,7 @@ using namespace pellamar;
 using namespace pellamar::testing;
 using namespace pellamar::ui;
 
-// The operator's work through the window with real keys and clicks: the document's title, the
-// question before changes are lost, undo and redo of every kind of change, refused input and
-// where the focus goes.
+// The operator's work, with real keys and clicks: title, questions, undo, refused input, focus.
 class TestEditing : public QObject {
     Q_OBJECT
     std::unique_ptr<WindowFixture> f_;
@@ -249,7 +247,6 @@ private slots:
         row("pasted decimal comma", Field::ReleaseHeight, true, "0,58", "12.0", height);
         row("pasted minus", Field::Separation, true, "-2", "10.0", "Separation: digits and one decimal point");
         row("pasted sign in position", Field::Position1, true, "-2.5", "-2.5", "");
-        row("pasted name", Field::Agency, true, "A, B", "A, B", "");
         // clang-format on
     }
     void refusedInput()

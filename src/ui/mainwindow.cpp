@@ -163,6 +163,12 @@ void MainWindow::updateTitle()
     setWindowModified(!editor_.history().isClean());
 }
 
+QString MainWindow::documentName() const
+{
+    return currentFile_.isEmpty() ? QStringLiteral("the new data set")
+                                  : QFileInfo(currentFile_).fileName();
+}
+
 void MainWindow::commitEdits()
 {
     grid_->commitCell();
@@ -174,10 +180,8 @@ bool MainWindow::settleChanges()
     if (editor_.history().isClean()) {
         return true;
     }
-    const QString name = currentFile_.isEmpty() ? QStringLiteral("the new data set")
-                                                : QFileInfo(currentFile_).fileName();
     QMessageBox box(QMessageBox::Question, kProgramName,
-                    QStringLiteral("Save changes to %1?").arg(name),
+                    QStringLiteral("Save changes to %1?").arg(documentName()),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box.setDefaultButton(QMessageBox::Save);
     switch (box.exec()) {
@@ -445,11 +449,10 @@ void MainWindow::deleteAllData()
         }
     } else {
         // One question: with unsaved changes it offers saving them first.
-        const QString name = currentFile_.isEmpty() ? QStringLiteral("the new data set")
-                                                    : QFileInfo(currentFile_).fileName();
-        QMessageBox box(QMessageBox::Question, kProgramName,
-                        question + QStringLiteral("\n\nThe changes to %1 are not saved.").arg(name),
-                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+        QMessageBox box(
+            QMessageBox::Question, kProgramName,
+            question + QStringLiteral("\n\nThe changes to %1 are not saved.").arg(documentName()),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
         box.button(QMessageBox::Save)->setText(QStringLiteral("Save, Then Delete"));
         box.button(QMessageBox::Discard)->setText(QStringLiteral("Delete"));
         box.setDefaultButton(QMessageBox::Cancel);

@@ -84,6 +84,8 @@ private:
     void buildLayout(int screenHeight);
     void buildHistoryActions();
     void updateTitle();
+    // The file's name, as questions name the data set.
+    QString documentName() const;
     // Commits what is being typed in a grid cell or a parameter field.
     void commitEdits();
     // Settles unsaved changes before they would be lost: true to go on.

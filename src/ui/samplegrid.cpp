@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QStyledItemDelegate>
 #include <algorithm>
-#include <array>
 #include <optional>
 
 namespace pellamar::ui {
@@ -25,12 +24,10 @@ int maxLength(int column)
     return column >= ColLarvae ? 9 : 15;
 }
 
+// A column's heading on one line, without its unit: "Sample Wt".
 QString columnName(int column)
 {
-    static const std::array<QString, 4> kNames{
-        QStringLiteral("Sample Wt"), QStringLiteral("# of Granules"), QStringLiteral("Larvae"),
-        QStringLiteral("Mortality")};
-    return kNames[static_cast<std::size_t>(column - ColWeight)];
+    return columnHeading(column, Units::forSystem(true)).section(u'\n', 0, 0);
 }
 
 // What a column takes, said when a key does not fit it.

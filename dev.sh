@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core
     cups printer-driver-cups-pdf poppler-utils clang libclang-rt-14-dev
-    desktop-file-utils appstream dpkg-dev libbenchmark-dev)
+    desktop-file-utils appstream dpkg-dev libbenchmark-dev libreoffice-calc-nogui)
 BUILD_DIR=build
 
 install_missing_packages() {

@@ -1,5 +1,7 @@
 #include "datafile/cp1252.h"
 
+#include <QStringDecoder>
+#include <algorithm>
 #include <array>
 
 namespace pellamar::datafile {
@@ -40,9 +42,13 @@ Encoded encodeCp1252(QStringView text)
             continue;
         }
         // One "?" per character, also for one written as a surrogate pair.
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ++i;
+        const bool pair =
+            QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const QString character = text.mid(i, pair ? 2 : 1).toString();
+        if (!out.lost.contains(character)) {
+            out.lost << character;
         }
+        i += pair ? 1 : 0;
         out.bytes.append('?');
         ++out.replaced;
     }
@@ -62,6 +68,23 @@ QString decodeCp1252(QByteArrayView bytes)
         out[i] = QChar(c);
     }
     return text;
+}
+
+QString decodeDataSetText(QByteArrayView bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        return QString::fromUtf8(bytes.sliced(3));
+    }
+    const bool multiByte = std::any_of(
+        bytes.begin(), bytes.end(), [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
+    if (multiByte) {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError()) {
+            return text;
+        }
+    }
+    return decodeCp1252(bytes);
 }
 
 } // namespace pellamar::datafile

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace pellamar::datafile {
 
@@ -10,11 +11,17 @@ namespace pellamar::datafile {
 struct Encoded {
     QByteArray bytes;
     int replaced = 0; // characters outside the code page, written as "?"
+    QStringList lost; // each of them once, in the order they first occur
 };
 Encoded encodeCp1252(QStringView text);
 
 // Every byte decodes; the five bytes the code page leaves undefined become the control
 // characters of the same number.
 QString decodeCp1252(QByteArrayView bytes);
+
+// A data-set file's text: UTF-8 when it starts with the UTF-8 byte order mark (which is dropped)
+// or is valid UTF-8 holding at least one multi-byte character, as editors and spreadsheets save
+// it; Windows-1252 otherwise, as the program writes it.
+QString decodeDataSetText(QByteArrayView bytes);
 
 } // namespace pellamar::datafile

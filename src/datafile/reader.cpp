@@ -4,6 +4,10 @@
 #include "datafile/cp1252.h"
 #include "datafile/csv.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 
 namespace pellamar::datafile {
@@ -112,19 +116,28 @@ private:
         return records_[static_cast<std::size_t>(n - 1)];
     }
 
-    QString field(int n, int index, const QString& what) const
+    // A field a spreadsheet dropped from the end of the line reads as empty, as it was written.
+    QString field(int n, int index) const { return splitFields(line(n).fields).value(index); }
+
+    // Whether the sample rows end at line n: an empty line does, and so does one whose fields are
+    // all blank, as a spreadsheet pads the empty line - unless another sample row follows, which
+    // makes it a pan without a position or data.
+    bool endsSampleRows(int n) const
     {
-        const QStringList fields = splitFields(line(n).fields);
-        if (index >= fields.size()) {
-            fail(n, what + QStringLiteral(" is missing"));
+        const Record& record = line(n);
+        const auto blank = [](const QString& f) { return trimBlanks(f).isEmpty(); };
+        if (!record.text.isEmpty() &&
+            !std::all_of(record.fields.begin(), record.fields.end(), blank)) {
+            return false;
         }
-        return fields[index];
+        return record.text.isEmpty() || n == count() ||
+               !numbers::isNumber(trimBlanks(splitFields(line(n + 1).fields).value(0)));
     }
 
     // Field 2, or nothing when it holds the mark of a value not entered.
-    std::optional<QString> given(int n, const QString& what) const
+    std::optional<QString> given(int n) const
     {
-        QString value = field(n, 2, what);
+        QString value = field(n, 2);
         if (trimBlanks(value) == kNotGiven) {
             return std::nullopt;
         }
@@ -161,7 +174,7 @@ private:
 
     std::int16_t count16(int n, const QString& what) const
     {
-        const double value = std::nearbyint(number(n, field(n, 2, what), what));
+        const double value = std::nearbyint(number(n, field(n, 2), what));
         if (value < -32768.0 || value > 32767.0) {
             fail(n, what + QStringLiteral(" is out of range"));
         }
@@ -180,10 +193,12 @@ private:
 ParsedDataSet Parser::parse()
 {
     ParsedDataSet out;
-    // The values that follow are in the file's own units, so those must be known first.
-    out.metric =
-        trimBlanks(field(kUnitsLine, 2, QStringLiteral("the unit system"))).toString().toLower() ==
-        u"metric";
+    // The values that follow are in the file's own units, so those must be known first. A
+    // missing name would silently mean U.S. units.
+    if (splitFields(line(kUnitsLine).fields).size() <= 2) {
+        fail(kUnitsLine, QStringLiteral("the unit system is missing"));
+    }
+    out.metric = trimBlanks(field(kUnitsLine, 2)).toString().toLower() == u"metric";
     const Units units = Units::forSystem(out.metric);
     readParameters(out, units);
     readControl(out);
@@ -211,7 +226,7 @@ void Parser::readOpeningType(Parameters& p) const
 {
     const QString type = QStringLiteral("the opening type");
     const std::int32_t index =
-        numbers::roundToInt32(number(kOpeningTypeLine, field(kOpeningTypeLine, 3, type), type));
+        numbers::roundToInt32(number(kOpeningTypeLine, field(kOpeningTypeLine, 3), type));
     if (index < 0 || index > 3) {
         fail(kOpeningTypeLine, type + QStringLiteral(" is not 0, 1, 2 or 3"));
     }
@@ -225,12 +240,12 @@ void Parser::readField(ParsedDataSet& out, const Units& units, const FieldInfo& 
     const QString what = s.noun.toString();
     QString& text = out.fieldTexts[static_cast<std::size_t>(s.field)];
     if (s.entry == Entry::Name) {
-        text = s.name(p) = given(n, what).value_or(QString());
+        text = s.name(p) = given(n).value_or(QString());
         return;
     }
     float& value = s.number(p);
     if (s.entry == Entry::Always || s.entry == Entry::Positive) {
-        value = stored(n, units.toStored(s.quantity, number(n, field(n, 2, what), what)), what);
+        value = stored(n, units.toStored(s.quantity, number(n, field(n, 2), what)), what);
         // Area and separation divide every result, so they must stay above 0 once converted.
         if (s.entry == Entry::Positive && !(value > 0)) {
             fail(n, what + QStringLiteral(" is not above 0"));
@@ -238,7 +253,7 @@ void Parser::readField(ParsedDataSet& out, const Units& units, const FieldInfo& 
         text = loadedText(s, units, value);
         return;
     }
-    const auto entered = given(n, what);
+    const auto entered = given(n);
     if (!entered) {
         return;
     }
@@ -272,13 +287,13 @@ void Parser::readParameters(ParsedDataSet& out, const Units& units) const
 void Parser::readControl(ParsedDataSet& out) const
 {
     // The number-in-pan line compares its mark exactly, blanks included.
-    if (field(33, 2, QStringLiteral("the number in pan")) == kNotGiven) {
+    if (field(33, 2) == kNotGiven) {
         return;
     }
     ControlData control;
     control.larvae = count16(33, QStringLiteral("the number in pan"));
     const QString hours = QStringLiteral("the time after treatment");
-    const std::optional<float> value = numbers::parseFloat(field(34, 2, hours));
+    const std::optional<float> value = numbers::parseFloat(field(34, 2));
     if (!value) {
         fail(34, hours + QStringLiteral(" is not a number"));
     }
@@ -305,11 +320,9 @@ void Parser::readSamples(ParsedDataSet& out, const Units& units) const
         QStringLiteral("the number of larvae"), QStringLiteral("the mortality")};
     const int firstLine = n + 2;
     QString firstPosition;
-    for (n = firstLine; n <= count() && !line(n).text.isEmpty(); ++n) {
-        const QStringList fields = splitFields(line(n).fields);
-        if (fields.size() < 5) {
-            fail(n, QStringLiteral("the sample row has fewer than 5 fields"));
-        }
+    for (n = firstLine; n <= count() && !endsSampleRows(n); ++n) {
+        QStringList fields = splitFields(line(n).fields);
+        fields.resize(std::max(fields.size(), qsizetype(5)));
         std::array<QString, 4> cells;
         for (std::size_t c = 0; c < cells.size(); ++c) {
             cells[c] = trimBlanks(fields[static_cast<qsizetype>(c) + 1]).toString();
@@ -357,10 +370,40 @@ QString damagedFileMessage(const QString& description)
                           "CSV file in another program (such as Excel).");
 }
 
+FileBytes readDataSetFile(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString name = u'\'' + info.fileName() + u'\'';
+    if (!info.exists()) {
+        return {{},
+                name + QStringLiteral(" was not found in %1.")
+                           .arg(QDir::toNativeSeparators(info.absolutePath()))};
+    }
+    if (info.isDir()) {
+        return {{}, name + QStringLiteral(" is a folder, not a data-set file.")};
+    }
+    if (!info.isReadable()) {
+        return {{}, name + QStringLiteral(" cannot be opened: you have no permission to read it.")};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {{}, damagedFileMessage(file.errorString())};
+    }
+    FileBytes out{file.readAll(), {}};
+    if (file.error() != QFileDevice::NoError) {
+        return {{}, damagedFileMessage(file.errorString())};
+    }
+    return out;
+}
+
 std::variant<ParsedDataSet, LoadError> parseDataSet(const QByteArray& bytes,
                                                     const QString& fileTitle)
 {
-    const QString text = decodeCp1252(bytes);
+    QString text = decodeDataSetText(bytes);
+    // Lines that end in a lone CR, as old Mac programs write them.
+    if (!text.contains(u'\n')) {
+        text.replace(u'\r', u'\n');
+    }
     const RecordsOrError split = splitRecords(text);
     if (!hasHeader(text, split)) {
         return invalid(fileTitle);

@@ -42,6 +42,14 @@ inline constexpr int kMaxLoadedRows = 1000000;
 // The message for a file that could not be read, with a plain description of why.
 QString damagedFileMessage(const QString& description);
 
+// A data-set file's bytes, or the message saying why they cannot be had: the file is gone, is a
+// folder, may not be read, or reading it failed.
+struct FileBytes {
+    QByteArray bytes;
+    QString message; // empty when read
+};
+FileBytes readDataSetFile(const QString& path);
+
 // Reads and checks the whole file (Windows-1252 bytes) without touching any data set.
 std::variant<ParsedDataSet, LoadError> parseDataSet(const QByteArray& bytes,
                                                     const QString& fileTitle);

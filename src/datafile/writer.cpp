@@ -357,6 +357,17 @@ SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet,
     return outcome;
 }
 
+QStringList unstorableCharacters(const DataSet& dataSet)
+{
+    QString names;
+    for (const FieldInfo& info : kFieldTable) {
+        if (info.entry == Entry::Name) {
+            names += dataSet.fieldText(info.field);
+        }
+    }
+    return encodeCp1252(names).lost;
+}
+
 QString saveErrorMessage(const QString& reason)
 {
     return QStringLiteral("There was an error while saving the output file.\n\n") + reason;

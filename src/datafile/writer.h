@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 namespace pellamar {
@@ -18,6 +19,10 @@ QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice);
 // The same with the swath statistics already computed for this data set and flight pattern.
 QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
                     const swath::SwathAnalysis& analysis);
+
+// The characters of the data set's names that the file cannot hold and would write as "?",
+// each once, in the order they first occur.
+QStringList unstorableCharacters(const DataSet& dataSet);
 
 struct SaveOutcome {
     bool saved = false;

@@ -326,19 +326,12 @@ void MainWindow::loadDataSet()
 bool MainWindow::loadFile(const QString& path)
 {
     initialDir_ = folderOf(path);
-    QFile file(path);
-    QString message;
-    if (!file.open(QIODevice::ReadOnly)) {
-        message = datafile::damagedFileMessage(file.errorString());
-    } else {
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            message = datafile::damagedFileMessage(file.errorString());
-        } else {
-            const datafile::LoadOutcome outcome = datafile::loadDataSet(
-                dataSet_, bytes, QFileInfo(path).fileName(), readSamplerSettings(settings_));
-            message = outcome.message;
-        }
+    datafile::FileBytes file = datafile::readDataSetFile(path);
+    QString message = file.message;
+    if (message.isEmpty()) {
+        message = datafile::loadDataSet(dataSet_, file.bytes, QFileInfo(path).fileName(),
+                                        readSamplerSettings(settings_))
+                      .message;
     }
     if (!message.isEmpty()) {
         QMessageBox box(QMessageBox::NoIcon, kProgramName, message, QMessageBox::Ok, this);
@@ -375,6 +368,17 @@ bool MainWindow::saveDataSet()
     if (!dataSet_.hasData()) {
         return false;
     }
+    // Asked before anything is written, so the operator can still change the names.
+    const QStringList lost = datafile::unstorableCharacters(dataSet_);
+    if (!lost.isEmpty() &&
+        QMessageBox::warning(
+            this, kProgramName,
+            QStringLiteral("These characters cannot be stored in the data-set file "
+                           "and will be saved as '?': ") +
+                lost.join(QStringLiteral(", ")),
+            QMessageBox::Save | QMessageBox::Cancel, QMessageBox::Cancel) != QMessageBox::Save) {
+        return false;
+    }
     const QString folder = currentFile_.isEmpty() ? initialDir_ : folderOf(currentFile_);
     const QString path = chooser_({true, QStringLiteral("Save Data Set"), folder, currentFile_});
     if (path.isEmpty()) {
@@ -396,12 +400,6 @@ bool MainWindow::saveDataSet()
     currentFile_ = QFileInfo(path).absoluteFilePath();
     editor_.history().setClean();
     updateTitle();
-    if (outcome.replacedCharacters > 0) {
-        QMessageBox::information(
-            this, kProgramName,
-            QStringLiteral("Some characters of the names cannot be stored in the data-set file "
-                           "and were written as \"?\"."));
-    }
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "core/numbers.h"
+#include "datafile/cp1252.h"
 #include "datafile/reader.h"
 #include "support.h"
 
@@ -129,6 +130,18 @@ private slots:
         row("no position", {{17, "Position 1:,,7.0,m"}, {43, ",1,5,3,1"}}, kRows, "1-3 of 50, pan 1 at 7.0");
         row("grid grows", {{43, sampleRows(196, 60)}, {44, ""}, {45, ""}}, kRows, "99-158 of 158, pan 1 at 0.0");
         row("heading a line lower", {{40, "\r\n"}}, kRows, "1-3 of 50, pan 1 at 0.0");
+        // What spreadsheets write back: padded, quoted, reformatted, trailing fields dropped.
+        row("padded end of the rows", {{46, ",, ,,\t,,,,"}, {47, "-----,,,,"}}, kRows, "1-3 of 50, pan 1 at 0.0");
+        row("blank line between rows", {{46, ",,,,"}, {47, "6,1,5,3,1"}}, kRows, "1-5 of 50, pan 1 at 0.0");
+        row("trailing fields dropped", {{10, "Agency:"}, {43, "0,1.5,30"}}, kFirstRow, "1.5|30|||60");
+        row("quoted and padded", {{16, "\"Opening Area:\",,\"0.25\",\"m\xB2\",,,"}}, f(Field::OpeningArea), "0.25");
+        row("number reformatted", {{12, "Release Height:,,30,m,,,,,"}}, f(Field::ReleaseHeight), "30.0");
+        QTest::newRow("UTF-8") << decodeCp1252(fileWith({})).replace("Acme Vector Control", "Müller ✓").toUtf8()
+                               << f(Field::Agency) << "Müller ✓";
+        row("not UTF-8: Windows-1252", {{10, "Agency:,,M\xFCller \xC3"}}, f(Field::Agency), "Müller Ã");
+        QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF" + fileWith({{10, "Agency:,,\xC3\xA9"}}) << f(Field::Agency) << "é";
+        QTest::newRow("LF line ends") << fileWith({}, "\n") << int(kRows) << "1-3 of 50, pan 1 at 0.0";
+        QTest::newRow("CR line ends") << fileWith({}, "\r") << int(kRows) << "1-3 of 50, pan 1 at 0.0";
         // clang-format on
     }
     void accepted()
@@ -139,6 +152,32 @@ private slots:
         const LoadOutcome outcome = loadDataSet(*ds, file, "a.csv", kSampler);
         QVERIFY2(outcome.loaded, qPrintable(outcome.message));
         QTEST(probe(*ds, what), "expected");
+    }
+
+    // A file that cannot be had is named with the real cause.
+    void unreadableFiles_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("gone") << "gone/pan-test.csv"
+                              << "'pan-test.csv' was not found in %1/gone.";
+        QTest::newRow("folder") << "pans.csv"
+                                << "'pans.csv' is a folder, not a data-set file.";
+        // Write-only even for root, so no permission to read it whoever runs the test.
+        QTest::newRow("no permission") << "/proc/sys/vm/drop_caches"
+                                       << "'drop_caches' cannot be opened: you have no permission to read it.";
+        QTest::newRow("read") << "read.csv"
+                              << "";
+    }
+    void unreadableFiles()
+    {
+        QFETCH(QString, path);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("pans.csv") && writeFile(dir.filePath("read.csv"), "x"));
+        const FileBytes read = readDataSetFile(path.startsWith(u'/') ? path : dir.filePath(path));
+        QFETCH(QString, message);
+        QCOMPARE(read.message, message.contains("%1") ? message.arg(dir.path()) : message);
+        QCOMPARE(read.bytes, read.message.isEmpty() ? QByteArray("x") : QByteArray());
     }
 
     // Values in the file's units become metric stored values; the fields show the file's text.
@@ -190,7 +229,6 @@ private slots:
         row("dead beyond 16 bits", {{35, "24 hr mortality:,,32767.5"}}, 35);
         row("larvae below 16 bits", {{33, "Number in pan:,,-32769"}}, 33);
         row("sample weight text", {{44, "2,3g,60,,"}}, 44);
-        row("short sample row", {{45, "4,0.5,12,20"}}, 45);
         row("first position far away", {{43, "1e30,1.5,30,,"}}, 43);
         // clang-format on
     }

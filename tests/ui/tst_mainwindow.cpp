@@ -158,20 +158,23 @@ private slots:
         QVERIFY(MainWindow(*f_->store, true, 700).compact());
     }
 
-    // Characters the file cannot hold are told once per save, and written as "?".
-    void replacedCharactersToldOnce()
+    // Characters the file cannot hold are named before anything is written; Cancel writes nothing.
+    void unstorableCharactersAskedFirst()
     {
         f_->fillSomeData();
         ds().setFieldText(Field::Agency, "Ω中\U0001F600x");
-        ds().setFieldText(Field::Sprayer, "中文");
+        ds().setFieldText(Field::Sprayer, "中文é");
         f_->nextFile = f_->file("names.csv");
-        BoxWatcher boxes;
-        window().saveDataSet();
-        QCOMPARE(boxes.boxes,
-                 QStringList{BoxWatcher::text(QMessageBox::Information,
-                                              "Some characters of the names cannot be stored in the data-set "
-                                              "file and were written as \"?\".")});
-        QVERIFY(fileBytes(f_->nextFile).contains("\r\nAgency:,,???x\r\nSprayer:,,??\r\n"));
+        const QString question =
+            BoxWatcher::text(QMessageBox::Warning, "These characters cannot be stored in the data-set "
+                                                   "file and will be saved as '?': Ω, 中, \U0001F600, 文");
+        for (const auto answer : {QMessageBox::Cancel, QMessageBox::Save}) {
+            BoxWatcher boxes(answer);
+            QCOMPARE(window().saveDataSet(), answer == QMessageBox::Save);
+            QCOMPARE(boxes.boxes, QStringList{question});
+            QCOMPARE(QFileInfo::exists(f_->nextFile), answer == QMessageBox::Save);
+        }
+        QVERIFY(fileBytes(f_->nextFile).contains("\r\nAgency:,,???x\r\nSprayer:,,??\xe9\r\n"));
     }
 
     // Settings that cannot be written are reported when the window closes.

@@ -1,14 +1,13 @@
-// pellamar-batch: recomputes data-set files without a window, exactly as the program's own
-// "Load Data Set" and "Save Data Set" would.
+// pellamar-batch: recomputes and summarises data-set files without a window, exactly as the
+// program's own "Load Data Set" and "Save Data Set" would.
+#include "batchfiles.h"
 #include "core/dataset.h"
-#include "datafile/cp1252.h"
-#include "datafile/reader.h"
 #include "datafile/writer.h"
 #include "graphics/paintersurface.h"
 #include "report/report.h"
+#include "summary.h"
+#include "widths.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPdfWriter>
 #include <QSaveFile>
@@ -16,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <variant>
 
 using namespace pellamar;
 
@@ -23,22 +23,31 @@ namespace {
 
 const char* const kUsage =
     "usage: pellamar-batch recompute IN.csv -o OUT.csv [--racetrack]\n"
-    "                      [--deposit-width J] [--density-width J]\n"
+    "                      [--deposit-width W] [--density-width W]\n"
     "       pellamar-batch report IN.csv -o OUT.pdf [--racetrack]\n"
-    "                      [--deposit-width J] [--density-width J]\n"
+    "                      [--deposit-width W] [--density-width W]\n"
+    "       pellamar-batch summary FILE.csv... [-o OUT.csv]\n"
     "\n"
     "recompute loads IN as Pellamar's \"Load Data Set\" does, recalculates it and writes OUT\n"
     "as \"Save Data Set\" does (\"-o -\" writes to standard output). report writes the\n"
-    "three-page printed report of IN as a PDF. J is a swath width index, 1 to the number of\n"
-    "pans in the data range less one; without it the 30 % rule chooses. The flight pattern\n"
-    "is back-and-forth unless --racetrack is given.\n"
+    "three-page printed report of IN as a PDF. W is a swath width: a width index, 1 to the\n"
+    "number of pans in the data range less one, or a length in the file's own unit (m or\n"
+    "ft: 30m, 98.4ft) that is a whole number of pan separations; without it the 30 % rule\n"
+    "chooses. The flight pattern is back-and-forth unless --racetrack is given.\n"
     "\n"
-    "Exit status: 0 done; 1 invalid or damaged file, no sample data, or a failed write;\n"
-    "2 usage error.\n";
+    "summary writes a header and one CSV line per file (Windows-1252, CR LF; atomically to\n"
+    "OUT, to standard output without -o or with \"-o -\"): file, units, pans, separation,\n"
+    "entered swath width, then for deposit and density, back-and-forth and racetrack, the\n"
+    "width the 30 % rule proposes with its COV and mean (empty below 3 pans); a file that\n"
+    "cannot be read gets its message in the last column, Error.\n"
+    "\n"
+    "Exit status: 0 done; 1 invalid or damaged file, no sample data, or a failed write\n"
+    "(summary: any file not read, the others still listed); 2 usage error, a width that is\n"
+    "not one of the file's among them.\n";
 
 int usageError(const QString& problem)
 {
-    std::fprintf(stderr, "pellamar-batch: %s\n%s", qPrintable(problem), kUsage);
+    std::fprintf(stderr, "pellamar-batch: %s\n%s", problem.toLocal8Bit().constData(), kUsage);
     return 2;
 }
 
@@ -48,16 +57,47 @@ int failure(const QString& message)
     return 1;
 }
 
+enum class Command { Recompute, Report, Summary };
+
 struct Options {
-    bool report = false;
-    QString input;
+    Command command = Command::Recompute;
+    QStringList inputs;
     QString output;
     bool racetrack = false;
-    std::optional<int> depositWidth;
-    std::optional<int> densityWidth;
+    std::optional<batch::WidthArgument> depositWidth;
+    std::optional<batch::WidthArgument> densityWidth;
 };
 
-// Parses the arguments after "recompute"; returns the problem, or an empty string.
+// What the arguments after the command leave unsaid or contradict; empty when nothing.
+QString checkOptions(const Options& options)
+{
+    if (options.inputs.isEmpty()) {
+        return QStringLiteral("no input file");
+    }
+    // Recomputing a file in place is fine; a report or a summary over it would lose it.
+    for (const QString& input : options.inputs) {
+        if (options.command != Command::Recompute && batch::sameFile(input, options.output)) {
+            return QStringLiteral("-o %1 would replace an input file").arg(options.output);
+        }
+    }
+    if (options.command == Command::Summary) {
+        return options.racetrack || options.depositWidth || options.densityWidth
+                   ? QStringLiteral("summary lists both flight patterns at the widths the 30 % "
+                                    "rule proposes; it takes no --racetrack or width")
+                   : QString();
+    }
+    if (options.inputs.size() > 1) {
+        return QStringLiteral("more than one input file");
+    }
+    if (options.output.isEmpty()) {
+        return options.command == Command::Report
+                   ? QStringLiteral("no output file (-o OUT.pdf)")
+                   : QStringLiteral("no output file (-o OUT.csv, or -o - for standard output)");
+    }
+    return {};
+}
+
+// Parses the arguments after the command; returns the problem, or an empty string.
 QString parseOptions(const QStringList& args, Options& options)
 {
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -69,15 +109,16 @@ QString parseOptions(const QStringList& args, Options& options)
             into = args[++i];
             return true;
         };
-        auto width = [&](std::optional<int>& into) {
+        auto width = [&](std::optional<batch::WidthArgument>& into) {
             QString text;
-            bool ok = false;
             if (!value(text)) {
-                return false;
+                return QStringLiteral("%1 needs a swath width").arg(arg);
             }
-            const int j = text.toInt(&ok);
-            into = ok ? std::optional<int>(j) : std::optional<int>(0);
-            return true;
+            into = batch::parseWidthArgument(text);
+            return into ? QString()
+                        : QStringLiteral("%1 takes a width index or a width with its unit (30m, "
+                                         "98.4ft), not %2")
+                              .arg(arg, text);
         };
         if (arg == u"-o") {
             if (!value(options.output)) {
@@ -85,31 +126,19 @@ QString parseOptions(const QStringList& args, Options& options)
             }
         } else if (arg == u"--racetrack") {
             options.racetrack = true;
-        } else if (arg == u"--deposit-width") {
-            if (!width(options.depositWidth)) {
-                return QStringLiteral("--deposit-width needs a width index");
-            }
-        } else if (arg == u"--density-width") {
-            if (!width(options.densityWidth)) {
-                return QStringLiteral("--density-width needs a width index");
+        } else if (arg == u"--deposit-width" || arg == u"--density-width") {
+            if (QString problem =
+                    width(arg == u"--deposit-width" ? options.depositWidth : options.densityWidth);
+                !problem.isEmpty()) {
+                return problem;
             }
         } else if (arg.startsWith(u'-') && arg != u"-") {
             return QStringLiteral("unknown option %1").arg(arg);
-        } else if (options.input.isEmpty()) {
-            options.input = arg;
         } else {
-            return QStringLiteral("more than one input file");
+            options.inputs << arg;
         }
     }
-    if (options.input.isEmpty()) {
-        return QStringLiteral("no input file");
-    }
-    if (options.output.isEmpty()) {
-        return options.report
-                   ? QStringLiteral("no output file (-o OUT.pdf)")
-                   : QStringLiteral("no output file (-o OUT.csv, or -o - for standard output)");
-    }
-    return {};
+    return checkOptions(options);
 }
 
 // The report as a PDF, through the same drawing as the printer's, written atomically.
@@ -139,64 +168,44 @@ int writeReport(const Options& options, const DataSet& dataSet, const swath::Swa
 
 int recompute(const Options& options)
 {
-    QFile in(options.input);
-    if (!in.open(QIODevice::ReadOnly)) {
-        return failure(datafile::damagedFileMessage(in.errorString()));
-    }
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError) {
-        return failure(datafile::damagedFileMessage(in.errorString()));
-    }
-
-    // The file carries its own sampler line, so the user's settings play no part.
     DataSet dataSet;
-    dataSet.applyUnits();
-    dataSet.clearDataSet(SamplerSettings{});
-    const datafile::LoadOutcome loaded =
-        datafile::loadDataSet(dataSet, bytes, QFileInfo(options.input).fileName(), {});
-    if (!loaded.loaded) {
-        return failure(loaded.message);
+    if (const QString problem = batch::loadDataFile(options.inputs.first(), dataSet);
+        !problem.isEmpty()) {
+        return failure(problem);
     }
-    if (dataSet.lastDataRow() == 0) {
-        return failure(
-            QStringLiteral("'%1' holds no sample data.").arg(QFileInfo(options.input).fileName()));
-    }
-
-    const int widths = std::max(dataSet.lastDataRow() - dataSet.firstDataRow(), 1);
     swath::SwathChoice choice;
     choice.pattern =
         options.racetrack ? swath::FlightPattern::Racetrack : swath::FlightPattern::BackAndForth;
-    for (auto [requested, source] : {std::pair{options.depositWidth, swath::Source::Deposit},
-                                     std::pair{options.densityWidth, swath::Source::Density}}) {
+    for (const auto& [requested, source] :
+         {std::pair{options.depositWidth, swath::Source::Deposit},
+          std::pair{options.densityWidth, swath::Source::Density}}) {
         if (!requested) {
             continue;
         }
-        if (*requested < 1 || *requested > widths) {
-            return usageError(
-                QStringLiteral("a width index must lie between 1 and %1 for this file")
-                    .arg(widths));
+        const std::variant<int, QString> width = batch::resolveWidth(*requested, dataSet);
+        if (const QString* problem = std::get_if<QString>(&width)) {
+            return usageError(*problem);
         }
-        choice.width(source) = *requested;
+        choice.width(source) = std::get<int>(width);
     }
 
-    if (options.report) {
+    if (options.command == Command::Report) {
         return writeReport(options, dataSet, choice);
     }
-    if (options.output == u"-") {
-        const QByteArray out = datafile::encodeCp1252(datafile::dataSetText(dataSet, choice)).bytes;
-        if (std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout) !=
-                static_cast<std::size_t>(out.size()) ||
-            std::fflush(stdout) != 0) {
-            return failure(
-                datafile::saveErrorMessage(QStringLiteral("Could not write to standard output.")));
-        }
-        return 0;
+    const QString problem =
+        batch::writeOutput(options.output, datafile::dataSetText(dataSet, choice));
+    return problem.isEmpty() ? 0 : failure(problem);
+}
+
+int summary(const Options& options)
+{
+    const batch::Summary summary = batch::summarise(options.inputs);
+    const QString problem = batch::writeOutput(
+        options.output.isEmpty() ? QStringLiteral("-") : options.output, summary.text);
+    if (!problem.isEmpty()) {
+        return failure(problem);
     }
-    const datafile::SaveOutcome saved = datafile::saveDataSet(options.output, dataSet, choice);
-    if (!saved.saved) {
-        return failure(saved.message);
-    }
-    return 0;
+    return summary.failed > 0 ? 1 : 0;
 }
 
 } // namespace
@@ -222,14 +231,16 @@ int main(int argc, char* argv[])
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (args.isEmpty() || (args.first() != u"recompute" && args.first() != u"report")) {
+    const QStringList commands{QStringLiteral("recompute"), QStringLiteral("report"),
+                               QStringLiteral("summary")};
+    if (args.isEmpty() || !commands.contains(args.first())) {
         return usageError(args.isEmpty() ? QStringLiteral("no command")
                                          : QStringLiteral("unknown command %1").arg(args.first()));
     }
     Options options;
-    options.report = args.first() == u"report";
+    options.command = static_cast<Command>(commands.indexOf(args.first()));
     if (const QString problem = parseOptions(args.mid(1), options); !problem.isEmpty()) {
         return usageError(problem);
     }
-    return recompute(options);
+    return options.command == Command::Summary ? summary(options) : recompute(options);
 }

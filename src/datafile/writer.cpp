@@ -40,23 +40,13 @@ QString aboveZero(double value, QStringView pattern)
     return numbers::parseDouble(text).value_or(0.0) > 0 ? text : numbers::formatGeneral(value);
 }
 
-// A parameter as the file holds it: names and entries as their fields show them, or the mark of a
-// value not entered; the sampler line, which always holds values, from the stored values.
+// A parameter as the file holds it: its text with the unit in the next field, or the mark of a
+// value not entered.
 QString parameterValue(const DataSet& dataSet, const FieldInfo& s)
 {
-    const Units& units = dataSet.units();
-    if (s.entry == Entry::Name) {
-        return valueWithUnit(csvField(dataSet.fieldText(s.field)), {});
-    }
-    const QString unit = units.symbol(s.quantity);
-    if (s.entry == Entry::Always || s.entry == Entry::Positive) {
-        const double shown =
-            units.toDisplay(s.quantity, storedValue(dataSet.parameters(), s.field));
-        return (s.entry == Entry::Positive ? aboveZero(shown, s.pattern)
-                                           : numbers::format(shown, s.pattern)) +
-               u',' + unit;
-    }
-    return valueWithUnit(dataSet.fieldText(s.field), unit);
+    const QString text = parameterText(dataSet, s.field);
+    return s.entry == Entry::Name ? valueWithUnit(csvField(text), {})
+                                  : valueWithUnit(text, dataSet.units().symbol(s.quantity));
 }
 
 // One source's statistics at the width the file shows, and its block at that width.
@@ -162,18 +152,44 @@ double displayOffset(const DataSet& dataSet, int separations)
            double(dataSet.units().length);
 }
 
+} // namespace
+
+QString parameterText(const DataSet& dataSet, Field field)
+{
+    const FieldInfo& s = fieldInfo(field);
+    if (s.entry != Entry::Always && s.entry != Entry::Positive) {
+        return dataSet.fieldText(field);
+    }
+    const double shown =
+        dataSet.units().toDisplay(s.quantity, storedValue(dataSet.parameters(), field));
+    return s.entry == Entry::Positive ? aboveZero(shown, s.pattern)
+                                      : numbers::format(shown, s.pattern);
+}
+
+SwathWidthText::SwathWidthText(const DataSet& dataSet)
+    : dataSet_(dataSet)
+    , pattern_(numbers::wholeToTwoDecimals(displayOffset(dataSet, 1)) ? QStringLiteral("0")
+                                                                      : QStringLiteral("0.0"))
+{}
+
+QString SwathWidthText::operator()(int separations) const
+{
+    return numbers::format(length(separations), pattern_);
+}
+
+double SwathWidthText::length(int separations) const
+{
+    return displayOffset(dataSet_, separations);
+}
+
+namespace {
+
 // The chosen widths, then COV, max, mean and min of every width for both sources.
 void writeWidthStatistics(Lines& out, const DataSet& dataSet, const SourceResult& deposit,
                           const SourceResult& density)
 {
     const Units& units = dataSet.units();
-    const QString widthFormat =
-        numbers::wholeToTwoDecimals(units.toDisplayLength(dataSet.parameters().separation))
-            ? QStringLiteral("0")
-            : QStringLiteral("0.0");
-    const auto widthText = [&](int j) {
-        return numbers::format(displayOffset(dataSet, j), widthFormat);
-    };
+    const SwathWidthText widthText(dataSet);
     const QString length = units.lengthLabel;
     out.add(QStringLiteral("Selected Swath Widths:"));
     out.add(QStringLiteral(",,Deposit:,") + widthText(deposit.width) + length +
@@ -350,7 +366,12 @@ SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet,
 SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet,
                         const swath::SwathChoice& choice, const swath::SwathAnalysis& analysis)
 {
-    const Encoded encoded = encodeCp1252(dataSetText(dataSet, choice, analysis));
+    return saveText(path, dataSetText(dataSet, choice, analysis));
+}
+
+SaveOutcome saveText(const QString& path, const QString& text)
+{
+    const Encoded encoded = encodeCp1252(text);
     SaveOutcome outcome = isSpecialFile(path) ? writeInPlace(path, encoded.bytes)
                                               : replaceAtomically(path, encoded.bytes);
     outcome.replacedCharacters = encoded.replaced;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/parameters.h"
 #include "swath/analysis.h"
 
 #include <QByteArray>
@@ -12,6 +13,26 @@ class DataSet;
 }
 
 namespace pellamar::datafile {
+
+// A parameter as the file writes it, without its unit: the sampler line from its stored value,
+// anything else as its field shows it (names unquoted); empty when not entered.
+QString parameterText(const DataSet& dataSet, Field field);
+
+// Swath widths of whole pan separations as the file writes them, without the unit: index ×
+// separation × length factor, "0" or "0.0" after the separation.
+class SwathWidthText {
+public:
+    explicit SwathWidthText(const DataSet& dataSet);
+    QString operator()(int separations) const;
+    // The width before it is rounded for the file.
+    double length(int separations) const;
+    // Decimals the file shows a width with.
+    int decimals() const { return pattern_.size() > 1 ? int(pattern_.size()) - 2 : 0; }
+
+private:
+    const DataSet& dataSet_;
+    QString pattern_;
+};
 
 // The whole data-set file as text, lines ending in CR LF, with a swath section computed afresh
 // for both sources. Reads the data set only.
@@ -37,6 +58,10 @@ SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet,
                         const swath::SwathChoice& choice);
 SaveOutcome saveDataSet(const QString& path, const DataSet& dataSet,
                         const swath::SwathChoice& choice, const swath::SwathAnalysis& analysis);
+
+// Writes any text as a data-set file is written: in its code page, atomically, a device in
+// place.
+SaveOutcome saveText(const QString& path, const QString& text);
 
 // The message shown when a save fails, with the system's reason.
 QString saveErrorMessage(const QString& reason);

@@ -1,3 +1,5 @@
+#include "datafile/reader.h"
+#include "datafile/writer.h"
 #include "support.h"
 
 #include <QProcess>
@@ -24,6 +26,23 @@ Run batch(const QStringList& args)
 const QString kSample = QStringLiteral(PELLAMAR_TEST_DATA "/writer_us.csv");
 const QString kMetric = QStringLiteral(PELLAMAR_TEST_DATA "/writer_metric.csv");
 
+// Width, COV and mean of deposit, then density, at the widths a saved file's swath section shows.
+QStringList sectionFigures(const QByteArray& bytes)
+{
+    const QList<QByteArray> lines = bytes.split('\n');
+    const QList<QByteArray> chosen = lines[lines.indexOf("Selected Swath Widths:\r") + 1].trimmed().split(',');
+    const qsizetype table = lines.indexOf("Width,COV,Max,Mean,Min,COV,Max,Mean,Min\r");
+    QStringList figures;
+    for (const int s : {0, 1}) {
+        const QByteArray width = chosen[3 + 4 * s].chopped(chosen[3 + 4 * s].endsWith("ft") ? 2 : 1);
+        const auto row = std::find_if(lines.begin() + table, lines.end(),
+                                      [&](const QByteArray& line) { return line.startsWith(width + ','); });
+        const QList<QByteArray> cells = row->split(',');
+        figures << width << cells[1 + 4 * s] << cells[3 + 4 * s];
+    }
+    return figures;
+}
+
 } // namespace
 
 class TestBatch : public QObject {
@@ -33,24 +52,57 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
-        const QStringList out{"recompute", kSample, "-o", "-"};
-        QTest::newRow("help") << QStringList{"--help"} << 0;
-        QTest::newRow("nothing") << QStringList{} << 2;
-        QTest::newRow("unknown command") << QStringList{"convert", kSample} << 2;
-        QTest::newRow("no output") << QStringList{"recompute", kSample} << 2;
-        QTest::newRow("unknown option") << out + QStringList{"--fast"} << 2;
-        QTest::newRow("width 0") << out + QStringList{"--deposit-width", "0"} << 2;
-        QTest::newRow("width past the line") << out + QStringList{"--density-width", "4"} << 2;
+        QTest::addColumn<QString>("shown"); // on standard output when done, else on standard error
+        const QString usage = "usage: pellamar-batch recompute";
+        const QStringList out{"recompute", kSample, "-o", "-"}, metric{"recompute", kMetric, "-o", "-"};
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "summary FILE.csv... [-o OUT.csv]";
+        QTest::newRow("nothing") << QStringList{} << 2 << usage;
+        QTest::newRow("unknown command") << QStringList{"convert", kSample} << 2 << usage;
+        QTest::newRow("no output") << QStringList{"recompute", kSample} << 2 << "no output file (-o OUT.csv, or -o -";
+        QTest::newRow("no PDF") << QStringList{"report", kSample} << 2 << "no output file (-o OUT.pdf)";
+        QTest::newRow("-o last") << QStringList{"recompute", kSample, "-o"} << 2 << "-o needs a file name";
+        QTest::newRow("two inputs") << QStringList{"recompute", kSample, kMetric, "-o", "-"} << 2
+                                    << "more than one input";
+        QTest::newRow("unknown option") << out + QStringList{"--fast"} << 2 << usage;
+        QTest::newRow("width 0") << out + QStringList{"--deposit-width", "0"} << 2 << usage;
+        QTest::newRow("width past the line")
+            << out + QStringList{"--density-width", "4"} << 2 << "between 1 and 3 for this file (32.8ft to 98.4ft)";
+        QTest::newRow("feet") << out + QStringList{"--deposit-width", "98.4ft"} << 0 << "Deposit:,98.4ft,";
+        QTest::newRow("finer than shown")
+            << out + QStringList{"--density-width", "65.62FT"} << 0 << "Density:,65.6ft\r";
+        QTest::newRow("coarser than shown")
+            << out + QStringList{"--deposit-width", "98ft"} << 2
+            << "98ft is not a whole number of separations (32.8ft); nearest: 65.6ft, 98.4ft\n";
+        QTest::newRow("metres, blank before the unit")
+            << metric + QStringList{"--deposit-width", "20 m", "--density-width", "1"} << 0
+            << "Deposit:,20m,,,Density:,10m\r";
+        QTest::newRow("decimal on whole metres")
+            << metric + QStringList{"--deposit-width", "20.4m"} << 2 << "nearest: 20m, 30m\n";
+        QTest::newRow("below one separation") << metric + QStringList{"--deposit-width", "5m"} << 2 << "nearest: 10m\n";
+        QTest::newRow("past the line") << metric + QStringList{"--deposit-width", "40m"} << 2
+                                       << "widths run from 10m to 30m";
+        QTest::newRow("metres on feet") << out + QStringList{"--deposit-width", "30m"} << 2
+                                        << "30m is in metres, but this file is in feet: give the width in ft";
+        QTest::newRow("feet on metres") << metric + QStringList{"--deposit-width", "98.4ft"} << 2
+                                        << "this file is in metres";
+        QTest::newRow("no unit") << metric + QStringList{"--deposit-width", "2.5"} << 2
+                                 << "--deposit-width takes a width index or a width with its unit";
+        QTest::newRow("summary, nothing") << QStringList{"summary"} << 2 << "no input file";
+        QTest::newRow("summary, a width") << QStringList{"summary", kSample, "--density-width", "1"} << 2 << "or width";
+        QTest::newRow("summary, a pattern") << QStringList{"summary", kSample, "--racetrack"} << 2 << "no --racetrack";
+        QTest::newRow("summary over its input")
+            << QStringList{"summary", kMetric, kSample, "-o", kSample} << 2 << "would replace an input file";
         // Page 3 shows both sources; there is no source to choose.
     }
     void usage()
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
+        QFETCH(QString, shown);
         const Run run = batch(args);
         QCOMPARE(run.exitCode, exitCode);
-        const QString usageText = exitCode == 0 ? QString::fromLocal8Bit(run.out) : run.err;
-        QVERIFY2(usageText.contains("usage: pellamar-batch recompute"), qPrintable(usageText));
+        const QString text = exitCode == 0 ? QString::fromLocal8Bit(run.out) : run.err;
+        QVERIFY2(text.contains(shown), qPrintable(text));
     }
 
     // Recompute reproduces its own output, to a file or to standard output; the pattern and
@@ -113,6 +165,77 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.startsWith(message), qPrintable(run.err));
         QVERIFY(!QFile::exists(out));
+    }
+
+    // Every file listed, whatever the others: its figures, or the reader's message and exit 1.
+    void summary_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("input"); // none: the file is missing
+        QTest::addColumn<QString>("cells");    // after the file's name
+        const QByteArray us = fileBytes(kSample), metric = fileBytes(kMetric);
+        QByteArray twoPans = metric, noWidth = us;
+        twoPans.replace("20,0.5,12,20,4,50.000,120.000,24.00,11.11\r\n", "");
+        noWidth.replace("Swath Width:,,98.4,ft", "Swath Width:,,--------");
+        const QString notRead(16, u',');
+        QTest::newRow("U.S.") << "in.csv" << us
+                              << "U.S.,4,32.81,98.4,32.8,0.57,148.74,32.8,0.00,148.74,32.8,0.58,31.60,32.8,0.00,31.60,";
+        QTest::newRow("two pans") << "in.csv" << twoPans << "Metric,2,10.0,30.0,,,,,,,,,,,,,";
+        QTest::newRow("no width, a comma in the name") << "a, b.csv" << noWidth << "U.S.,4,32.81,,32.8,0.57,446.09,";
+        QTest::newRow("missing") << "in.csv" << QByteArray()
+                                 << notRead + "There was an error opening this file: No such file or directory This";
+        QTest::newRow("no data, a comma in the name") << "a,b.csv" << us.left(us.indexOf("-32.81,1.5")) + "\r\n"
+                                                      << notRead + "\"'a,b.csv' holds no sample data.\"";
+    }
+    void summary()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, cells);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name), out = dir.filePath("summary.csv");
+        QVERIFY(input.isEmpty() || writeFile(path, input));
+        const Run run = batch({"summary", kMetric, path, kMetric, "-o", out});
+        QCOMPARE(run.exitCode, cells.startsWith(',') ? 1 : 0);
+        QCOMPARE(run.err.contains(path + ": "), cells.startsWith(','));
+        const QStringList lines = QString::fromLatin1(fileBytes(out)).split("\r\n");
+        QCOMPARE(lines.size(), 5);
+        QVERIFY(lines[0].startsWith("File,Units,Pans,Separation,Entered Swath Width,Deposit Back-and-Forth Width,"));
+        QVERIFY(lines[0].endsWith(",Density Racetrack COV,Density Racetrack Mean,Error"));
+        const QString quoted = name.contains(',') ? '"' + path + '"' : path;
+        QVERIFY2(lines[2].startsWith(quoted + ',' + cells), qPrintable(lines[2]));
+        for (const int i : {1, 3}) QVERIFY(lines[i].startsWith(kMetric + ",Metric,4,10.0,30.0,10,0.57,166.67,"));
+        QVERIFY(lines[4].isEmpty());
+    }
+
+    // The summary shows what the file saved from the same data shows for each pattern.
+    void summaryAgreesWithTheFile_data()
+    {
+        QTest::addColumn<bool>("metric");
+        QTest::newRow("metric") << true;
+        QTest::newRow("U.S.") << false;
+    }
+    void summaryAgreesWithTheFile()
+    {
+        QFETCH(bool, metric);
+        using namespace pellamar;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("bell.csv");
+        QVERIFY(datafile::saveDataSet(path, *makeDataSet(metric, bell(14)), {}).saved);
+        DataSet loaded;
+        loaded.applyUnits();
+        QVERIFY(datafile::loadDataSet(loaded, fileBytes(path), "bell.csv", {}).loaded);
+        QStringList figures[2];
+        for (const auto pattern : {swath::FlightPattern::BackAndForth, swath::FlightPattern::Racetrack}) {
+            const QString saved = dir.filePath("saved.csv");
+            QVERIFY(datafile::saveDataSet(saved, loaded, {pattern}).saved);
+            figures[pattern == swath::FlightPattern::Racetrack] = sectionFigures(fileBytes(saved));
+        }
+        QStringList expected;
+        for (const int s : {0, 3}) expected << figures[0].mid(s, 3) << figures[1].mid(s, 3);
+        const Run run = batch({"summary", path});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QString::fromLatin1(run.out).split("\r\n")[1].split(',').mid(5, 12), expected);
     }
 };
 

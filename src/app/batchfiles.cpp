@@ -1,0 +1,81 @@
+#include "batchfiles.h"
+
+#include "core/dataset.h"
+#include "datafile/cp1252.h"
+#include "datafile/reader.h"
+#include "datafile/writer.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace pellamar::batch {
+
+namespace {
+
+// The file's bytes, or the program's message when it cannot be read.
+QString readFile(const QString& path, QByteArray& bytes)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        return datafile::damagedFileMessage(in.errorString());
+    }
+    bytes = in.readAll();
+    return in.error() == QFileDevice::NoError ? QString()
+                                              : datafile::damagedFileMessage(in.errorString());
+}
+
+} // namespace
+
+QString loadDataFile(const QString& path, DataSet& dataSet)
+{
+    QByteArray bytes;
+    if (QString problem = readFile(path, bytes); !problem.isEmpty()) {
+        return problem;
+    }
+    // The file carries its own sampler line, so the user's settings play no part.
+    dataSet.applyUnits();
+    dataSet.clearDataSet(SamplerSettings{});
+    const QString title = QFileInfo(path).fileName();
+    const datafile::LoadOutcome loaded = datafile::loadDataSet(dataSet, bytes, title, {});
+    if (!loaded.loaded) {
+        return loaded.message;
+    }
+    return dataSet.hasData() ? QString() : QStringLiteral("'%1' holds no sample data.").arg(title);
+}
+
+QString writeOutput(const QString& path, const QString& text)
+{
+    int replaced = 0;
+    if (path == u"-") {
+        const datafile::Encoded out = datafile::encodeCp1252(text);
+        replaced = out.replaced;
+        const auto size = static_cast<std::size_t>(out.bytes.size());
+        if (std::fwrite(out.bytes.constData(), 1, size, stdout) != size ||
+            std::fflush(stdout) != 0) {
+            return datafile::saveErrorMessage(
+                QStringLiteral("Could not write to standard output."));
+        }
+    } else {
+        const datafile::SaveOutcome saved = datafile::saveText(path, text);
+        if (!saved.saved) {
+            return saved.message;
+        }
+        replaced = saved.replacedCharacters;
+    }
+    if (replaced > 0) {
+        std::fprintf(stderr,
+                     "pellamar-batch: %d characters outside Windows-1252 were written as "
+                     "\"?\".\n",
+                     replaced);
+    }
+    return {};
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace pellamar::batch

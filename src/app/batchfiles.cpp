@@ -5,39 +5,22 @@
 #include "datafile/reader.h"
 #include "datafile/writer.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 
 namespace pellamar::batch {
 
-namespace {
-
-// The file's bytes, or the program's message when it cannot be read.
-QString readFile(const QString& path, QByteArray& bytes)
-{
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
-        return datafile::damagedFileMessage(in.errorString());
-    }
-    bytes = in.readAll();
-    return in.error() == QFileDevice::NoError ? QString()
-                                              : datafile::damagedFileMessage(in.errorString());
-}
-
-} // namespace
-
 QString loadDataFile(const QString& path, DataSet& dataSet)
 {
-    QByteArray bytes;
-    if (QString problem = readFile(path, bytes); !problem.isEmpty()) {
-        return problem;
+    const datafile::FileBytes file = datafile::readDataSetFile(path);
+    if (!file.message.isEmpty()) {
+        return file.message;
     }
     // The file carries its own sampler line, so the user's settings play no part.
     dataSet.applyUnits();
     dataSet.clearDataSet(SamplerSettings{});
     const QString title = QFileInfo(path).fileName();
-    const datafile::LoadOutcome loaded = datafile::loadDataSet(dataSet, bytes, title, {});
+    const datafile::LoadOutcome loaded = datafile::loadDataSet(dataSet, file.bytes, title, {});
     if (!loaded.loaded) {
         return loaded.message;
     }

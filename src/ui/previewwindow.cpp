@@ -8,14 +8,16 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPdfWriter>
-#include <QPixmap>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace pellamar::ui {
@@ -58,19 +60,14 @@ PreviewWindow::PreviewWindow(const report::ReportInputs& inputs, QString& curren
     }
     tabs_->setExpanding(false);
 
-    const int width = compact ? kCompactPictureWidth : kPictureWidth;
-    const int height = compact ? kCompactPictureHeight : kPictureHeight;
-    picture_ = new QLabel(this);
-    picture_->setFrameStyle(QFrame::Box | QFrame::Plain);
-    picture_->setLineWidth(1);
-    picture_->setFixedSize(width, height);
-    image_ = QImage(width - 2, height - 2, QImage::Format_RGB32);
-    // The screen's resolution, so that the report's fonts shrink as they would on screen.
-    const auto dotsPerMeter = static_cast<int>(std::lround(logicalDpiX() / 0.0254));
-    image_.setDotsPerMeterX(dotsPerMeter);
-    image_.setDotsPerMeterY(dotsPerMeter);
-    image_.fill(Qt::white);
-    picture_->setPixmap(QPixmap::fromImage(image_));
+    picture_ = new PagePicture(compact ? QSize(kCompactPictureWidth, kCompactPictureHeight)
+                                       : QSize(kPictureWidth, kPictureHeight),
+                               this);
+    connect(picture_, &PagePicture::resized, this, [this] {
+        if (drawnPage_ > 0) {
+            drawPage(drawnPage_);
+        }
+    });
 
     auto* top = new QHBoxLayout;
     top->addWidget(label);
@@ -82,8 +79,9 @@ PreviewWindow::PreviewWindow(const report::ReportInputs& inputs, QString& curren
     layout->addSpacing(5);
     layout->addWidget(tabs_);
     layout->setSpacing(0);
-    layout->addWidget(picture_);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(picture_, 1);
+    // The full default size, as far as the screen has room for it.
+    resize(sizeHint().boundedTo(screen()->availableSize()));
 
     // The last entry matching the current printer is chosen; the first one when none does.
     const QStringList names = QPrinterInfo::availablePrinterNames();
@@ -97,6 +95,10 @@ PreviewWindow::PreviewWindow(const report::ReportInputs& inputs, QString& curren
     if (!names.isEmpty()) {
         printers_->setCurrentIndex(chosen);
         printerChosen(chosen);
+    } else {
+        // Without a printer the pages are still worth seeing: they are the ones "Save as PDF"
+        // writes.
+        drawPage(1);
     }
 
     connect(printers_, &QComboBox::activated, this, &PreviewWindow::printerChosen);
@@ -127,6 +129,14 @@ void PreviewWindow::tabChosen(int index)
 
 void PreviewWindow::drawPage(int page)
 {
+    drawnPage_ = page;
+    if (image_.size() != picture_->pageSize()) {
+        image_ = QImage(picture_->pageSize(), QImage::Format_RGB32);
+        // The screen's resolution, so that the report's fonts shrink as they would on screen.
+        const auto dotsPerMeter = static_cast<int>(std::lround(logicalDpiX() / 0.0254));
+        image_.setDotsPerMeterX(dotsPerMeter);
+        image_.setDotsPerMeterY(dotsPerMeter);
+    }
     image_.fill(Qt::white);
     QString error;
     bool drawn = true;
@@ -135,7 +145,7 @@ void PreviewWindow::drawPage(int page)
         drawn = report::printReport(surface, false, page, inputs_, &error,
                                     [this](const QString& caption) { setCaption(caption); });
     }
-    picture_->setPixmap(QPixmap::fromImage(image_));
+    picture_->setImage(image_);
     if (!drawn) {
         showMessage(error);
     }
@@ -227,6 +237,43 @@ bool PreviewWindow::writePdf(const QString& path, QString* error)
         return fail(file.errorString());
     }
     return true;
+}
+
+PagePicture::PagePicture(QSize defaultSize, QWidget* parent)
+    : QWidget(parent)
+    , default_(defaultSize)
+{
+    setMinimumSize(defaultSize / 2);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QSize PagePicture::pageSize() const
+{
+    const QSize room = size() - QSize(2, 2);
+    const int width = std::min(room.width(), int(std::lround(room.height() * 8.5 / 11.0)));
+    return {std::max(width, 1),
+            std::clamp(int(std::lround(width * 11.0 / 8.5)), 1, std::max(room.height(), 1))};
+}
+
+void PagePicture::setImage(const QImage& image)
+{
+    image_ = image;
+    update();
+}
+
+void PagePicture::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    const QPoint corner((width() - image_.width() - 2) / 2, 0);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawRect(QRect(corner, image_.size() + QSize(1, 1)));
+    painter.drawImage(corner + QPoint(1, 1), image_);
+}
+
+void PagePicture::resizeEvent(QResizeEvent*)
+{
+    emit resized();
 }
 
 void PreviewWindow::showMessage(const QString& text)

@@ -13,12 +13,36 @@ class QTabBar;
 
 namespace pellamar::ui {
 
+// The page picture: the page keeps the letter page's proportions at whatever size the window
+// gives it, inside a one-pixel frame.
+class PagePicture : public QWidget {
+    Q_OBJECT
+public:
+    PagePicture(QSize defaultSize, QWidget* parent);
+    QSize sizeHint() const override { return default_; }
+    // The page's pixels at the current size, frame excluded.
+    QSize pageSize() const;
+    void setImage(const QImage& image);
+
+signals:
+    void resized();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QSize default_;
+    QImage image_;
+};
+
 // The print window: shows the report one page at a time, chooses the printer, prints, and
 // saves the same pages as a PDF file.
 class PreviewWindow : public QDialog {
     Q_OBJECT
 public:
-    // The picture, border included: the page at 50 pixels per inch plus a one-pixel frame.
+    // The picture's default size, border included: the page at 50 pixels per inch plus a
+    // one-pixel frame. The window may be resized; the page scales with it.
     static constexpr int kPictureWidth = 427;
     static constexpr int kPictureHeight = 552;
     static constexpr int kCompactPictureWidth = 363;
@@ -43,7 +67,7 @@ public:
     QPushButton* printButton() const { return print_; }
     QPushButton* pdfButton() const { return pdf_; }
     QTabBar* tabBar() const { return tabs_; }
-    QLabel* picture() const { return picture_; }
+    PagePicture* picture() const { return picture_; }
     const QImage& pageImage() const { return image_; }
     int shownPage() const { return shownPage_; }
 
@@ -60,9 +84,10 @@ private:
     QPushButton* print_ = nullptr;
     QPushButton* pdf_ = nullptr;
     QTabBar* tabs_ = nullptr;
-    QLabel* picture_ = nullptr;
+    PagePicture* picture_ = nullptr;
     QImage image_;
     int shownPage_ = 0;
+    int drawnPage_ = 0;
     FileChooser chooser_;
 };
 

@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core
+PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation2 fonts-dejavu-core
     cups printer-driver-cups-pdf poppler-utils clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev libbenchmark-dev libreoffice-calc-nogui)
 BUILD_DIR=build

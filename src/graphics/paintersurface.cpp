@@ -6,8 +6,18 @@
 
 namespace pellamar::graphics {
 
+namespace {
+// An image for a high-density screen holds more pixels than the picture is wide; the drawing
+// works in the picture's own pixels and the painter scales it to the device's.
+int logical(int devicePixels, const QPaintDevice& device)
+{
+    return static_cast<int>(std::lround(devicePixels / device.devicePixelRatio()));
+}
+} // namespace
+
 PainterSurface::PainterSurface(QPaintDevice& device)
-    : Surface(device.width(), device.height(), device.logicalDpiX(), device.logicalDpiY())
+    : Surface(logical(device.width(), device), logical(device.height(), device),
+              device.logicalDpiX(), device.logicalDpiY())
     , m_device(device)
 {
     if (m_painter.begin(&device))
@@ -130,7 +140,7 @@ void PainterSurface::drawCircle(QPointF centre, double radius, const QColor& col
     const QPointF at = snapped(toPixels(centre));
     // Small circles on an image (a COV point per swath width, a thousand of them) are drawn once
     // and stamped: the same pixels, since every centre sits on the same pixel phase.
-    if (m_device.devType() == QInternal::Image && r <= 8.0) {
+    if (m_device.devType() == QInternal::Image && m_device.devicePixelRatio() == 1.0 && r <= 8.0) {
         const QPointF phase(at.x() - std::floor(at.x()), at.y() - std::floor(at.y()));
         const int reach = static_cast<int>(std::ceil(r + lineWidth())) + 1;
         const bool same = !m_stamp.isNull() && m_stampRadius == r && m_stampPen == outline &&

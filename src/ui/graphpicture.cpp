@@ -1,7 +1,13 @@
 #include "ui/graphpicture.h"
 
+#include "graphics/export.h"
 #include "graphics/paintersurface.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -12,6 +18,51 @@ GraphPicture::GraphPicture(QWidget* parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    auto* copy = new QAction(QStringLiteral("Copy Picture"), this);
+    auto* save = new QAction(QStringLiteral("Save Picture\u2026"), this);
+    connect(copy, &QAction::triggered, this, &GraphPicture::copyPicture);
+    connect(save, &QAction::triggered, this, &GraphPicture::savePicture);
+    addActions({copy, save});
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void GraphPicture::copyPicture()
+{
+    // Twice the screen's resolution, so that the picture stays sharp in a document.
+    QGuiApplication::clipboard()->setImage(graphics::renderImage(
+        painter_, size(), 2.0 * devicePixelRatioF(), palette().color(QPalette::Button)));
+}
+
+bool GraphPicture::savePicture()
+{
+    QString path;
+    if (chooser_) {
+        path = chooser_();
+    } else {
+        QFileDialog dialog(this, QStringLiteral("Save Picture"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters(
+            {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)")});
+        dialog.setDefaultSuffix(QStringLiteral("png"));
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            dialog.setDefaultSuffix(filter.contains(QStringLiteral("svg")) ? QStringLiteral("svg")
+                                                                           : QStringLiteral("png"));
+        });
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+            path = dialog.selectedFiles().constFirst();
+        }
+    }
+    if (path.isEmpty()) {
+        return false;
+    }
+    const QString reason =
+        graphics::savePicture(path, painter_, size(), palette().color(QPalette::Button));
+    if (!reason.isEmpty()) {
+        QMessageBox::critical(this, QStringLiteral("Pellamar"),
+                              QStringLiteral("The picture could not be saved:\n\n") + reason);
+        return false;
+    }
+    return true;
 }
 
 void GraphPicture::setPainter(Painter painter)
@@ -27,8 +78,13 @@ void GraphPicture::redraw()
     if (pixels.isEmpty()) {
         return;
     }
-    if (image_.size() != pixels) {
-        image_ = QImage(pixels, QImage::Format_RGB32);
+    // On a high-density screen the image holds the device's pixels, so the graphs are drawn
+    // at that resolution rather than enlarged.
+    const qreal ratio = devicePixelRatioF();
+    const QSize devicePixels(qRound(pixels.width() * ratio), qRound(pixels.height() * ratio));
+    if (image_.size() != devicePixels || image_.devicePixelRatio() != ratio) {
+        image_ = QImage(devicePixels, QImage::Format_RGB32);
+        image_.setDevicePixelRatio(ratio);
     }
     image_.fill(palette().color(QPalette::Button));
     if (painter_) {

@@ -10,8 +10,9 @@ class Surface;
 
 namespace pellamar::ui {
 
-// A picture box: shows what a drawing routine drew onto an image of the widget's size, redrawn
-// whenever asked and whenever the size changes.
+// A picture box: shows what a drawing routine drew onto an image of the widget's size (at the
+// screen's own resolution), redrawn whenever asked and whenever the size changes. Its context
+// menu copies the picture or saves it as PNG or SVG.
 class GraphPicture : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +22,13 @@ public:
     void setPainter(Painter painter);
     void redraw();
     const QImage& image() const { return image_; }
+
+    // Asks for the file to save the picture in; empty when the operator cancels. Tests put
+    // their own here.
+    using FileChooser = std::function<QString()>;
+    void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+    void copyPicture();
+    bool savePicture();
 
 signals:
     void mouseMovedTo(QPointF pixel);
@@ -33,6 +41,7 @@ protected:
 private:
     Painter painter_;
     QImage image_;
+    FileChooser chooser_;
 };
 
 } // namespace pellamar::ui

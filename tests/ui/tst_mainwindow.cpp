@@ -1,5 +1,6 @@
 #include "datafile/writer.h"
 #include "ui/controldatadialog.h"
+#include "ui/graphpicture.h"
 #include "ui/parameterpages.h"
 #include "ui/resultpanel.h"
 #include "ui/samplegrid.h"
@@ -7,7 +8,9 @@
 #include "ui/widthoptions.h"
 #include "window.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -239,6 +242,34 @@ private slots:
         results->swathCheck()->click();
         ds().clearDataSet({});
         QVERIFY(!results->swathCheck()->isChecked() && window().grid()->isVisible());
+    }
+
+    // Each graph copies itself drawn afresh at twice the resolution, not enlarged, and saves
+    // itself as PNG or SVG; a folder that does not exist is said and leaves nothing behind.
+    void picturesLeaveTheProgram()
+    {
+        window().loadFile(PELLAMAR_TEST_DATA "/writer_metric.csv");
+        window().resultPanel()->swathCheck()->click();
+        const auto pictures = window().findChildren<GraphPicture*>();
+        QCOMPARE(pictures.size(), 2);
+        for (GraphPicture* picture : pictures) {
+            QCOMPARE(picture->actions()[0]->text(), "Copy Picture");
+            picture->actions()[0]->trigger();
+            const QImage copied = QGuiApplication::clipboard()->image();
+            const QImage enlarged = picture->image().scaled(picture->size() * 2);
+            QCOMPARE(copied.size(), enlarged.size());
+            QVERIFY(copied != enlarged.convertToFormat(copied.format()));
+            for (const QString name : {"g.png", "g.SVG", "missing/g.png"}) {
+                picture->setFileChooser([&] { return f_->file(name); });
+                BoxWatcher boxes;
+                QCOMPARE(picture->savePicture(), !name.startsWith("missing"));
+                QCOMPARE(boxes.boxes.size(), name.startsWith("missing") ? 1 : 0);
+            }
+            QVERIFY(fileBytes(f_->file("g.png")).startsWith("\x89PNG"));
+            QVERIFY(QImage(f_->file("g.png")).size() == picture->size() * 2);
+            QVERIFY(fileBytes(f_->file("g.SVG")).contains("<svg"));
+            QVERIFY(!QFileInfo::exists(f_->file("missing")));
+        }
     }
 };
 

@@ -111,6 +111,18 @@ private slots:
         QCOMPARE(f_->dialogTitles, (QStringList{"Load Data Set", "Save Data Set", "Load Data Set"}));
     }
 
+    // The axis captions follow a reset and a unit switch also without data to draw.
+    void captionsWithoutData()
+    {
+        ResultPanel* r = window().resultPanel();
+        f_->fillSomeData();
+        r->selectGraph(3);
+        ds().clearDataSet({});
+        QCOMPARE(r->axisCaptions(), (QStringList{"0", "490.0", "0", "1.0"}));
+        window().parameterPages()->unitOption(false)->click();
+        QCOMPARE(r->axisCaptions(), (QStringList{"0", "1607.6", "0", "1.0"}));
+    }
+
     void controlDataThroughWindow()
     {
         f_->fillSomeData();

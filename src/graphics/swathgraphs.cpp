@@ -188,8 +188,13 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
         return numbers::format(displayLength(dataSet, k + 1), widthPattern);
     };
     const int step = labelStep(surface, widths, kLabelSpace, labelX, label);
+    // Ticks closer than the room between labels merge into a bar; then only labelled widths get
+    // one.
+    const bool everyTick = widths < 2 || pw / double(widths - 1) > kLabelSpace;
     for (int k = 0; k < widths; ++k) {
-        surface.lineBy(labelX(k), yb, 0.0, kTick);
+        if (everyTick || k % step == 0) {
+            surface.lineBy(labelX(k), yb, 0.0, kTick);
+        }
         if (k % step == 0) {
             printCentredOn(surface, label(k), labelX(k), yb + kLabelGap);
         }

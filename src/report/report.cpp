@@ -387,9 +387,14 @@ void Report::covGraph(const swath::SwathRecord& record, int width, double bottom
     const auto labelX = [&](int k) { return widthX(k + 1); };
     const auto label = [&](int k) { return numbers::format((k + 1) * separation, widthPattern); };
     const int step = graphics::labelStep(s_, widths, kLabelSpace, labelX, label);
+    // Ticks closer than the room between labels merge into a bar; then only labelled widths get
+    // one.
+    const bool everyTick = kGraphWidth / widthSpan > kLabelSpace;
     for (int j = 1; j <= widths; ++j) {
         const double x = widthX(j);
-        s_.lineBy(x, bottom, 0.0, -kTick);
+        if (everyTick || (j - 1) % step == 0) {
+            s_.lineBy(x, bottom, 0.0, -kTick);
+        }
         if ((j - 1) % step == 0) {
             printCentred(s_, x, bottom - kLabelDrop, label(j - 1));
         }

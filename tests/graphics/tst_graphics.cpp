@@ -38,9 +38,8 @@ QString drawSwath(const QString& name, const DataSet& ds, int width, bool racetr
     record.widthIndex = width;
     RecordingSurface surface(600, 400, 96);
     const CovGraphResult cov = drawCovGraph(surface, ds, record, kFont);
-    const SwathGraphResult block =
-        drawSwathGraph(surface, ds, record,
-                       swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds), pattern), source, kFont);
+    const swath::Block drawn = swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds), pattern);
+    const SwathGraphResult block = drawSwathGraph(surface, ds, record, drawn, source, kFont);
     QStringList lefts;
     for (int left : cov.optionLefts) lefts << QString::number(left);
     return comparePicture(

@@ -1,8 +1,10 @@
 #include "graphics/axes.h"
 
 #include "core/numbers.h"
+#include "graphics/surface.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace pellamar::graphics {
 
@@ -48,18 +50,43 @@ double swathAxisTop(float largest)
     return top == 0.0 ? 1.0 : top;
 }
 
-bool LabelRun::place(double x, double halfWidth)
+bool labelsApart(const Surface& surface, double gap, double leftCentre, const QString& leftText,
+                 double rightCentre, const QString& rightText)
 {
-    if (x - halfWidth <= end_) {
-        return false;
-    }
-    end_ = x + halfWidth + gap_;
-    return true;
+    return (rightCentre - surface.textWidth(rightText) / 2.0) -
+               (leftCentre + surface.textWidth(leftText) / 2.0) >
+           gap;
 }
 
-int passLabelStep(double passWidth, double narrow, double wide)
+int labelStep(const Surface& surface, int count, double gap,
+              const std::function<double(int)>& centre, const std::function<QString(int)>& text)
 {
-    return passWidth < narrow ? 3 : passWidth < wide ? 2 : 1;
+    // Each label is measured once, however many steps are tried.
+    std::vector<double> halves(static_cast<std::size_t>(std::max(count, 0)), -1.0);
+    const auto half = [&](int i) {
+        double& h = halves[static_cast<std::size_t>(i)];
+        if (h < 0.0) {
+            h = surface.textWidth(text(i)) / 2.0;
+        }
+        return h;
+    };
+    const auto fits = [&](int step) {
+        for (int i = 0; i + step < count; i += step) {
+            if ((centre(i + step) - half(i + step)) - (centre(i) + half(i)) <= gap) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (int decade = 1;; decade *= 10) {
+        for (const int factor : {1, 2, 5}) {
+            const int step = factor * decade;
+            // One label alone always fits.
+            if (step >= count || fits(step)) {
+                return step;
+            }
+        }
+    }
 }
 
 } // namespace pellamar::graphics

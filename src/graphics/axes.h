@@ -2,9 +2,12 @@
 
 #include "core/units.h"
 
-#include <limits>
+#include <QString>
+#include <functional>
 
 namespace pellamar::graphics {
+
+class Surface;
 
 // The value at the top of a result's axis for its largest value: on the screen a tenth above,
 // on paper a fifth above in whole units; cumulative fractions always end at 1, and the
@@ -18,23 +21,15 @@ double covAxisTop(float largest);
 // tenth, 1 when that is 0.
 double swathAxisTop(float largest);
 
-// Labels placed left to right along an axis: a label that would run into the one before it
-// (closer than the gap) is left out, so that hundreds of labels never smear into a bar.
-class LabelRun {
-public:
-    explicit LabelRun(double gap)
-        : gap_(gap)
-    {}
-    // Whether a label centred on x, half as wide as given, is drawn; if so it becomes the last.
-    bool place(double x, double halfWidth);
+// Labels 0 … count − 1 under an axis, label i centred on centre(i) and measured on the surface:
+// the smallest step of 1, 2, 5, 10, 20, 50, … at which labels 0, step, 2 × step, … each leave
+// more than `gap` to the next one drawn. Regular steps read as a scale; thinning label by label
+// left irregular runs.
+int labelStep(const Surface& surface, int count, double gap,
+              const std::function<double(int)>& centre, const std::function<QString(int)>& text);
 
-private:
-    double gap_;
-    double end_ = -std::numeric_limits<double>::infinity();
-};
-
-// Which flight lines carry a position label: every one while a pass is at least `wide`, every
-// second one while it is at least `narrow`, else every third.
-int passLabelStep(double passWidth, double narrow, double wide);
+// Whether two labels, the first left of the second, leave more than `gap` between them.
+bool labelsApart(const Surface& surface, double gap, double leftCentre, const QString& leftText,
+                 double rightCentre, const QString& rightText);
 
 } // namespace pellamar::graphics

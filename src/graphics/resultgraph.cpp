@@ -117,6 +117,31 @@ void areaUnder(int first, int last, double bottom, const std::function<QPointF(i
     }
 }
 
+void drawAreaUnder(int first, int last, double bottom, const std::function<QPointF(int)>& at,
+                   const std::function<double(double x)>& column, double panPixels,
+                   const std::function<void(const QPolygonF&)>& draw)
+{
+    if (panPixels >= kOutlinedPanPixels) {
+        areaUnder(first, last, bottom, at, column, draw);
+        return;
+    }
+    // The steps' upper corners in turn, each step's first one being the last step's end.
+    QPolygonF outline;
+    QPointF end;
+    areaUnder(first, last, bottom, at, column, [&](const QPolygonF& corners) {
+        if (outline.isEmpty()) {
+            outline << corners[0] << corners[1];
+        }
+        for (qsizetype i = 2; i + 1 < corners.size(); ++i) {
+            outline << corners[i];
+        }
+        end = corners.back();
+    });
+    if (!outline.isEmpty()) {
+        draw(outline << end);
+    }
+}
+
 ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result shown,
                              const QColor& fill, const QColor& disabledBackground)
 {
@@ -161,10 +186,11 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result sh
         return bottom - std::abs(surface.scaleY(double(dataSet.result(row).value(shown)),
                                                 Unit::User, Unit::Pixel));
     };
-    areaUnder(
+    drawAreaUnder(
         range->firstRow, range->lastRow, bottom,
         [&](int r) { return QPointF(pixelX(r), pixelY(r)); },
         [](double x) { return std::floor(x); },
+        std::abs(surface.scaleX(double(p.separation) * lengthFactor, Unit::User, Unit::Pixel)),
         [&](const QPolygonF& corners) { surface.polygonPixels(corners); });
 
     if (shown == Result::Mortality && dataSet.controlData().larvae == 0) {

@@ -183,14 +183,20 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
     surface.setLineWidth(1);
     surface.rectangleBy(x0, yb, pw, -ph, kBlack);
 
-    LabelRun labels(kLabelSpace);
-    for (int i = 1; i <= widths; ++i) {
-        const int x = numbers::roundToInt32(widthX(i));
-        surface.lineBy(x, yb, 0.0, kTick);
-        const QString label = numbers::format(displayLength(dataSet, i), widthPattern);
-        const double half = surface.textWidth(label) / 2.0;
-        if (labels.place(x, half)) {
-            printAt(surface, label, x - half, yb + kLabelGap);
+    const auto labelX = [&](int k) { return double(numbers::roundToInt32(widthX(k + 1))); };
+    const auto label = [&](int k) {
+        return numbers::format(displayLength(dataSet, k + 1), widthPattern);
+    };
+    const int step = labelStep(surface, widths, kLabelSpace, labelX, label);
+    // Ticks closer than the room between labels merge into a bar; then only labelled widths get
+    // one.
+    const bool everyTick = widths < 2 || pw / double(widths - 1) > kLabelSpace;
+    for (int k = 0; k < widths; ++k) {
+        if (everyTick || k % step == 0) {
+            surface.lineBy(labelX(k), yb, 0.0, kTick);
+        }
+        if (k % step == 0) {
+            printCentredOn(surface, label(k), labelX(k), yb + kLabelGap);
         }
     }
 
@@ -204,6 +210,15 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
     for (int i = 1; i <= widths; ++i) {
         const double cov = static_cast<double>(record.cov[first + i - 1]);
         surface.circle(widthX(i), yb - cov * ph / top, 2.0, kBlack);
+    }
+    // The width shown, on top and ringed in white so that it stands out of a band of points.
+    if (hasStatistic(record.cov, record.widthIndex)) {
+        const double x = widthX(record.widthIndex - first + 1);
+        const double y = yb - static_cast<double>(record.cov[record.widthIndex]) * ph / top;
+        surface.setFillColor(kWhite);
+        surface.circle(x, y, 5.0, kBlack);
+        surface.setFillColor(kRed);
+        surface.circle(x, y, 2.0, kBlack);
     }
 
     if (hasStatistic(record.cov, record.widthIndex)) {
@@ -246,34 +261,44 @@ void drawBlockCurves(Surface& surface, const BlockPlot& p, const swath::Block& b
     }
 }
 
-// A line at every pass, position labels under every first, second or third one as room allows,
-// and under both ends of the block where they stand apart.
+// A line at every pass, position labels under them in regular steps, and under both ends of the
+// block where they stand apart from the flight lines and their labels.
 void drawFlightLines(Surface& surface, const DataSet& dataSet, const BlockPlot& p, int width)
 {
     const Plot& plot = p.plot;
     const QString positionPattern = dataSet.positionFormat();
-    const auto tickAndLabel = [&](double at, int separations) {
-        surface.lineBy(at, plot.base + kTick, 0.0, -kTick);
-        printCentredOn(surface,
-                       numbers::format(displayLength(dataSet, separations), positionPattern), at,
-                       plot.base + kLabelGap);
+    const auto position = [&](int separations) {
+        return numbers::format(displayLength(dataSet, separations), positionPattern);
     };
-    if (double(p.shape.nearPans) * plot.width / double(p.span) > 20.0) {
-        tickAndLabel(plot.x0, -p.shape.nearPans);
+    const auto tickAndLabel = [&](double at, const QString& label) {
+        surface.lineBy(at, plot.base + kTick, 0.0, -kTick);
+        printCentredOn(surface, label, at, plot.base + kLabelGap);
+    };
+    const int passes = p.shape.passes;
+    const auto lineX = [&](int k) { return double(numbers::roundToInt32(p.x(k * width))); };
+    const auto lineLabel = [&](int k) { return position(k * width); };
+    const int step = labelStep(surface, passes, kLabelSpace, lineX, lineLabel);
+
+    const QString leftEnd = position(-p.shape.nearPans);
+    if (double(p.shape.nearPans) * plot.width / double(p.span) > 20.0 &&
+        (passes == 0 ||
+         labelsApart(surface, kLabelSpace, plot.x0, leftEnd, lineX(0), lineLabel(0)))) {
+        tickAndLabel(plot.x0, leftEnd);
     }
-    const double passPixels = double(width) * plot.width / double(p.span);
-    const int labelStep = passLabelStep(passPixels, 10.0, 25.0);
-    int lastLine = int(plot.x0);
-    for (int k = 0; k < p.shape.passes; ++k) {
-        const int xk = numbers::roundToInt32(p.x(k * width));
-        surface.lineBy(xk, plot.base, 0.0, -plot.height);
-        if (k % labelStep == 0) {
-            tickAndLabel(xk, k * width);
+    for (int k = 0; k < passes; ++k) {
+        surface.lineBy(lineX(k), plot.base, 0.0, -plot.height);
+        if (k % step == 0) {
+            tickAndLabel(lineX(k), lineLabel(k));
         }
-        lastLine = xk;
     }
-    if (lastLine < plot.x0 + plot.width - 20) {
-        tickAndLabel(plot.x0 + plot.width, p.span - p.shape.nearPans);
+    const double lastLine = passes > 0 ? lineX(passes - 1) : plot.x0;
+    const int lastLabelled = passes > 0 ? (passes - 1) / step * step : 0;
+    const double right = plot.x0 + plot.width;
+    const QString rightEnd = position(p.span - p.shape.nearPans);
+    if (lastLine < right - 20 &&
+        (passes == 0 || labelsApart(surface, kLabelSpace, lineX(lastLabelled),
+                                    lineLabel(lastLabelled), right, rightEnd))) {
+        tickAndLabel(right, rightEnd);
     }
 }
 

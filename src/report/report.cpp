@@ -244,11 +244,12 @@ void Report::resultGraph(Result result, const graphics::GraphRange* range, doubl
         const auto y = [&](int r) {
             return bottom + kResultHeight * double(ds_.result(r).value(result)) / a;
         };
-        graphics::areaUnder(
+        graphics::drawAreaUnder(
             range->firstRow, range->lastRow, bottom, [&](int r) { return QPointF(x(r), y(r)); },
             [this](double inches) {
                 return std::floor(s_.scaleX(inches - kGraphLeft, Unit::User, Unit::Pixel));
             },
+            std::abs(s_.scaleX(x(2) - x(1), Unit::User, Unit::Pixel)),
             [this](const QPolygonF& corners) { s_.polygon(corners); });
     }
 
@@ -330,6 +331,8 @@ constexpr double kSwathHeight = 2.25;
 constexpr double kSwathGap = 9.0 / 16.0;
 constexpr double kTick = 3.0 / 32.0;
 constexpr double kLabelDrop = 1.0 / 8.0;
+// The least room between two labels under an axis.
+constexpr double kLabelSpace = 1.0 / 32.0;
 
 void Report::swathSection(swath::Source source, double bottom, const QString& title)
 {
@@ -343,8 +346,10 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
     if (record.widthCount() >= 1) {
         const int width = swath::effectiveWidth(record, choice_.width(source));
         covGraph(record, width, bottom);
-        blockGraph(record, swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds_)),
-                   graphBottom);
+        blockGraph(
+            record,
+            swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds_), choice_.pattern),
+            graphBottom);
     }
     font(16);
     setFontStyle(s_, true, true);
@@ -379,19 +384,29 @@ void Report::covGraph(const swath::SwathRecord& record, int width, double bottom
         numbers::wholeToTwoDecimals(separation) ? QStringLiteral("0") : QStringLiteral("0.0");
     s_.setFillColor(QColor(180, 180, 180));
     s_.setFillStyle(FillStyle::Solid);
-    graphics::LabelRun labels(1.0 / 32.0);
+    const auto labelX = [&](int k) { return widthX(k + 1); };
+    const auto label = [&](int k) { return numbers::format((k + 1) * separation, widthPattern); };
+    const int step = graphics::labelStep(s_, widths, kLabelSpace, labelX, label);
+    // Ticks closer than the room between labels merge into a bar; then only labelled widths get
+    // one.
+    const bool everyTick = kGraphWidth / widthSpan > kLabelSpace;
     for (int j = 1; j <= widths; ++j) {
         const double x = widthX(j);
-        s_.lineBy(x, bottom, 0.0, -kTick);
-        const QString label = numbers::format(j * separation, widthPattern);
-        if (labels.place(x, s_.textWidth(label) / 2.0)) {
-            printCentred(s_, x, bottom - kLabelDrop, label);
+        if (everyTick || (j - 1) % step == 0) {
+            s_.lineBy(x, bottom, 0.0, -kTick);
+        }
+        if ((j - 1) % step == 0) {
+            printCentred(s_, x, bottom - kLabelDrop, label(j - 1));
         }
         s_.circle(x, bottom + double(record.cov[j]) / top, 1.0 / 32.0);
     }
     if (width <= widths) {
+        // Ringed in white, so that it stands out of a band of points.
+        const double y = bottom + double(record.cov[width]) / top;
+        s_.setFillColor(QColor(255, 255, 255));
+        s_.circle(widthX(width), y, 5.0 / 64.0);
         s_.setFillColor(QColor(0, 0, 0));
-        s_.circle(widthX(width), bottom + double(record.cov[width]) / top, 3.0 / 64.0);
+        s_.circle(widthX(width), y, 3.0 / 64.0);
     }
 }
 
@@ -440,8 +455,8 @@ void Report::blockGraph(const swath::SwathRecord& record, const swath::Block& bl
     topValue(bottom + kSwathHeight, top);
 }
 
-// A line at every pass, position labels under every first, second or third one as room allows,
-// and under both ends of the block where they stand apart.
+// A line at every pass, position labels under them in regular steps, and under both ends of the
+// block where they stand apart from the flight lines and their labels.
 void Report::flightLines(const swath::Block& block, double bottom)
 {
     const swath::BlockShape& shape = block.shape;
@@ -450,25 +465,38 @@ void Report::flightLines(const swath::Block& block, double bottom)
     const double span = std::max(shape.span(w), 1);
     const auto pointX = [&](double point) { return kGraphLeft + kGraphWidth * point / span; };
     const QString positionPattern = ds_.positionFormat();
-    const auto positionLabel = [&](double x, double position) {
-        s_.lineBy(x, bottom, 0.0, -kTick);
-        printCentred(s_, x, bottom - kLabelDrop, numbers::format(position, positionPattern));
+    const auto position = [&](double separations) {
+        return numbers::format(separations * separation, positionPattern);
     };
-    if (kGraphWidth * shape.nearPans / span > 0.5) {
-        positionLabel(kGraphLeft, -shape.nearPans * separation);
+    const auto positionLabel = [&](double x, const QString& label) {
+        s_.lineBy(x, bottom, 0.0, -kTick);
+        printCentred(s_, x, bottom - kLabelDrop, label);
+    };
+    const int passes = shape.passes;
+    const auto lineX = [&](int j) { return pointX(j * w + shape.nearPans); };
+    const auto lineLabel = [&](int j) { return position(j * w); };
+    const int step = graphics::labelStep(s_, passes, kLabelSpace, lineX, lineLabel);
+    const QString leftEnd = position(-shape.nearPans);
+    if (kGraphWidth * shape.nearPans / span > 0.5 &&
+        (passes == 0 ||
+         graphics::labelsApart(s_, kLabelSpace, kGraphLeft, leftEnd, lineX(0), lineLabel(0)))) {
+        positionLabel(kGraphLeft, leftEnd);
     }
-    const int step = graphics::passLabelStep(kGraphWidth * w / span, 0.25, 0.5);
     setLineInches(s_, kThinLine);
-    double lastLine = kGraphLeft;
-    for (int j = 0; j < shape.passes; ++j) {
-        lastLine = pointX(j * w + shape.nearPans);
-        s_.lineBy(lastLine, bottom, 0.0, kSwathHeight);
+    for (int j = 0; j < passes; ++j) {
+        s_.lineBy(lineX(j), bottom, 0.0, kSwathHeight);
         if (j % step == 0) {
-            positionLabel(lastLine, j * w * separation);
+            positionLabel(lineX(j), lineLabel(j));
         }
     }
-    if (kGraphLeft + kGraphWidth - lastLine > 0.25) {
-        positionLabel(kGraphLeft + kGraphWidth, (span - shape.nearPans) * separation);
+    const double lastLine = passes > 0 ? lineX(passes - 1) : kGraphLeft;
+    const int lastLabelled = passes > 0 ? (passes - 1) / step * step : 0;
+    const double right = kGraphLeft + kGraphWidth;
+    const QString rightEnd = position(span - shape.nearPans);
+    if (right - lastLine > 0.25 &&
+        (passes == 0 || graphics::labelsApart(s_, kLabelSpace, lineX(lastLabelled),
+                                              lineLabel(lastLabelled), right, rightEnd))) {
+        positionLabel(right, rightEnd);
     }
 }
 

@@ -320,7 +320,8 @@ WidthChoice selectSwathWidth(const BoundedArray& cov)
     return choice;
 }
 
-Block buildSwathBlock(const SwathRecord& record, int width, const SwathInputs& inputs)
+Block buildSwathBlock(const SwathRecord& record, int width, const SwathInputs& inputs,
+                      FlightPattern pattern)
 {
     // A width of no separations would stack every pass on one flight line.
     const int w = std::max(1, width);
@@ -350,8 +351,10 @@ Block buildSwathBlock(const SwathRecord& record, int width, const SwathInputs& i
     block.values.resize(-nearPans, passes * w + farOverhang);
     for (int p = 0; p < passes; ++p) {
         const int base = -nearPans + gap + p * w - 1;
+        // Pan q of a pass flown the other way carries P(N + 1 − q), kept at -q.
+        const int side = pattern == FlightPattern::BackAndForth && p % 2 == 1 ? -1 : 1;
         for (int i = 1; i <= n; ++i) {
-            block.values[base + i] += scaled(f, record.profile[i]);
+            block.values[base + i] += scaled(f, record.profile[side * i]);
         }
     }
     block.shape.passes = static_cast<std::int16_t>(passes);

@@ -127,6 +127,9 @@ struct WidthChoice {
 WidthChoice selectSwathWidth(const BoundedArray& cov);
 
 // The block of width index w (several passes side by side) built from the record's profile.
-Block buildSwathBlock(const SwathRecord& record, int width, const SwathInputs& inputs);
+// Back-and-forth turns every second pass round as the statistics do, so that the block shows the
+// overlap they describe; the data-set file keeps every pass as measured (the default).
+Block buildSwathBlock(const SwathRecord& record, int width, const SwathInputs& inputs,
+                      FlightPattern pattern = FlightPattern::Racetrack);
 
 } // namespace pellamar::swath

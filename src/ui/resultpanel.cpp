@@ -98,17 +98,12 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     connect(&dataSet_, &DataSet::unitsApplied, this, &ResultPanel::refreshCaptions);
     connect(&dataSet_, &DataSet::recalculated, this, &ResultPanel::followDataSet);
     connect(&dataSet_, &DataSet::resetDone, this, [this] {
-        // A reset always leaves swath analysis and shows the deposit again.
+        // A reset always leaves swath analysis and shows the deposit again, on the value axis
+        // the window starts with.
         shown_ = Result::Deposit;
+        top_ = 1.0;
         swathCheck_->setChecked(false);
         followDataSet();
-        // A reset leaves no data to draw; the captions still follow the horizontal axis.
-        const graphics::ResultGraphLabels labels =
-            graphics::histogramLabels(left_, width_, top_, shown_);
-        axisLabels_[0]->setText(labels.y2);
-        axisLabels_[1]->setText(labels.y1);
-        axisLabels_[2]->setText(labels.x1);
-        axisLabels_[3]->setText(labels.x2);
     });
     refreshCaptions();
     followDataSet();
@@ -143,12 +138,14 @@ void ResultPanel::drawResult()
             top_ = result.top;
         }
         enableResults(result.enabled);
-        if (result.labelsChanged) {
-            axisLabels_[0]->setText(result.labels.y2);
-            axisLabels_[1]->setText(result.labels.y1);
-            axisLabels_[2]->setText(result.labels.x1);
-            axisLabels_[3]->setText(result.labels.x2);
-        }
+        // Without data the captions still follow the horizontal axis, in the units shown.
+        const graphics::ResultGraphLabels labels =
+            result.labelsChanged ? result.labels
+                                 : graphics::histogramLabels(left_, width_, top_, shown_);
+        axisLabels_[0]->setText(labels.y2);
+        axisLabels_[1]->setText(labels.y1);
+        axisLabels_[2]->setText(labels.x1);
+        axisLabels_[3]->setText(labels.x2);
     });
 }
 

@@ -178,7 +178,8 @@ void SwathMode::draw(graphics::Surface& surface)
     const graphics::CovGraphResult cov = graphics::drawCovGraph(surface, dataSet_, record_);
     const graphics::SwathGraphResult block = graphics::drawSwathGraph(
         surface, dataSet_, record_,
-        swath::buildSwathBlock(record_, record_.widthIndex, swath::SwathInputs::from(dataSet_)),
+        swath::buildSwathBlock(record_, record_.widthIndex, swath::SwathInputs::from(dataSet_),
+                               pattern()),
         chosenSource());
     std::vector<int> centres(cov.optionLefts.size());
     std::transform(cov.optionLefts.begin(), cov.optionLefts.end(), centres.begin(),

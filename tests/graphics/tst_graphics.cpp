@@ -33,13 +33,13 @@ QString drawSwath(const QString& name, const DataSet& ds, int width, bool racetr
 {
     swath::SwathRecord record;
     const Source source = ds.metric() ? Source::Deposit : Source::Density;
-    swath::calculateSwathStats(record, ds, source,
-                               racetrack ? swath::FlightPattern::Racetrack : swath::FlightPattern::BackAndForth);
+    const auto pattern = racetrack ? swath::FlightPattern::Racetrack : swath::FlightPattern::BackAndForth;
+    swath::calculateSwathStats(record, ds, source, pattern);
     record.widthIndex = width;
     RecordingSurface surface(600, 400, 96);
     const CovGraphResult cov = drawCovGraph(surface, ds, record, kFont);
-    const SwathGraphResult block = drawSwathGraph(
-        surface, ds, record, swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds)), source, kFont);
+    const swath::Block drawn = swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds), pattern);
+    const SwathGraphResult block = drawSwathGraph(surface, ds, record, drawn, source, kFont);
     QStringList lefts;
     for (int left : cov.optionLefts) lefts << QString::number(left);
     return comparePicture(

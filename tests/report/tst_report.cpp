@@ -1,3 +1,4 @@
+#include "graphics/swathgraphs.h"
 #include "report/report.h"
 #include "support.h"
 
@@ -21,6 +22,7 @@ private slots:
             QTest::addRow("us preview %d", page) << 1 << page;
             QTest::addRow("nothing entered %d", page) << 2 << page;
         }
+        QTest::newRow("narrow pans 2") << 3 << 2; // 120 pans, too narrow on the preview to outline one by one
     }
     void pages()
     {
@@ -28,10 +30,9 @@ private slots:
         QFETCH(int, page);
         std::unique_ptr<DataSet> ds;
         swath::SwathChoice choice;
-        if (kind == 2)
-            ds = lineOfPans(bell(5), 20.0f, 5.0f);
-        else
-            ds = makeDataSet(kind == 0, bell(kind == 0 ? 12 : 30));
+        ds = kind == 2   ? lineOfPans(bell(5), 20.0f, 5.0f)
+             : kind == 3 ? lineOfPans(bell(120))
+                         : makeDataSet(kind == 0, bell(kind == 0 ? 12 : 30));
         if (kind == 1) choice = {swath::FlightPattern::Racetrack, {3, 2}};
         // The printer's page at 1200 dpi, or the preview picture: 427 pixels wide on a 96 dpi screen.
         auto surface = page == 0 ? std::make_unique<RecordingSurface>(10200, 13200, 1200)
@@ -41,6 +42,41 @@ private slots:
                             [&](const QString& c) { captions.append(c); }));
         VERIFY_PICTURE(*surface, QString("report-%1").arg(QTest::currentDataTag()).replace(u' ', u'-'),
                        {captions.join(u'|')});
+    }
+
+    // Width and position labels on the panel (1024 × 768, 800 × 600) and on paper never touch and step evenly.
+    void labelSteps_data()
+    {
+        QTest::addColumn<int>("pans");
+        QTest::addColumn<QSize>("panel"); // empty: page 3 on a 1200 dpi printer
+        QTest::addColumn<int>("widthLabels");
+        QTest::newRow("30 pans, 800") << 30 << QSize(667, 309) << 15;
+        QTest::newRow("500 pans, 1024") << 500 << QSize(867, 449) << 25;
+        QTest::newRow("500 pans, paper") << 500 << QSize() << 10;
+    }
+    void labelSteps()
+    {
+        QFETCH(int, pans);
+        QFETCH(QSize, panel);
+        const auto ds = lineOfPans(bell(pans), -20.0f);
+        const bool paper = panel.isEmpty();
+        RecordingSurface s(paper ? 10200 : panel.width(), paper ? 13200 : panel.height(), paper ? 1200 : 96);
+        swath::SwathRecord r;
+        swath::calculateSwathStats(r, *ds, swath::Source::Deposit, {});
+        const swath::Block block = buildSwathBlock(r, 1, swath::SwathInputs::from(*ds), {});
+        if (paper) QVERIFY(printReport(s, true, 3, {*ds, {}}, nullptr, {}));
+        if (!paper) drawCovGraph(s, *ds, r), drawSwathGraph(s, *ds, r, block, {});
+        QMap<double, QList<DrawCall>> rows; // the numbers drawn on one line, by their top
+        for (const DrawCall& c : s.callsOf(Op::Text))
+            if (bool number = false; c.text.toDouble(&number), number) rows[c.numbers[1]] << c;
+        QCOMPARE(int(rows.size()), paper ? 8 : 4); // a row of labels and a top value per graph
+        for (const QList<DrawCall>& row : rows) {
+            for (qsizetype i = 1; i < row.size(); ++i)
+                QVERIFY(row[i].numbers[0] - row[i - 1].numbers[0] - row[i - 1].numbers[2] > (paper ? 1 / 32.0 : 3.0));
+            const auto step = [&](qsizetype i) { return row[i].text.toDouble() - row[i - 1].text.toDouble(); };
+            for (qsizetype i = 3; i + 1 < row.size(); ++i) QCOMPARE(step(i), step(2));
+            if (row[0].text == "10") QTEST(int(row.size()), "widthLabels");
+        }
     }
 
     void printerFailure()

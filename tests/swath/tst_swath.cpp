@@ -210,6 +210,10 @@ private slots:
         const auto values = block.values.values();
         const double total = std::accumulate(values.begin(), values.end(), 0.0);
         QCOMPARE(total, s.passes * 10.0 * n * (n + 1) / 2); // every pan of every pass landed
+        // Back-and-forth turns every second pass round: the second pass starts with the last pan.
+        const Block turned = buildSwathBlock(record, w, SwathInputs::from(*ds), FlightPattern::BackAndForth);
+        if (const int b = s.gap - s.nearPans + w; n > w && s.gap < 32767)
+            QCOMPARE(turned.values[b] - block.values[b], 10.0f * float(n - 1));
     }
 };
 

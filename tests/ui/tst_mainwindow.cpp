@@ -242,6 +242,9 @@ private slots:
         results->swathCheck()->click();
         ds().clearDataSet({});
         QVERIFY(!results->swathCheck()->isChecked() && window().grid()->isVisible());
+        QCOMPARE(results->axisCaptions(), (QStringList{"0", "490.0", "0", "1.0"})); // also without data to draw
+        window().parameterPages()->unitOption(false)->click();
+        QCOMPARE(results->axisCaptions(), (QStringList{"0", "1607.6", "0", "1.0"}));
     }
 
     // Each graph copies itself drawn afresh at twice the resolution, not enlarged, and saves

@@ -49,9 +49,13 @@ void printAt(Surface& surface, const QString& text, double left, double top)
     surface.print(text, false);
 }
 
+// A label that would stick out of the picture at either end is pushed just inside.
 void printCentredOn(Surface& surface, const QString& text, double centre, double top)
 {
-    printAt(surface, text, centre - surface.textWidth(text) / 2.0, top);
+    const double width = surface.textWidth(text);
+    const double last = surface.scaleLeft() + surface.scaleWidth() - width;
+    printAt(surface, text, std::max(surface.scaleLeft(), std::min(centre - width / 2.0, last)),
+            top);
 }
 
 // A line through points first..last (in pixels, left to right). Where several points share a
@@ -98,6 +102,14 @@ float displayLength(const DataSet& dataSet, int separations)
            dataSet.units().length;
 }
 
+// Whole widths when the separation shows no decimals, else one decimal.
+QString widthLabelPattern(const DataSet& dataSet)
+{
+    return numbers::wholeToTwoDecimals(static_cast<double>(displayLength(dataSet, 1)))
+               ? QStringLiteral("0")
+               : QStringLiteral("0.0");
+}
+
 // Both graphs share the plot's upper right corner label and the titles above and below.
 struct Plot {
     double x0;
@@ -105,6 +117,23 @@ struct Plot {
     double base;
     double height;
 };
+
+constexpr double kTitleGap = 5.0;
+
+// The plot where the fixed proportions put it, narrowed where the top value would run past the
+// right edge and lowered where the title would run past the top: a small panel still shows the
+// scale and the title. Sizes with room keep the proportions.
+Plot fitInside(Surface& surface, Plot plot, const QString& title, double top, const QString& family)
+{
+    setTitleFont(surface, family);
+    const double titleRoom = surface.textHeight(title) + kTitleGap;
+    setTextFont(surface, family);
+    const double right = surface.deviceWidth() - kLabelGap -
+                         surface.textWidth(numbers::format(top, u"0.0")) - plot.x0;
+    plot.width = std::max(1.0, std::min(plot.width, std::floor(right)));
+    plot.height = std::max(1.0, std::min(plot.height, std::floor(plot.base - titleRoom)));
+    return plot;
+}
 
 // Returns the height of the label's line box, which places the axis title below the plot.
 double drawTopValue(Surface& surface, const Plot& plot, double top)
@@ -122,7 +151,7 @@ void drawTitle(Surface& surface, const Plot& plot, const QString& title, const Q
     setTitleFont(surface, family);
     const double sw = surface.deviceWidth();
     printAt(surface, title, (sw - surface.textWidth(title)) / 2.0,
-            plot.base - plot.height - surface.textHeight(title) - 5.0);
+            plot.base - plot.height - surface.textHeight(title) - kTitleGap);
 }
 
 void drawAxisTitle(Surface& surface, const QString& title, double top)
@@ -142,10 +171,7 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
                             const swath::SwathRecord& record, const QString& fontFamily)
 {
     const QString family = familyOrDefault(fontFamily);
-    const QString widthPattern =
-        numbers::wholeToTwoDecimals(static_cast<double>(displayLength(dataSet, 1)))
-            ? QStringLiteral("0")
-            : QStringLiteral("0.0");
+    const QString widthPattern = widthLabelPattern(dataSet);
 
     surface.clear(kWhite);
     surface.setFillStyle(FillStyle::Transparent);
@@ -154,13 +180,24 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
 
     const int sw = surface.deviceWidth();
     const int sh = surface.deviceHeight();
-    const int pw = numbers::roundToInt32(0.9 * sw);
-    const int x0 = numbers::roundToInt32(0.05 * sw);
-    const int ph = numbers::roundToInt32(0.25 * sh);
-    const int yb = sh - 50;
-    const Plot plot{double(x0), double(pw), double(yb), double(ph)};
-
     const int widths = record.widthCount();
+    const int first = record.cov.lower();
+    float largest = widths > 0 ? record.cov[first] : 0.0f;
+    for (int i = first; i < first + widths; ++i) {
+        largest = std::max(largest, record.cov[i]);
+    }
+    const double top = covAxisTop(largest);
+    const QString title = QStringLiteral("Coefficient of Variation");
+    const Plot plot = fitInside(surface,
+                                {double(numbers::roundToInt32(0.05 * sw)),
+                                 double(numbers::roundToInt32(0.9 * sw)), double(sh - 50),
+                                 double(numbers::roundToInt32(0.25 * sh))},
+                                title, top, family);
+    const int x0 = int(plot.x0);
+    const int pw = int(plot.width);
+    const int ph = int(plot.height);
+    const int yb = int(plot.base);
+
     // A single width has no spacing to divide; it sits at the plot's left edge.
     const auto widthX = [&](int i) {
         return widths > 1 ? double(i - 1) * pw / double(widths - 1) + x0 : double(x0);
@@ -171,13 +208,6 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
     for (int i = 1; i <= widths; ++i) {
         result.optionLefts.push_back(numbers::roundToInt32(widthX(i) - 6.0));
     }
-
-    const int first = record.cov.lower();
-    float largest = widths > 0 ? record.cov[first] : 0.0f;
-    for (int i = first; i < first + widths; ++i) {
-        largest = std::max(largest, record.cov[i]);
-    }
-    const double top = covAxisTop(largest);
 
     surface.lineBy(x0, yb - ph * 0.3 / top, pw, 0.0, kLightRed);
     surface.setLineWidth(1);
@@ -203,7 +233,7 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
     const double valueHeight = drawTopValue(surface, plot, top);
     drawAxisTitle(surface, QStringLiteral("Swath Width (") + dataSet.units().lengthLabel + u')',
                   yb + kLabelGap + valueHeight);
-    drawTitle(surface, plot, QStringLiteral("Coefficient of Variation"), family);
+    drawTitle(surface, plot, title, family);
 
     surface.setFillColor(kRed);
     surface.setFillStyle(FillStyle::Solid);
@@ -320,11 +350,15 @@ SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
     for (const float value : block.values.values()) {
         largest = std::max(largest, value);
     }
-    const Plot plot{double(numbers::roundToInt32(0.05 * sw)),
-                    double(numbers::roundToInt32(0.9 * sw)),
-                    double(numbers::roundToInt32(0.65 * sh - 75.0)),
-                    double(numbers::roundToInt32(0.4 * sh + 10.0))};
-    const BlockPlot p{plot, block.shape, block.shape.span(w), swathAxisTop(largest)};
+    const QString title = QStringLiteral("Swath Data");
+    const double top = swathAxisTop(largest);
+    const Plot plot = fitInside(surface,
+                                {double(numbers::roundToInt32(0.05 * sw)),
+                                 double(numbers::roundToInt32(0.9 * sw)),
+                                 double(numbers::roundToInt32(0.65 * sh - 75.0)),
+                                 double(numbers::roundToInt32(0.4 * sh + 10.0))},
+                                title, top, family);
+    const BlockPlot p{plot, block.shape, block.shape.span(w), top};
 
     surface.rectangleBy(p.x(0), plot.base,
                         double(block.shape.passes) * w * plot.width / double(p.span), -plot.height,
@@ -346,7 +380,7 @@ SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
     drawAxisTitle(surface,
                   QStringLiteral("Position Across Block (") + dataSet.units().lengthLabel + u')',
                   plot.base + valueHeight + kLabelGap);
-    drawTitle(surface, plot, QStringLiteral("Swath Data"), family);
+    drawTitle(surface, plot, title, family);
     surface.setLineWidth(1);
     surface.setFillStyle(FillStyle::Transparent);
     surface.rectangleBy(plot.x0, plot.base, plot.width, -plot.height, kBlack);
@@ -361,6 +395,12 @@ SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
                              numbers::format(record.min[w], u"0.0");
     }
     return result;
+}
+
+QString widthLabel(const DataSet& dataSet, int index)
+{
+    return numbers::format(displayLength(dataSet, index), widthLabelPattern(dataSet)) + u' ' +
+           dataSet.units().lengthLabel;
 }
 
 QString averageCaption(swath::Source source)

@@ -39,6 +39,9 @@ SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
                                 const swath::SwathRecord& record, const swath::Block& block,
                                 swath::Source shownSource, const QString& fontFamily = {});
 
+// Width index i as the COV graph labels it, with its unit: "35 m".
+QString widthLabel(const DataSet& dataSet, int index);
+
 // The caption before the average: "Average Deposit:" or "Average Density:".
 QString averageCaption(swath::Source source);
 

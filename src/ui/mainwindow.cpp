@@ -5,6 +5,7 @@
 #include "datafile/writer.h"
 #include "ui/controldatadialog.h"
 #include "ui/longtask.h"
+#include "ui/onscreen.h"
 #include "ui/parameterpages.h"
 #include "ui/previewwindow.h"
 #include "ui/resultpanel.h"
@@ -414,10 +415,12 @@ void MainWindow::openControlData()
         activateWindow();
     });
     dialog->open();
-    // Just above the button, centred on it; the frame is known once the dialog is shown.
+    // Just above the button, centred on it, as far as the screen has room; the frame is known
+    // once the dialog is shown.
     const QPoint anchor = control_->mapToGlobal(QPoint(control_->width() / 2, 0));
     const QSize size = dialog->frameGeometry().size();
     dialog->move(anchor.x() - size.width() / 2, anchor.y() - size.height());
+    keepOnScreen(dialog);
 }
 
 void MainWindow::openPrintPreview()

@@ -1,6 +1,7 @@
 #include "ui/previewwindow.h"
 
 #include "graphics/paintersurface.h"
+#include "ui/onscreen.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -269,6 +270,13 @@ void PagePicture::paintEvent(QPaintEvent*)
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawRect(QRect(corner, image_.size() + QSize(1, 1)));
     painter.drawImage(corner + QPoint(1, 1), image_);
+}
+
+void PreviewWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The title bar comes on top of the size the window was given.
+    keepOnScreen(this);
 }
 
 void PagePicture::resizeEvent(QResizeEvent*)

@@ -71,6 +71,9 @@ public:
     const QImage& pageImage() const { return image_; }
     int shownPage() const { return shownPage_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void printerChosen(int index);
     void tabChosen(int index);

@@ -33,6 +33,7 @@ SwathMode::SwathMode(DataSet& dataSet, QWidget* parent)
     layout->addWidget(picture_);
     panel_->hide();
     widths_ = new WidthOptions(picture_);
+    widths_->setLabeller([this](int index) { return graphics::widthLabel(dataSet_, index); });
     connect(widths_, &WidthOptions::clicked, this, &SwathMode::widthClicked);
 
     sourceFrame_ = new QGroupBox(parent);

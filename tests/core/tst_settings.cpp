@@ -50,20 +50,33 @@ private slots:
         QVERIFY(fileBytes(store.fileName()).contains("[Settings]\nMetric=False"));
     }
 
-    // Written, then read back to the bit; an empty value never overwrites what is stored.
+    // Nothing or garbage reads as the defaults; written, the settings read back to the bit, and
+    // an empty value never overwrites what is stored.
     void writtenSettingsReadBackExactly_data()
     {
+        QTest::addColumn<QByteArray>("file");
         QTest::addColumn<ProgramSettings>("settings");
-        QTest::newRow("float extremes") << ProgramSettings{
-            true, "/home/ÿ/data, 2024", {0, 3.4028235e38f, -1.17549435e-38f, 1e-45f}};
-        QTest::newRow("inexact decimals")
-            << ProgramSettings{false, "@odd;name=[x] \"q\"", {3, 0.092903f, 1.0f / 3.0f, 123456.789f}};
+        const auto row = [](const char* name, const QByteArray& file, const ProgramSettings& settings) {
+            QTest::newRow(name) << file << settings;
+        };
+        row("float extremes", {}, {true, "/home/ÿ/data, 2024", {0, 3.4028235e38f, -1.17549435e-38f, 1e-45f}});
+        row("inexact decimals", {}, {false, "@odd;name=[x] \"q\"", {3, 0.092903f, 1.0f / 3.0f, 123456.789f}});
+        QByteArray garbage;
+        QRandomGenerator random(20240611);
+        for (int i = 0; i < 8192; ++i) garbage.append(static_cast<char>(random.bounded(256)));
+        static const char tail[] = "\n[Settings]\nMetric=\0\xff\nSampler.Area=\x01\x02\n"
+                                   "Sampler.Type=\xfe\nSampler.Separation=\x80\x80\n[Broken\n";
+        row("over binary garbage", garbage + QByteArray(tail, sizeof(tail) - 1),
+            {false, "/after/garbage", {2, 0.5f, -1.0f, 4.0f}});
     }
     void writtenSettingsReadBackExactly()
     {
+        QFETCH(QByteArray, file);
         QFETCH(ProgramSettings, settings);
+        if (!file.isEmpty()) QVERIFY(writeFile(path(), file));
         {
             IniSettingsStore store(path());
+            QCOMPARE(readAll(store), exactly({true, {}, {}}));
             writeProgramSettings(store, settings);
             store.saveSetting(keys::kSection, keys::kInitialDir, QString());
             QString error;
@@ -98,26 +111,6 @@ private slots:
         QTEST(readAll(IniSettingsStore(path()))[index], "expected");
     }
 
-    // Garbage reads as the defaults; written over with new values, the file is saved.
-    void binaryGarbageReadsAsDefaults()
-    {
-        QByteArray garbage;
-        QRandomGenerator random(20240611);
-        for (int i = 0; i < 8192; ++i) garbage.append(static_cast<char>(random.bounded(256)));
-        static const char tail[] = "\n[Settings]\nMetric=\0\xff\nSampler.Area=\x01\x02\n"
-                                   "Sampler.Type=\xfe\nSampler.Separation=\x80\x80\n[Broken\n";
-        QVERIFY(writeFile(path(), garbage + QByteArray(tail, sizeof(tail) - 1)));
-        const ProgramSettings settings{false, "/after/garbage", {2, 0.5f, -1.0f, 4.0f}};
-        {
-            IniSettingsStore store(path());
-            QCOMPARE(readAll(store), exactly({true, {}, {}}));
-            writeProgramSettings(store, settings);
-            QString error;
-            QVERIFY2(store.flush(&error), qPrintable(error));
-        }
-        QCOMPARE(readAll(IniSettingsStore(path())), exactly(settings));
-    }
-
     // A file that cannot be read or written: defaults, and the flush names the file. (A file
     // without read permission is the same case for anyone but root, who reads it anyway.)
     void unusableFile_data()
@@ -130,11 +123,9 @@ private slots:
     {
         QFETCH(QString, file);
         file = dir_.filePath(file);
-        const QByteArray content = "[Settings]\nMetric=False\nSampler.Area=2\n";
-        if (file.endsWith("folder.ini"))
-            QVERIFY(QDir().mkpath(file));
-        else
-            QVERIFY(writeFile(dir_.filePath("plain"), content));
+        QVERIFY(file.endsWith("folder.ini")
+                    ? QDir().mkpath(file)
+                    : writeFile(dir_.filePath("plain"), "[Settings]\nMetric=False\nSampler.Area=2\n"));
         IniSettingsStore store(file);
         QCOMPARE(readAll(store), exactly({true, {}, {}}));
         store.saveSetting(keys::kSection, keys::kSamplerArea, "3");

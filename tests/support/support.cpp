@@ -12,15 +12,17 @@ void enterRows(DataSet& ds, const QList<SampleRow>& rows, int firstRow)
 {
     ds.ensureDataRows(firstRow + static_cast<int>(rows.size()) - 1);
     int row = firstRow;
-    for (const SampleRow& r : rows) {
-        int column = ColWeight;
-        for (const QString* text : {&r.weight, &r.granules, &r.larvae, &r.dead}) ds.setInput(row, column++, *text);
-        ++row;
-    }
+    for (const SampleRow& r : rows) enterRow(ds, row++, r);
     ds.calculateResults(0);
 }
 
 } // namespace
+
+void enterRow(DataSet& ds, int row, const SampleRow& r)
+{
+    int column = ColWeight;
+    for (const QString* text : {&r.weight, &r.granules, &r.larvae, &r.dead}) ds.setInput(row, column++, *text);
+}
 
 void enterParameters(DataSet& ds)
 {
@@ -122,10 +124,8 @@ QString describe(const graphics::DrawCall& call)
     static const char* const kOps[] = {"clear",  "line", "rectangle", "circle", "polygon",
                                        "pixels", "text", "page",      "end"};
     QStringList f{QString::fromLatin1(kOps[static_cast<int>(call.op)])};
-    for (double v : call.numbers) {
-        // Seven digits: a position to well under a printer dot, free of last-bit noise.
-        f << QString::number(v, 'g', 7);
-    }
+    // Seven digits: a position to well under a printer dot, free of last-bit noise.
+    for (double v : call.numbers) f << QString::number(v, 'g', 7);
     if (call.op == Op::Text) {
         f << u'"' + call.text + u'"' << call.font.family << QString::number(call.font.pointSize, 'g', 4)
           << QString::fromLatin1(call.font.bold ? "bold" : "-")

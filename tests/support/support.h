@@ -1,6 +1,5 @@
 #pragma once
-// What every test folder builds its cases from: data sets as the operator would have typed
-// them, files, exact float comparison and the recorded pictures.
+// Shared by every test folder: data sets as typed, files, exact floats, recorded pictures.
 
 #include "core/dataset.h"
 #include "graphics/recordingsurface.h"
@@ -20,6 +19,8 @@ struct SampleRow {
     QString weight, granules, larvae, dead;
 };
 
+// The four input cells of a grid row, not yet calculated.
+void enterRow(DataSet& dataSet, int row, const SampleRow& texts);
 // Every parameter entered, as the field texts show them, and control data.
 void enterParameters(DataSet& dataSet);
 // The sampler line of the test files (opening 0.1 m², pan 1 at -10 m, pans 10 m apart), every
@@ -52,11 +53,9 @@ bool sameBits(T a, T b)
     return std::bit_cast<Bits>(a) == std::bit_cast<Bits>(b);
 }
 
-// Compares what a surface recorded with tests/data/pictures/NAME.txt, one line per drawing call
-// (position, size, text, colours, line width, font). Empty when they agree; otherwise the first
-// line that differs. The notes (what the drawing returned) follow the calls. With
-// PELLAMAR_UPDATE_PICTURES=1 in the environment the file is written instead: read its diff
-// before committing it.
+// Compares a surface's drawing calls, then the notes (what the drawing returned), with
+// tests/data/pictures/NAME.txt: empty when they agree, else the first line that differs.
+// PELLAMAR_UPDATE_PICTURES=1 writes the file instead: read its diff before committing it.
 QString comparePicture(const graphics::RecordingSurface& surface, const QString& name, const QStringList& notes = {});
 #define VERIFY_PICTURE(surface, ...)                                                                                   \
     do {                                                                                                               \

@@ -27,8 +27,7 @@ OverlapStats walkPanByPan(const BoundedArray& profile, int n, int j, float f, bo
             }
         }
     }
-    OverlapStats stats;
-    stats.min = 1000000.0f;
+    OverlapStats stats{0, 0, 0, 1000000.0f}; // cov, mean, max, min
     float sum = 0.0f, squares = 0.0f;
     for (float v : points) {
         stats.max = std::max(stats.max, v);
@@ -52,16 +51,6 @@ QList<quint32> bits(const OverlapStats& s)
             std::bit_cast<quint32>(s.min)};
 }
 
-// Pans whose granule counts are the densities.
-std::unique_ptr<DataSet> densities(const QStringList& counts, float swathWidth = 0.0f)
-{
-    QList<SampleRow> rows;
-    for (const QString& c : counts) rows.append({{}, c, {}, {}});
-    auto ds = lineOfPans(rows);
-    ds->parameters().swathWidth = swathWidth;
-    return ds;
-}
-
 } // namespace
 
 class TestSwath : public QObject {
@@ -73,20 +62,19 @@ private slots:
         QTest::addColumn<bool>("racetrack");
         QTest::addColumn<float>("swathWidth");
         QTest::addColumn<int>("j");
-        QTest::addColumn<QList<float>>("expected"); // cov, mean, max, min
-        QTest::newRow("racetrack j=1 is one point")
-            << QStringList{"1", "2", "4"} << true << 0.0f << 1 << QList<float>{0, 7, 7, 7};
-        QTest::newRow("symmetric back-and-forth j=1")
-            << QStringList{"1", "3", "1"} << false << 0.0f << 1 << QList<float>{0, 5, 5, 5};
-        QTest::newRow("all zero back-and-forth")
-            << QStringList{"0", "0", "0", "0"} << false << 0.0f << 3 << QList<float>{0, 0, 0, 0};
-        QTest::newRow("minimum starts at one million")
-            << QStringList{"2e6", "2e6", "2e6"} << true << 0.0f << 1 << QList<float>{0, 6e6f, 6e6f, 1e6f};
+        QTest::addColumn<QList<quint32>>("expected"); // cov, mean, max, min
+        const auto row = [](const char* name, const QStringList& densities, bool racetrack, float swathWidth, int j,
+                            const OverlapStats& expected) {
+            QTest::newRow(name) << densities << racetrack << swathWidth << j << bits(expected);
+        };
+        row("racetrack j=1 is one point", {"1", "2", "4"}, true, 0, 1, {0, 7, 7, 7});
+        row("symmetric back-and-forth j=1", {"1", "3", "1"}, false, 0, 1, {0, 5, 5, 5});
+        row("all zero back-and-forth", {"0", "0", "0", "0"}, false, 0, 3, {0, 0, 0, 0});
+        row("minimum starts at one million", {"2e6", "2e6", "2e6"}, true, 0, 1, {0, 6e6f, 6e6f, 1e6f});
         // Mimicked in Python with every product and sum rounded to single; any sum kept in
         // double, square rounded to single or the halves swapped would change the last bits.
-        QTest::newRow("back-and-forth j=2 to the bit")
-            << QStringList{"1.63", "2.81", "1.36", "2.63", "2.5"} << false << 30.0f << 2
-            << QList<float>{0.0274027102f, 3.64333367f, 3.74666667f, 3.5066669f};
+        row("back-and-forth j=2 to the bit", {"1.63", "2.81", "1.36", "2.63", "2.5"}, false, 30, 2,
+            {0.0274027102f, 3.64333367f, 3.74666667f, 3.5066669f});
     }
     void overlapStatistics()
     {
@@ -94,12 +82,14 @@ private slots:
         QFETCH(bool, racetrack);
         QFETCH(float, swathWidth);
         QFETCH(int, j);
-        QFETCH(QList<float>, expected);
+        QList<SampleRow> rows;
+        for (const QString& count : densities) rows.append({{}, count, {}, {}}); // 1 m²: the count is the density
+        auto ds = lineOfPans(rows);
+        ds->parameters().swathWidth = swathWidth;
         SwathRecord r;
-        calculateSwathStats(r, *::densities(densities, swathWidth), Source::Density,
+        calculateSwathStats(r, *ds, Source::Density,
                             racetrack ? FlightPattern::Racetrack : FlightPattern::BackAndForth);
-        QCOMPARE(bits({r.cov[j], r.mean[j], r.max[j], r.min[j]}),
-                 bits({expected[0], expected[1], expected[2], expected[3]}));
+        QTEST(bits({r.cov[j], r.mean[j], r.max[j], r.min[j]}), "expected");
         if (!racetrack && j == 1) { // the pass seen from the other side, then as measured
             const auto v = r.profile.values();
             QCOMPARE(QList<float>(v.begin(), v.end()), (QList<float>{1, 3, 1, 0, 1, 3, 1}));
@@ -111,20 +101,16 @@ private slots:
     void matchesPanByPanWalk_data()
     {
         QTest::addColumn<int>("n");
-        QTest::addColumn<float>("swathWidth");
         QTest::addColumn<bool>("racetrack");
-        for (int n : {2, 5, 9, 64, 301}) {
-            for (bool racetrack : {true, false}) {
-                QTest::addRow("n=%d %s", n, racetrack ? "racetrack" : "back-and-forth")
-                    << n << (n % 2 ? 37.5f : 0.0f) << racetrack;
-            }
-        }
+        for (int n : {2, 5, 9, 64, 301})
+            for (bool racetrack : {true, false})
+                QTest::addRow("n=%d %s", n, racetrack ? "racetrack" : "back-and-forth") << n << racetrack;
     }
     void matchesPanByPanWalk()
     {
         QFETCH(int, n);
-        QFETCH(float, swathWidth);
         QFETCH(bool, racetrack);
+        const float swathWidth = n % 2 ? 37.5f : 0.0f; // entered or not: both rate factors
         std::mt19937 random(static_cast<unsigned>(n));
         std::uniform_real_distribution<double> weight(0.0, 9.0);
         QList<double> grams;
@@ -176,7 +162,6 @@ private slots:
     {
         QTest::addColumn<QList<float>>("line"); // pan 1 in separations from the flight line, first row, pans, width
         QTest::addColumn<QList<int>>("shape");  // passes, near pans, far overhang, gap
-        // clang-format off
         QTest::newRow("pan 1 on the flight line") << QList<float>{0, 1, 6, 2} << QList<int>{5, 0, 3, 0};
         QTest::newRow("more than five passes") << QList<float>{0, 1, 20, 3} << QList<int>{7, 0, 16, 0};
         QTest::newRow("line beyond the flight line") << QList<float>{2, 1, 4, 1} << QList<int>{5, 0, 4, 2};
@@ -188,7 +173,6 @@ private slots:
         QTest::newRow("far beyond the flight line") << QList<float>{40000, 1, 3, 2} << QList<int>{5, 0, 32767, 32767};
         QTest::newRow("one pan") << QList<float>{0, 4, 1, 1} << QList<int>{5, 0, 2, 3};
         QTest::newRow("no data") << QList<float>{0, 4, 0, 1} << QList<int>{5, 1, 0, 0};
-        // clang-format on
     }
     void block()
     {

@@ -14,10 +14,9 @@ class TestControlData : public QObject {
 
     std::unique_ptr<ControlDataDialog> dialog_;
 
-    bool open(int larvae = 0, float hours = 0.0f, int dead = 0)
+    bool open(const ControlData& data)
     {
-        dialog_ = std::make_unique<ControlDataDialog>(
-            ControlData{static_cast<std::int16_t>(larvae), static_cast<std::int16_t>(dead), hours});
+        dialog_ = std::make_unique<ControlDataDialog>(data);
         dialog_->show();
         dialog_->activateWindow();
         return QTest::qWaitForWindowActive(dialog_.get());
@@ -62,14 +61,13 @@ private slots:
         QFETCH(QStringList, keys);
         QFETCH(bool, boxes);
         QFETCH(QList<float>, stored);
-        QVERIFY(hours > 0 ? open(20, hours, 2) : open(0, 12.0f, 3));
+        QVERIFY(open(hours > 0 ? ControlData{20, 2, hours} : ControlData{0, 3, 12.0f}));
         for (int i = 0; i < 3; ++i)
             if (!keys.at(i).isNull()) enter(i + 1, keys.at(i));
         QTEST((QStringList{box(1)->text(), box(2)->text(), box(3)->text()}), "shown");
         for (QLabel* caption : dialog_->findChildren<QLabel*>())
             QCOMPARE(caption->isEnabled(), caption->buddy() == box(1) || boxes);
-        QCOMPARE(box(2)->isEnabled(), boxes);
-        QCOMPARE(box(3)->isEnabled(), boxes);
+        for (int i : {2, 3}) QCOMPARE(box(i)->isEnabled(), boxes);
         QTEST(dialog_->acceptButton()->isEnabled(), "accept");
         if (!stored.isEmpty()) {
             dialog_->acceptButton()->click();
@@ -81,7 +79,7 @@ private slots:
 
     void enterChainAndSelection()
     {
-        QVERIFY(open(20, 24.0f, 2));
+        QVERIFY(open({20, 2, 24.0f}));
         QTest::mouseClick(box(3), Qt::LeftButton);
         QTRY_COMPARE(box(3)->selectedText(), "2");
         box(1)->setFocus();
@@ -100,7 +98,7 @@ private slots:
         key(Qt::Key_Return);
         QCOMPARE(dialog_->QDialog::result(), int(QDialog::Accepted));
         QCOMPARE(dialog_->result().hours, 48.0f);
-        QVERIFY(open(20, 24.0f, 2));
+        QVERIFY(open({20, 2, 24.0f}));
         enter(1, "0");
         key(Qt::Key_Return); // no enabled box left
         QCOMPARE(focus(), dialog_->acceptButton());

@@ -17,12 +17,12 @@ QStringList exactly(const ProgramSettings& p)
                     QString::number(p.sampler.openingType)};
     for (float f : {p.sampler.openingArea, p.sampler.position1, p.sampler.separation})
         all << QString::number(f, 'g', 9);
-    return all;
+    return all << p.recentFiles.join(u'|');
 }
 
 QStringList readAll(const SettingsStore& store)
 {
-    return exactly({readMetric(store), readInitialDir(store), readSamplerSettings(store)});
+    return exactly({readMetric(store), readInitialDir(store), readSamplerSettings(store), readRecentFiles(store)});
 }
 
 } // namespace
@@ -55,9 +55,9 @@ private slots:
     {
         QTest::addColumn<ProgramSettings>("settings");
         QTest::newRow("float extremes") << ProgramSettings{
-            true, "/home/ÿ/data, 2024", {0, 3.4028235e38f, -1.17549435e-38f, 1e-45f}};
+            true, "/home/ÿ/data, 2024", {0, 3.4028235e38f, -1.17549435e-38f, 1e-45f}, {"/a, b.csv", "/ÿ/@x;=[q].csv"}};
         QTest::newRow("inexact decimals")
-            << ProgramSettings{false, "@odd;name=[x] \"q\"", {3, 0.092903f, 1.0f / 3.0f, 123456.789f}};
+            << ProgramSettings{false, "@odd;name=[x] \"q\"", {3, 0.092903f, 1.0f / 3.0f, 123456.789f}, {}};
     }
     void writtenSettingsReadBackExactly()
     {
@@ -88,6 +88,9 @@ private slots:
         QTest::newRow("area underflows to zero") << 3 << QByteArray("Sampler.Area=1e-50") << "1";
         QTest::newRow("pos1 beyond float") << 4 << QByteArray("Sampler.Pos1=-1e39") << "0";
         QTest::newRow("separation exponent") << 5 << QByteArray("Sampler.Separation=1.25E+1") << "12.5";
+        QTest::newRow("recent count not a number") << 6 << QByteArray("Recent.Count=x\nRecent.1=/a.csv") << "";
+        QTest::newRow("recent beyond count and eight")
+            << 6 << QByteArray("Recent.Count=99\nRecent.1=/a\nRecent.2=/a\nRecent.3=\nRecent.9=/b") << "/a";
         // clang-format on
     }
     void unusableValueReadsAsDefault()
@@ -107,10 +110,10 @@ private slots:
         static const char tail[] = "\n[Settings]\nMetric=\0\xff\nSampler.Area=\x01\x02\n"
                                    "Sampler.Type=\xfe\nSampler.Separation=\x80\x80\n[Broken\n";
         QVERIFY(writeFile(path(), garbage + QByteArray(tail, sizeof(tail) - 1)));
-        const ProgramSettings settings{false, "/after/garbage", {2, 0.5f, -1.0f, 4.0f}};
+        const ProgramSettings settings{false, "/after/garbage", {2, 0.5f, -1.0f, 4.0f}, {}};
         {
             IniSettingsStore store(path());
-            QCOMPARE(readAll(store), exactly({true, {}, {}}));
+            QCOMPARE(readAll(store), exactly({true, {}, {}, {}}));
             writeProgramSettings(store, settings);
             QString error;
             QVERIFY2(store.flush(&error), qPrintable(error));
@@ -136,7 +139,7 @@ private slots:
         else
             QVERIFY(writeFile(dir_.filePath("plain"), content));
         IniSettingsStore store(file);
-        QCOMPARE(readAll(store), exactly({true, {}, {}}));
+        QCOMPARE(readAll(store), exactly({true, {}, {}, {}}));
         store.saveSetting(keys::kSection, keys::kSamplerArea, "3");
         QString error;
         QVERIFY(!store.flush(&error));

@@ -523,6 +523,9 @@ void MainWindow::deleteAllData()
         }
     }
     editor_.reset(readSamplerSettings(settings_));
+    // A new data set: Save must not write it over the file the old one came from.
+    currentFile_.clear();
+    updateTitle();
     resetView();
 }
 

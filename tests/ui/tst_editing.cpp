@@ -124,9 +124,9 @@ private slots:
         row("ctrl+L, nothing changed", discard, "bad.csv", "shown saved pan-test.csv rows 4 | not a data set Load Data Set");
         row("drop", discard, "", "shown saved other.csv rows 4 | question");
         row("drop, nothing changed", discard, "", "shown saved other.csv rows 4 |");
-        row("ctrl+delete", save, "", "shown modified pan-test.csv rows 0 | delete");
+        row("ctrl+delete", save, "", "shown modified  rows 0 | delete");
         row("ctrl+delete", cancel, "", "shown modified pan-test.csv rows 4 | delete");
-        row("ctrl+delete, nothing changed", QMessageBox::Yes, "", "shown modified pan-test.csv rows 0 | sure");
+        row("ctrl+delete, nothing changed", QMessageBox::Yes, "", "shown modified  rows 0 | sure");
         row("ctrl+delete, nothing changed", QMessageBox::No, "", "shown saved pan-test.csv rows 4 | sure");
         row("ctrl+delete, swath analysis on", QMessageBox::Yes, "", "shown modified pan-test.csv rows 4 |");
         // clang-format on

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMenu>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -239,6 +240,72 @@ private slots:
         results->swathCheck()->click();
         ds().clearDataSet({});
         QVERIFY(!results->swathCheck()->isChecked() && window().grid()->isVisible());
+    }
+
+    // Each command is enabled when its key or button would act, and keeps the choice it mirrors.
+    void commandsFollowTheState()
+    {
+        const Commands& c = window().commands();
+        const auto enabled = [&] {
+            QString flags;
+            for (QAction* a : {c.load, c.save, c.printPreview, c.exportPdf, c.deleteAll, c.results[2], c.swath,
+                               c.racetrack, c.copy, c.recent->menuAction()})
+                flags += a->isEnabled() ? '1' : '0';
+            return flags;
+        };
+        QCOMPARE(enabled(), "1000000010");
+        window().loadFile(PELLAMAR_TEST_DATA "/writer_metric.csv");
+        QCOMPARE(enabled(), "1111111011");
+        c.swath->trigger();
+        QVERIFY(window().swathMode()->panel()->isVisible());
+        QCOMPARE(enabled(), "1111011101");
+        c.density->trigger();
+        QCOMPARE(window().swathMode()->chosenSource(), swath::Source::Density);
+        window().swathMode()->racetrack()->click();
+        QVERIFY(c.racetrack->isChecked());
+        QTest::keyClick(window().swathMode()->widthOptions(), Qt::Key_4, Qt::ControlModifier);
+        QVERIFY(c.results[3]->isChecked());
+    }
+
+    // Loads and saves are remembered, eight of them; a file gone is dropped with a word, and
+    // the list comes back on the next start. The report needs data, not the swath analysis.
+    void recentFilesAndReport()
+    {
+        for (const QString name : {"0", "1", "2", "3", "4", "5", "6", "7", "8"}) {
+            QVERIFY(writeFile(f_->file(name + ".csv"), readTestFile("writer_metric.csv")));
+            QVERIFY(window().loadFile(f_->file(name + ".csv")));
+        }
+        QCOMPARE(window().recentFiles().size(), 8);
+        QFile::remove(f_->file("5.csv"));
+        BoxWatcher boxes(QMessageBox::Yes);
+        window().commands().recent->actions().at(3)->trigger();
+        QCOMPARE(boxes.boxes, QStringList{BoxWatcher::text(
+                                  QMessageBox::Warning,
+                                  f_->file("5.csv") + " no longer exists; it is removed from the recent data sets.")});
+        window().commands().recent->actions().at(5)->trigger();
+        QCOMPARE(window().currentFile(), f_->file("2.csv"));
+        const QStringList recent = window().recentFiles();
+        QCOMPARE(recent.mid(0, 3), (QStringList{f_->file("2.csv"), f_->file("8.csv"), f_->file("7.csv")}));
+        window().commands().deleteAll->trigger();
+        ds().setFieldText(Field::Sprayer, "AT/402:");
+        window().editor().setCells({{1, ColWeight, "2"}});
+        f_->nextFile = f_->file("saved.csv");
+        QVERIFY(window().saveDataSetAs());
+        QCOMPARE(f_->lastRequest.name, "AT_402_ " + QDate::currentDate().toString(Qt::ISODate) + ".csv");
+        f_->nextFile = f_->file("report.pdf");
+        QVERIFY(window().exportPdf());
+        QCOMPARE(f_->lastRequest.name, "saved.pdf");
+        QVERIFY(fileBytes(f_->nextFile).startsWith("%PDF"));
+        QString preview;
+        QTimer::singleShot(0, [&] {
+            preview = QApplication::activeModalWidget()->windowTitle();
+            QApplication::activeModalWidget()->close();
+        });
+        QTest::keyClick(window().grid(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(preview, "Pellamar - Print");
+        window().close();
+        f_->open();
+        QCOMPARE(window().recentFiles(), (QStringList{f_->file("saved.csv")} + recent));
     }
 };
 

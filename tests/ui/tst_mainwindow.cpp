@@ -9,8 +9,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMenu>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 
 using namespace pellamar;

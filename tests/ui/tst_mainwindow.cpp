@@ -28,6 +28,16 @@ class TestMainWindow : public QObject {
         const ResultPanel* r = window().resultPanel();
         return {r->statisticText(0), r->statisticText(2), r->statisticText(1)};
     }
+    // Which commands are enabled: they are when their key or button would act.
+    QString enabled()
+    {
+        const Commands& c = window().commands();
+        QString flags;
+        for (auto* a : {c.load, c.save, c.printPreview, c.exportPdf, c.deleteAll, c.results[2], c.swath, c.racetrack,
+                        c.copy, c.recent->menuAction()})
+            flags += a->isEnabled() ? '1' : '0';
+        return flags;
+    }
 
 private slots:
     void init() { f_ = std::make_unique<WindowFixture>(); }
@@ -92,6 +102,7 @@ private slots:
     // press the focused button, as Space does.
     void shortcutsNeedData()
     {
+        QCOMPARE(enabled(), "1000000010");
         QWidget* focus = window().grid();
         focus->setFocus();
         BoxWatcher boxes(QMessageBox::Discard);
@@ -103,7 +114,7 @@ private slots:
         QTest::keyClicks(focus, "2");
         QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
         QTest::keyClick(focus, Qt::Key_3, Qt::ControlModifier);
-        QVERIFY(window().resultPanel()->graphOption(3)->isChecked());
+        QVERIFY(window().resultPanel()->graphOption(3)->isChecked() && window().commands().results[2]->isChecked());
         window().loadButton()->setFocus();
         QTest::keyClick(window().loadButton(), Qt::Key_Return);
         window().controlDataButton()->setFocus();
@@ -197,21 +208,13 @@ private slots:
         ResultPanel* results = window().resultPanel();
         SwathMode* swath = window().swathMode();
         QVERIFY(!window().printButton()->isVisible());
-        results->swathCheck()->click();
+        QCOMPARE(enabled(), "1111111011");
+        window().commands().swath->trigger();
         QVERIFY(window().printButton()->isVisible() && !window().grid()->isVisible());
+        QCOMPARE(enabled(), "1111011101");
         QVERIFY(swath->panel()->isVisible() && swath->sourceFrame()->isVisible());
         QVERIFY(!field(Field::Separation)->isEnabled());
         QVERIFY(!window().parameterPages()->unitOption(true)->isEnabled());
-        // Ctrl+P opens the print preview while the analysis is on.
-        QString preview;
-        QTimer::singleShot(0, [&] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                preview = modal->windowTitle();
-                modal->close();
-            }
-        });
-        QTest::keyClick(window().grid(), Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(preview, "Pellamar - Print");
         // No width has its COV at most 30 % below a wider one above it: the rule proposes 1.
         QCOMPARE(swath->widthOptions()->count(), 3);
         QCOMPARE(swath->selectedWidth(), (std::array<int, 2>{1, 1}));
@@ -224,12 +227,13 @@ private slots:
             QTest::keyClick(options, key);
             QCOMPARE(swath->record().widthIndex, width);
         }
-        swath->sourceOption(swath::Source::Density)->click();
+        window().commands().density->trigger();
         QCOMPARE(stats(), (QStringList{"0.58", "340.0 #/m \u00b2", "480.0 / 200.0"}));
         swath->sourceOption(swath::Source::Deposit)->click();
         QCOMPARE(swath->selectedWidth(), (std::array<int, 2>{2, 1}));
         // Racetrack recomputes the statistics at the width shown.
         swath->racetrack()->click();
+        QVERIFY(window().commands().racetrack->isChecked());
         QCOMPARE(swath->record().widthIndex, 2);
         QCOMPARE(stats(), (QStringList{"0.57", "166.7 kg/ha", "233.3 / 100.0"}));
 
@@ -242,50 +246,18 @@ private slots:
         QVERIFY(!results->swathCheck()->isChecked() && window().grid()->isVisible());
     }
 
-    // Each command is enabled when its key or button would act, and keeps the choice it mirrors.
-    void commandsFollowTheState()
-    {
-        const Commands& c = window().commands();
-        const auto enabled = [&] {
-            QString flags;
-            for (QAction* a : {c.load, c.save, c.printPreview, c.exportPdf, c.deleteAll, c.results[2], c.swath,
-                               c.racetrack, c.copy, c.recent->menuAction()})
-                flags += a->isEnabled() ? '1' : '0';
-            return flags;
-        };
-        QCOMPARE(enabled(), "1000000010");
-        window().loadFile(PELLAMAR_TEST_DATA "/writer_metric.csv");
-        QCOMPARE(enabled(), "1111111011");
-        c.swath->trigger();
-        QVERIFY(window().swathMode()->panel()->isVisible());
-        QCOMPARE(enabled(), "1111011101");
-        c.density->trigger();
-        QCOMPARE(window().swathMode()->chosenSource(), swath::Source::Density);
-        window().swathMode()->racetrack()->click();
-        QVERIFY(c.racetrack->isChecked());
-        QTest::keyClick(window().swathMode()->widthOptions(), Qt::Key_4, Qt::ControlModifier);
-        QVERIFY(c.results[3]->isChecked());
-    }
-
-    // Loads and saves are remembered, eight of them; a file gone is dropped with a word, and
-    // the list comes back on the next start. The report needs data, not the swath analysis.
+    // Eight loads and saves remembered, a file gone dropped, kept till the next start; reports from any mode.
     void recentFilesAndReport()
     {
-        for (const QString name : {"0", "1", "2", "3", "4", "5", "6", "7", "8"}) {
-            QVERIFY(writeFile(f_->file(name + ".csv"), readTestFile("writer_metric.csv")));
-            QVERIFY(window().loadFile(f_->file(name + ".csv")));
-        }
-        QCOMPARE(window().recentFiles().size(), 8);
-        QFile::remove(f_->file("5.csv"));
+        const auto file = [&](int n) { return f_->file(QString::number(n) + ".csv"); };
+        for (int n = 0; n < 9; ++n)
+            QVERIFY(writeFile(file(n), readTestFile("writer_metric.csv")) && window().loadFile(file(n)));
+        QFile::remove(file(5));
         BoxWatcher boxes(QMessageBox::Yes);
-        window().commands().recent->actions().at(3)->trigger();
-        QCOMPARE(boxes.boxes, QStringList{BoxWatcher::text(
-                                  QMessageBox::Warning,
-                                  f_->file("5.csv") + " no longer exists; it is removed from the recent data sets.")});
-        window().commands().recent->actions().at(5)->trigger();
-        QCOMPARE(window().currentFile(), f_->file("2.csv"));
+        for (int index : {3, 5}) window().commands().recent->actions().at(index)->trigger();
+        QCOMPARE(boxes.boxes.value(0), "2: " + file(5) + " no longer exists; it is removed from the recent data sets.");
         const QStringList recent = window().recentFiles();
-        QCOMPARE(recent.mid(0, 3), (QStringList{f_->file("2.csv"), f_->file("8.csv"), f_->file("7.csv")}));
+        QCOMPARE(recent, (QStringList{file(2), file(8), file(7), file(6), file(4), file(3), file(1)}));
         window().commands().deleteAll->trigger();
         ds().setFieldText(Field::Sprayer, "AT/402:");
         window().editor().setCells({{1, ColWeight, "2"}});
@@ -293,19 +265,17 @@ private slots:
         QVERIFY(window().saveDataSetAs());
         QCOMPARE(f_->lastRequest.name, "AT_402_ " + QDate::currentDate().toString(Qt::ISODate) + ".csv");
         f_->nextFile = f_->file("report.pdf");
-        QVERIFY(window().exportPdf());
+        QVERIFY(window().exportPdf() && fileBytes(f_->nextFile).startsWith("%PDF"));
         QCOMPARE(f_->lastRequest.name, "saved.pdf");
-        QVERIFY(fileBytes(f_->nextFile).startsWith("%PDF"));
         QString preview;
-        QTimer::singleShot(0, [&] {
-            preview = QApplication::activeModalWidget()->windowTitle();
-            QApplication::activeModalWidget()->close();
-        });
+        QTimer::singleShot(
+            0, [&] { preview = QApplication::activeModalWidget()->windowTitle(); });
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
         QTest::keyClick(window().grid(), Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(preview, "Pellamar - Print");
         window().close();
         f_->open();
-        QCOMPARE(window().recentFiles(), (QStringList{f_->file("saved.csv")} + recent));
+        QCOMPARE(window().recentFiles(), QStringList{f_->file("saved.csv")} + recent);
     }
 };
 

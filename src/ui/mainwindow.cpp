@@ -131,6 +131,9 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     buildHistoryActions();
     buildMenus();
     updateCommands();
+    // The compact arrangement keeps its height for a title bar on a 600-pixel screen: its grid
+    // is fixed and the pages above it give the menu bar room. The normal one grows by it.
+    resize(compact_ ? QSize(800, 560) : QSize(1000, 700 + menuBar()->sizeHint().height()));
     updateTitle();
     // The first keys go to grid cell (1,1), which is drawn current.
     grid_->setFocus();
@@ -270,10 +273,6 @@ void MainWindow::buildLayout(int screenHeight)
     layout->setRowStretch(1, 1);
     pages_->setMinimumWidth(300);
     setCentralWidget(central);
-
-    // The menu bar comes on top of the central widget's room.
-    const int menu = menuBar()->sizeHint().height();
-    resize(compact_ ? QSize(800, 560 + menu) : QSize(1000, 700 + menu));
 }
 
 void MainWindow::resetView()

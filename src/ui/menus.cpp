@@ -224,7 +224,12 @@ void MainWindow::fillRecentMenu()
     QMenu* menu = commands_.recent;
     menu->clear();
     for (int i = 0; i < recent_.size(); ++i) {
-        QString text = QDir::toNativeSeparators(recent_.at(i));
+        // The home folder as "~", so that the names, not the folders, fill the menu.
+        QString text = recent_.at(i);
+        if (text.startsWith(QDir::homePath() + u'/')) {
+            text.replace(0, QDir::homePath().size(), QStringLiteral("~"));
+        }
+        text = QDir::toNativeSeparators(text);
         text.replace(u'&', QStringLiteral("&&"));
         QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
         const QString path = recent_.at(i);

@@ -164,6 +164,30 @@ SamplerSettings readSamplerSettings(const SettingsStore& store)
     return result;
 }
 
+QStringList readRecentFiles(const SettingsStore& store)
+{
+    using namespace settings_keys;
+    const std::optional<double> count =
+        numbers::parseDouble(store.getSetting(kSection, kRecentCount, QStringLiteral("0")));
+    QStringList files;
+    for (int i = 1; count && i <= std::min(*count, double(kRecentFiles)); ++i) {
+        const QString file = store.getSetting(kSection, kRecentPrefix + QString::number(i), {});
+        if (!file.isEmpty() && !files.contains(file)) {
+            files << file;
+        }
+    }
+    return files;
+}
+
+void rememberRecentFile(QStringList& files, const QString& path)
+{
+    files.removeAll(path);
+    files.prepend(path);
+    while (files.size() > kRecentFiles) {
+        files.removeLast();
+    }
+}
+
 void writeProgramSettings(SettingsStore& store, const ProgramSettings& settings)
 {
     using namespace settings_keys;
@@ -175,6 +199,11 @@ void writeProgramSettings(SettingsStore& store, const ProgramSettings& settings)
     store.saveSetting(kSection, kInitialDir, settings.initialDir);
     store.saveSetting(kSection, kMetric,
                       settings.metric ? QStringLiteral("True") : QStringLiteral("False"));
+    store.saveSetting(kSection, kRecentCount, QString::number(settings.recentFiles.size()));
+    for (int i = 0; i < settings.recentFiles.size(); ++i) {
+        store.saveSetting(kSection, kRecentPrefix + QString::number(i + 1),
+                          settings.recentFiles.at(i));
+    }
 }
 
 } // namespace pellamar

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 
@@ -49,6 +50,10 @@ inline const QString kSamplerType = QStringLiteral("Sampler.Type");
 inline const QString kSamplerArea = QStringLiteral("Sampler.Area");
 inline const QString kSamplerPos1 = QStringLiteral("Sampler.Pos1");
 inline const QString kSamplerSeparation = QStringLiteral("Sampler.Separation");
+// "Recent.Count" files, "Recent.1" the latest: a count, because an empty value is never written
+// and a shorter list would otherwise keep its old tail.
+inline const QString kRecentCount = QStringLiteral("Recent.Count");
+inline const QString kRecentPrefix = QStringLiteral("Recent.");
 } // namespace settings_keys
 
 // The sampler line as the settings hold it: metric values.
@@ -66,11 +71,18 @@ bool readMetric(const SettingsStore& store);
 QString readInitialDir(const SettingsStore& store); // default: the user's home folder
 SamplerSettings readSamplerSettings(const SettingsStore& store);
 
+// The data-set files last loaded or saved, the latest first.
+constexpr int kRecentFiles = 8;
+QStringList readRecentFiles(const SettingsStore& store);
+// Puts the file first, once, and drops the oldest beyond the eight kept.
+void rememberRecentFile(QStringList& files, const QString& path);
+
 // What the main window stores when it closes. Stored numbers read back exactly.
 struct ProgramSettings {
     bool metric = true;
     QString initialDir;
     SamplerSettings sampler;
+    QStringList recentFiles;
 };
 void writeProgramSettings(SettingsStore& store, const ProgramSettings& settings);
 

@@ -17,20 +17,22 @@ public:
         , rowsBefore_(dataSet.dataRowCount())
     {
         for (CellText cell : after_) {
-            cell.text = dataSet.input(cell.row, cell.column);
+            cell.text = cell.row <= rowsBefore_ ? dataSet.input(cell.row, cell.column) : QString();
             before_ << cell;
         }
     }
 
     void redo() override
     {
-        apply(after_);
         int first = after_.front().row;
         int last = first;
         for (const CellText& cell : after_) {
             first = std::min(first, cell.row);
             last = std::max(last, cell.row);
         }
+        // A paste may reach past the last row.
+        dataSet_.ensureDataRows(last);
+        apply(after_);
         if (first == last) {
             dataSet_.calculateResults(first);
             return;
@@ -115,7 +117,9 @@ void Editor::setCells(const QList<CellText>& cells)
 {
     QList<CellText> changed;
     for (const CellText& cell : cells) {
-        if (dataSet_.input(cell.row, cell.column) != cell.text) {
+        const bool exists = cell.row <= dataSet_.dataRowCount();
+        if ((exists && dataSet_.input(cell.row, cell.column) != cell.text) ||
+            (!exists && !cell.text.isEmpty())) {
             changed << cell;
         }
     }

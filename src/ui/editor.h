@@ -26,8 +26,8 @@ public:
     DataSet& dataSet() { return dataSet_; }
     QUndoStack& history() { return history_; }
 
-    // Input cells as committed; their rows are recalculated (the grid grows when the last row
-    // is among them). Cells that keep their text make no step.
+    // Input cells as committed, also past the last row; their rows are recalculated (the grid
+    // grows when the last row is among them). Cells that keep their text make no step.
     void setCells(const QList<CellText>& cells);
     // A parameter field left after typing, with the field's rules.
     void commitField(Field field, const QString& text);

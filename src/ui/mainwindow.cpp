@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -25,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPrinterInfo>
@@ -40,15 +42,16 @@ namespace {
 
 const QString kProgramName = QStringLiteral("Pellamar");
 const QString kCaption = QStringLiteral("Tovanel Pellamar");
-const QString kFilter = QStringLiteral("Comma-Separated Values File (*.csv)");
-
 QString chooseWithDialog(QWidget* parent, const MainWindow::FileRequest& request)
 {
-    QFileDialog dialog(parent, request.title, request.folder, kFilter);
+    const QString filter = request.suffix == u"pdf"
+                               ? QStringLiteral("PDF files (*.pdf)")
+                               : QStringLiteral("Comma-Separated Values File (*.csv)");
+    QFileDialog dialog(parent, request.title, request.folder, filter);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (request.save) {
-        dialog.setDefaultSuffix(QStringLiteral("csv"));
+        dialog.setDefaultSuffix(request.suffix);
     }
     if (!request.name.isEmpty()) {
         dialog.selectFile(request.name);
@@ -94,6 +97,7 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     , dataSet_(metric)
 {
     initialDir_ = readInitialDir(settings_);
+    recent_ = readRecentFiles(settings_);
     setAcceptDrops(true);
     chooser_ = [this](const FileRequest& request) { return chooseWithDialog(this, request); };
 
@@ -126,6 +130,11 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     dataSet_.clearDataSet(readSamplerSettings(settings_));
     resetView();
     buildHistoryActions();
+    buildMenus();
+    updateCommands();
+    // The compact arrangement keeps its height for a title bar on a 600-pixel screen: its grid
+    // is fixed and the pages above it give the menu bar room. The normal one grows by it.
+    resize(compact_ ? QSize(800, 560) : QSize(1000, 700 + menuBar()->sizeHint().height()));
     updateTitle();
     // The first keys go to grid cell (1,1), which is drawn current.
     grid_->setFocus();
@@ -265,8 +274,6 @@ void MainWindow::buildLayout(int screenHeight)
     layout->setRowStretch(1, 1);
     pages_->setMinimumWidth(300);
     setCentralWidget(central);
-
-    resize(compact_ ? QSize(800, 560) : QSize(1000, 700));
 }
 
 void MainWindow::resetView()
@@ -280,6 +287,7 @@ void MainWindow::resetView()
 void MainWindow::followDataSet()
 {
     save_->setEnabled(dataSet_.hasData());
+    updateCommands();
 }
 
 swath::SwathChoice MainWindow::swathChoice() const
@@ -299,7 +307,7 @@ void MainWindow::switchSwathAnalysis(bool on)
     }
     pages_->setSwathLocked(on);
     results_->showSwathStatistics(on);
-    // Printing is possible only while the analysis is on.
+    // The button is the analysis's own; the menu and Ctrl+P print whenever there are data.
     print_->setVisible(on);
     if (on) {
         if (!swathMode_->switchOn()) {
@@ -309,6 +317,7 @@ void MainWindow::switchSwathAnalysis(bool on)
         swathMode_->switchOff();
         grid_->show();
     }
+    updateCommands();
 }
 
 void MainWindow::loadDataSet()
@@ -342,6 +351,7 @@ bool MainWindow::loadFile(const QString& path)
         return false;
     }
     currentFile_ = QFileInfo(path).absoluteFilePath();
+    rememberFile(currentFile_);
     editor_.forget();
     updateTitle();
     resetView();
@@ -363,7 +373,27 @@ bool MainWindow::analyseSwath(const swath::SwathChoice& choice, swath::SwathAnal
     });
 }
 
+QString MainWindow::baseName() const
+{
+    if (!currentFile_.isEmpty()) {
+        return QFileInfo(currentFile_).completeBaseName();
+    }
+    const QString name = proposedFileName(dataSet_.fieldText(Field::Sprayer), QDate::currentDate(),
+                                          QStringLiteral("csv"));
+    return name.chopped(4);
+}
+
 bool MainWindow::saveDataSet()
+{
+    return save(currentFile_.isEmpty());
+}
+
+bool MainWindow::saveDataSetAs()
+{
+    return save(true);
+}
+
+bool MainWindow::save(bool askName)
 {
     commitEdits();
     if (!dataSet_.hasData()) {
@@ -380,12 +410,17 @@ bool MainWindow::saveDataSet()
             QMessageBox::Save | QMessageBox::Cancel, QMessageBox::Cancel) != QMessageBox::Save) {
         return false;
     }
-    const QString folder = currentFile_.isEmpty() ? initialDir_ : folderOf(currentFile_);
-    const QString path = chooser_({true, QStringLiteral("Save Data Set"), folder, currentFile_});
-    if (path.isEmpty()) {
-        return false;
+    QString path = currentFile_;
+    if (askName) {
+        const QString folder = currentFile_.isEmpty() ? initialDir_ : folderOf(currentFile_);
+        const QString name =
+            currentFile_.isEmpty() ? baseName() + QStringLiteral(".csv") : currentFile_;
+        path = chooser_({true, QStringLiteral("Save Data Set"), folder, name});
+        if (path.isEmpty()) {
+            return false;
+        }
+        initialDir_ = folderOf(path);
     }
-    initialDir_ = folderOf(path);
     const swath::SwathChoice choice = swathChoice();
     swath::SwathAnalysis analysis;
     datafile::SaveOutcome outcome;
@@ -399,6 +434,7 @@ bool MainWindow::saveDataSet()
         return false;
     }
     currentFile_ = QFileInfo(path).absoluteFilePath();
+    rememberFile(currentFile_);
     editor_.history().setClean();
     updateTitle();
     return true;
@@ -425,7 +461,8 @@ void MainWindow::openControlData()
 
 void MainWindow::openPrintPreview()
 {
-    if (!swathOn_) {
+    commitEdits();
+    if (!dataSet_.hasData()) {
         return;
     }
     const swath::SwathChoice choice = swathChoice();
@@ -435,7 +472,32 @@ void MainWindow::openPrintPreview()
     }
     // Computed once: every page drawn in the preview, and the print, use the same statistics.
     PreviewWindow preview({dataSet_, choice, &analysis}, currentPrinter_, compact_, this);
+    preview.setPdfName(initialDir_ + baseName() + QStringLiteral(".pdf"));
     preview.exec();
+}
+
+bool MainWindow::exportPdf()
+{
+    commitEdits();
+    if (!dataSet_.hasData()) {
+        return false;
+    }
+    const QString path = chooser_({true, QStringLiteral("Export Report as PDF"), initialDir_,
+                                   baseName() + QStringLiteral(".pdf"), QStringLiteral("pdf")});
+    if (path.isEmpty()) {
+        return false;
+    }
+    const swath::SwathChoice choice = swathChoice();
+    swath::SwathAnalysis analysis;
+    if (!analyseSwath(choice, analysis)) {
+        return false;
+    }
+    QString error;
+    if (!writeReportPdf(path, {dataSet_, choice, &analysis}, &error)) {
+        QMessageBox::critical(this, kProgramName, error);
+        return false;
+    }
+    return true;
 }
 
 void MainWindow::deleteAllData()
@@ -463,17 +525,29 @@ void MainWindow::deleteAllData()
         }
     }
     editor_.reset(readSamplerSettings(settings_));
+    // A new data set: Save must not write it over the file the old one came from.
+    currentFile_.clear();
+    updateTitle();
     resetView();
 }
 
 bool MainWindow::handleWindowKey(QKeyEvent* event)
 {
+    if (event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier) &&
+        event->key() == Qt::Key_S) {
+        saveDataSetAs();
+        return true;
+    }
     if (event->modifiers() != Qt::ControlModifier) {
         return false;
     }
     const bool hasData = dataSet_.lastDataRow() > 0;
     const int key = event->key();
-    if (key == Qt::Key_L) {
+    if (key == Qt::Key_Q) {
+        close();
+        return true;
+    }
+    if (key == Qt::Key_L || key == Qt::Key_O) {
         loadDataSet();
         return true;
     }
@@ -486,7 +560,7 @@ bool MainWindow::handleWindowKey(QKeyEvent* event)
         results_->selectGraph(key - Qt::Key_0);
         return true;
     }
-    if (key == Qt::Key_P && hasData && swathOn_) {
+    if (key == Qt::Key_P && hasData) {
         openPrintPreview();
         return true;
     }
@@ -524,6 +598,7 @@ void MainWindow::writeSettings()
     out.initialDir = initialDir_;
     const Parameters& p = dataSet_.parameters();
     out.sampler = {p.openingType, p.openingArea, p.position1, p.separation};
+    out.recentFiles = recent_;
     writeProgramSettings(settings_, out);
     QString error;
     if (!settings_.flush(&error)) {

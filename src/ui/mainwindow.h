@@ -5,9 +5,14 @@
 #include "ui/editor.h"
 
 #include <QMainWindow>
+#include <array>
 #include <functional>
 
+class QDate;
+
 class QAction;
+class QActionGroup;
+class QMenu;
 class QPushButton;
 
 namespace pellamar {
@@ -23,6 +28,32 @@ class SwathMode;
 
 // The text of the warning shown when the screen is lower than 600 pixels.
 QString screenWarningText(int width, int height);
+
+// The name proposed for a new file: "AT-402 2026-12-06.csv", with the characters a file name
+// cannot hold replaced.
+QString proposedFileName(const QString& sprayer, const QDate& date, const QString& suffix);
+
+// Every command of the menu bar.
+struct Commands {
+    QAction* load = nullptr;
+    QAction* save = nullptr;
+    QAction* saveAs = nullptr;
+    QMenu* recent = nullptr;
+    QAction* printPreview = nullptr;
+    QAction* exportPdf = nullptr;
+    QAction* quit = nullptr;
+    QAction* copy = nullptr;
+    QAction* paste = nullptr;
+    QAction* deleteAll = nullptr;
+    QAction* controlData = nullptr;
+    std::array<QAction*, 5> results{};
+    QAction* swath = nullptr;
+    QAction* racetrack = nullptr;
+    QAction* deposit = nullptr;
+    QAction* density = nullptr;
+    QAction* shortcuts = nullptr;
+    QAction* about = nullptr;
+};
 
 // The one main window: it owns the data set for the whole run, the history of its edits and
 // the file it was loaded from or last saved to.
@@ -57,6 +88,7 @@ public:
         QString title;
         QString folder;
         QString name; // the file proposed, if any
+        QString suffix = QStringLiteral("csv");
     };
     using FileChooser = std::function<QString(const FileRequest&)>;
     void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
@@ -65,12 +97,25 @@ public:
     // Loads the file as "Load Data Set" does once a file is chosen (and unsaved changes are
     // settled); false when it is no data set.
     bool loadFile(const QString& path);
-    // False when nothing was saved: no data, the dialog cancelled, or the save failed.
+    // To the current file when there is one, else to a file asked for; false when nothing was
+    // saved: no data, the dialog cancelled, or the save failed.
     bool saveDataSet();
+    // Always asks for the file.
+    bool saveDataSetAs();
+    // The files last loaded or saved, the latest first.
+    const QStringList& recentFiles() const { return recent_; }
+    void openRecentFile(const QString& path);
     void openControlData();
     void deleteAllData();
-    // The print preview, from which the report is printed; only during swath analysis.
+    // The print preview, from which the report is printed, and the report straight to a PDF
+    // file; both once the data set holds data.
     void openPrintPreview();
+    bool exportPdf();
+    const Commands& commands() const { return commands_; }
+    // Brings the commands' enabled and checked states up to date.
+    void updateCommands();
+    void showShortcuts();
+    void showAbout();
     QPushButton* printButton() const { return print_; }
     QString currentPrinter() const { return currentPrinter_; }
 
@@ -83,6 +128,12 @@ protected:
 private:
     void buildLayout(int screenHeight);
     void buildHistoryActions();
+    void buildMenus();
+    void fillRecentMenu();
+    void rememberFile(const QString& path);
+    bool save(bool askName);
+    // The data set's own name without suffix, or the name proposed for a new file.
+    QString baseName() const;
     void updateTitle();
     // The file's name, as questions name the data set.
     QString documentName() const;
@@ -124,6 +175,8 @@ private:
     bool compact_ = false;
     bool swathOn_ = false;
     FileChooser chooser_;
+    Commands commands_;
+    QStringList recent_;
 };
 
 } // namespace pellamar::ui

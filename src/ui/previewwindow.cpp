@@ -36,6 +36,40 @@ QString jobName()
 
 } // namespace
 
+bool writeReportPdf(const QString& path, const report::ReportInputs& inputs, QString* error,
+                    const std::function<void(const QString& caption)>& progress)
+{
+    const auto fail = [error](const QString& reason) {
+        if (error) {
+            *error = QStringLiteral("The report could not be saved as PDF:\n\n") + reason;
+        }
+        return false;
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return fail(file.errorString());
+    }
+    bool drawn = false;
+    QString failure;
+    {
+        QPdfWriter writer(&file);
+        report::setUpPdf(writer);
+        graphics::PainterSurface surface(writer);
+        drawn = report::printReport(surface, true, 0, inputs, &failure, progress);
+    }
+    if (!drawn) {
+        file.cancelWriting();
+        if (error) {
+            *error = failure;
+        }
+        return false;
+    }
+    if (!file.commit()) {
+        return fail(file.errorString());
+    }
+    return true;
+}
+
 PreviewWindow::PreviewWindow(const report::ReportInputs& inputs, QString& currentPrinter,
                              bool compact, QWidget* parent)
     : QDialog(parent)
@@ -190,6 +224,9 @@ bool PreviewWindow::saveAsPdf()
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
         dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        if (!pdfName_.isEmpty()) {
+            dialog.selectFile(pdfName_);
+        }
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
             path = dialog.selectedFiles().constFirst();
         }
@@ -207,37 +244,10 @@ bool PreviewWindow::saveAsPdf()
 
 bool PreviewWindow::writePdf(const QString& path, QString* error)
 {
-    const auto fail = [error](const QString& reason) {
-        if (error) {
-            *error = QStringLiteral("The report could not be saved as PDF:\n\n") + reason;
-        }
-        return false;
-    };
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setCaption(kCaption);
-        return fail(file.errorString());
-    }
-    bool drawn = false;
-    QString failure;
-    {
-        QPdfWriter writer(&file);
-        report::setUpPdf(writer);
-        graphics::PainterSurface surface(writer);
-        drawn = report::printReport(surface, true, 0, inputs_, &failure,
-                                    [this](const QString& caption) { setCaption(caption); });
-    }
-    if (!drawn) {
-        file.cancelWriting();
-        if (error) {
-            *error = failure;
-        }
-        return false;
-    }
-    if (!file.commit()) {
-        return fail(file.errorString());
-    }
-    return true;
+    const bool written = writeReportPdf(path, inputs_, error,
+                                        [this](const QString& caption) { setCaption(caption); });
+    setCaption(kCaption);
+    return written;
 }
 
 PagePicture::PagePicture(QSize defaultSize, QWidget* parent)

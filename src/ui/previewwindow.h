@@ -36,6 +36,11 @@ private:
     QImage image_;
 };
 
+// Writes the report as a PDF file, which is replaced only when the whole document was written;
+// false with the message for the operator in error.
+bool writeReportPdf(const QString& path, const report::ReportInputs& inputs, QString* error,
+                    const std::function<void(const QString& caption)>& progress = {});
+
 // The print window: shows the report one page at a time, chooses the printer, prints, and
 // saves the same pages as a PDF file.
 class PreviewWindow : public QDialog {
@@ -55,6 +60,8 @@ public:
     // Asks for the PDF file's name; empty when the operator cancels. Tests put their own here.
     using FileChooser = std::function<QString()>;
     void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+    // The file the PDF dialog proposes.
+    void setPdfName(const QString& path) { pdfName_ = path; }
 
     // Prints all pages to the chosen printer; the window closes only when that succeeded.
     bool print();
@@ -92,6 +99,7 @@ private:
     int shownPage_ = 0;
     int drawnPage_ = 0;
     FileChooser chooser_;
+    QString pdfName_;
 };
 
 } // namespace pellamar::ui

@@ -6,9 +6,12 @@
 #include "ui/feedback.h"
 #include "ui/samplegridmodel.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <optional>
@@ -158,6 +161,7 @@ void SampleGrid::placeQuietly(int dataRow, int column)
     if (!target.isValid()) {
         return;
     }
+    extent_ = {column, dataRow - 1};
     gridBusy_ = true;
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
     gridBusy_ = false;
@@ -192,6 +196,124 @@ void SampleGrid::commitAt(int row, int column)
     }
     model_->endTyping();
     dataSet_.calculateResults(row);
+}
+
+QRect SampleGrid::selectedBlock() const
+{
+    const QPoint current(currentColumn(), currentDataRow());
+    const QPoint extent = extent_ + QPoint(0, 1);
+    return QRect(QPoint(std::min(current.x(), extent.x()), std::min(current.y(), extent.y())),
+                 QPoint(std::max(current.x(), extent.x()), std::max(current.y(), extent.y())));
+}
+
+void SampleGrid::showBlock()
+{
+    const QRect block = selectedBlock();
+    collapsing_ = true;
+    selectionModel()->select(QItemSelection(model_->index(block.top() - 1, block.left()),
+                                            model_->index(block.bottom() - 1, block.right())),
+                             QItemSelectionModel::ClearAndSelect);
+    collapsing_ = false;
+}
+
+void SampleGrid::extendBlock(int row, int column)
+{
+    const QModelIndex corner = model_->index(row, column);
+    if (corner.isValid() && currentIndex().isValid()) {
+        extent_ = {column, row};
+        showBlock();
+        scrollTo(corner);
+    }
+}
+
+void SampleGrid::copySelection()
+{
+    commitCell();
+    const QRect block = selectedBlock();
+    if (block.top() < 1) {
+        return;
+    }
+    QString text;
+    for (int row = block.top(); row <= block.bottom(); ++row) {
+        QStringList cells;
+        for (int column = block.left(); column <= block.right(); ++column) {
+            // Without the blanks that pad the computed texts on screen.
+            cells << model_->index(row - 1, column).data().toString().trimmed();
+        }
+        text += cells.join(u'\t') + u'\n';
+    }
+    QApplication::clipboard()->setText(text);
+}
+
+QString SampleGrid::pasteRefusal(QString& value, int row, int column,
+                                 const QList<CellText>& before) const
+{
+    if (column > ColDead) {
+        return QStringLiteral("only Sample Wt to Mortality take values");
+    }
+    if (column == ColWeight) {
+        value.replace(u',', u'.');
+    }
+    static const QRegularExpression weight(QStringLiteral("^[0-9]*\\.?[0-9]*$"));
+    static const QRegularExpression count(QStringLiteral("^[0-9]*$"));
+    if (!(column == ColWeight ? weight : count).match(value).hasMatch() ||
+        (!value.isEmpty() && !numbers::isNumber(value))) {
+        return keyHint(column);
+    }
+    if (value.size() > maxLength(column)) {
+        return QStringLiteral("%1: at most %2 characters")
+            .arg(columnName(column))
+            .arg(maxLength(column));
+    }
+    if (column == ColDead && !value.isEmpty()) {
+        QString larvae =
+            row <= dataSet_.dataRowCount() ? dataSet_.input(row, ColLarvae) : QString();
+        for (const CellText& cell : before) {
+            if (cell.row == row && cell.column == ColLarvae) {
+                larvae = cell.text;
+            }
+        }
+        const std::optional<double> most = numbers::parseDouble(larvae);
+        if (most && numbers::parseDouble(value).value_or(0.0) > *most) {
+            return QStringLiteral("Mortality: at most %1, the larvae in this pan").arg(larvae);
+        }
+    }
+    return {};
+}
+
+void SampleGrid::paste()
+{
+    commitCell();
+    const int top = currentDataRow();
+    const int left = currentColumn();
+    QStringList lines =
+        QApplication::clipboard()->text().split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+    if (!lines.isEmpty() && lines.back().isEmpty()) {
+        lines.removeLast();
+    }
+    if (top < 1 || lines.isEmpty()) {
+        return;
+    }
+    QList<CellText> cells;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QStringList values = lines.at(i).split(u'\t');
+        for (int j = 0; j < values.size(); ++j) {
+            QString value = values.at(j).trimmed();
+            const int row = top + i;
+            const int column = left + j;
+            const QString refusal = pasteRefusal(value, row, column, cells);
+            if (!refusal.isEmpty()) {
+                refuse(std::min(row, dataSet_.dataRowCount()), std::min(column, int(ColDead)),
+                       QStringLiteral("\"%1\" for pan %2 refused. %3")
+                           .arg(values.at(j).trimmed())
+                           .arg(row)
+                           .arg(refusal));
+                return;
+            }
+            cells << CellText{row, column, value};
+        }
+    }
+    model_->setCells(cells);
 }
 
 QString SampleGrid::currentText(int row, int column) const
@@ -257,6 +379,25 @@ void SampleGrid::keyPressEvent(QKeyEvent* event)
     if (row == 0 || modifiers & (Qt::AltModifier | Qt::MetaModifier)) {
         QTableView::keyPressEvent(event);
         return;
+    }
+    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Paste)) {
+        event->matches(QKeySequence::Copy) ? copySelection() : paste();
+        event->accept();
+        return;
+    }
+    if (modifiers == Qt::ShiftModifier) {
+        const QPoint step = event->key() == Qt::Key_Left    ? QPoint(-1, 0)
+                            : event->key() == Qt::Key_Right ? QPoint(1, 0)
+                            : event->key() == Qt::Key_Up    ? QPoint(0, -1)
+                            : event->key() == Qt::Key_Down  ? QPoint(0, 1)
+                                                            : QPoint();
+        if (!step.isNull()) {
+            // Keys select input cells only.
+            extendBlock(std::clamp(extent_.y() + step.y(), 0, model_->rowCount() - 1),
+                        std::clamp(extent_.x() + step.x(), int(ColWeight), int(ColDead)));
+            event->accept();
+            return;
+        }
     }
     const QString text = currentText(row, column);
     switch (event->key()) {
@@ -334,6 +475,35 @@ void SampleGrid::keyPressEvent(QKeyEvent* event)
     QTableView::keyPressEvent(event);
 }
 
+void SampleGrid::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex cell = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::ShiftModifier) {
+        extendBlock(cell.row(), cell.column());
+        return;
+    }
+    QTableView::mousePressEvent(event);
+    dragging_ = event->button() == Qt::LeftButton && cell.isValid();
+}
+
+void SampleGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    // A drag may reach into the computed columns, so that a block goes to a spreadsheet whole;
+    // the current cell stays where the drag began.
+    if (dragging_ && event->buttons() & Qt::LeftButton) {
+        const QModelIndex cell = indexAt(event->position().toPoint());
+        extendBlock(cell.row(), cell.column());
+        return;
+    }
+    QTableView::mouseMoveEvent(event);
+}
+
+void SampleGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    dragging_ = false;
+    QTableView::mouseReleaseEvent(event);
+}
+
 void SampleGrid::focusOutEvent(QFocusEvent* event)
 {
     QTableView::focusOutEvent(event);
@@ -363,7 +533,8 @@ void SampleGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
         return;
     }
     QTableView::currentChanged(current, previous);
-    selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
+    extent_ = {current.column(), current.row()};
+    showBlock();
 }
 
 void SampleGrid::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
@@ -373,11 +544,14 @@ void SampleGrid::selectionChanged(const QItemSelection& selected, const QItemSel
     if (collapsing_ || !current.isValid()) {
         return;
     }
+    // Only the block is ever selected.
+    const QRect block = selectedBlock();
     const QModelIndexList chosen = selectionModel()->selectedIndexes();
-    if (chosen.size() != 1 || chosen.front() != current) {
-        collapsing_ = true;
-        selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
-        collapsing_ = false;
+    const bool inBlock = std::all_of(chosen.begin(), chosen.end(), [&](const QModelIndex& cell) {
+        return block.contains(cell.column(), cell.row() + 1);
+    });
+    if (!inBlock || chosen.size() != block.width() * block.height()) {
+        showBlock();
     }
 }
 

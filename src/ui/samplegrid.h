@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/editor.h"
+
 #include <QTableView>
 
 namespace pellamar {
@@ -14,7 +16,8 @@ class SampleGridModel;
 // The sample grid: a table view with the program's own editing model instead of an in-place
 // editor. The current cell stays in the input columns 1..4; typing edits the current cell's
 // text, shown in the grid but not yet data; leaving an edited cell commits it (number check,
-// then one step of the history and that row's recalculation). Refused keys say why.
+// then one step of the history and that row's recalculation). Refused keys say why. Shift with
+// the arrows or a mouse drag selects a block from the current cell, which is what gets copied.
 class SampleGrid : public QTableView {
     Q_OBJECT
 public:
@@ -31,6 +34,13 @@ public:
     void commitCell();
     // Drops what is being typed; the cell shows its committed text again.
     void cancelEdit();
+    // The block selected, as tab-separated lines, to the clipboard.
+    void copySelection();
+    // Tab- and newline-separated values from the clipboard into the cells from the current one
+    // on, as one step; when any would be refused as typed, nothing is pasted.
+    void paste();
+    // The block selected: first and last data row and column.
+    QRect selectedBlock() const;
 
     // Column widths and the heading height in pixels.
     static constexpr int kHeaderHeight = 31;
@@ -40,6 +50,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void selectionChanged(const QItemSelection& selected,
@@ -54,6 +67,10 @@ private:
     void commitAt(int row, int column);
     // Moves the current cell without the leave/enter handling.
     void placeQuietly(int dataRow, int column);
+    // Why a pasted value would be refused in the cell; empty when it is taken (as `value`).
+    QString pasteRefusal(QString& value, int row, int column, const QList<CellText>& before) const;
+    void extendBlock(int row, int column);
+    void showBlock();
 
     DataSet& dataSet_;
     SampleGridModel* model_ = nullptr;
@@ -63,6 +80,9 @@ private:
     bool collapsing_ = false;
     int resetRow_ = 1;
     int resetColumn_ = 1;
+    // The corner of the block opposite the current cell (model row and column).
+    QPoint extent_;
+    bool dragging_ = false;
 };
 
 } // namespace pellamar::ui

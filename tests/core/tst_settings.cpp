@@ -17,12 +17,12 @@ QStringList exactly(const ProgramSettings& p)
                     QString::number(p.sampler.openingType)};
     for (float f : {p.sampler.openingArea, p.sampler.position1, p.sampler.separation})
         all << QString::number(f, 'g', 9);
-    return all;
+    return all << p.recentFiles.join(u'|');
 }
 
 QStringList readAll(const SettingsStore& store)
 {
-    return exactly({readMetric(store), readInitialDir(store), readSamplerSettings(store)});
+    return exactly({readMetric(store), readInitialDir(store), readSamplerSettings(store), readRecentFiles(store)});
 }
 
 } // namespace
@@ -59,15 +59,16 @@ private slots:
         const auto row = [](const char* name, const QByteArray& file, const ProgramSettings& settings) {
             QTest::newRow(name) << file << settings;
         };
-        row("float extremes", {}, {true, "/home/ÿ/data, 2024", {0, 3.4028235e38f, -1.17549435e-38f, 1e-45f}});
-        row("inexact decimals", {}, {false, "@odd;name=[x] \"q\"", {3, 0.092903f, 1.0f / 3.0f, 123456.789f}});
+        row("float extremes", {},
+            {true, "/home/ÿ/data, 2024", {0, 3.4028235e38f, -1.17549435e-38f, 1e-45f}, {"/a, b.csv", "/ÿ/@x;=[q].csv"}});
+        row("inexact decimals", {}, {false, "@odd;name=[x] \"q\"", {3, 0.092903f, 1.0f / 3.0f, 123456.789f}, {}});
         QByteArray garbage;
         QRandomGenerator random(20240611);
         for (int i = 0; i < 8192; ++i) garbage.append(static_cast<char>(random.bounded(256)));
         static const char tail[] = "\n[Settings]\nMetric=\0\xff\nSampler.Area=\x01\x02\n"
                                    "Sampler.Type=\xfe\nSampler.Separation=\x80\x80\n[Broken\n";
         row("over binary garbage", garbage + QByteArray(tail, sizeof(tail) - 1),
-            {false, "/after/garbage", {2, 0.5f, -1.0f, 4.0f}});
+            {false, "/after/garbage", {2, 0.5f, -1.0f, 4.0f}, {}});
     }
     void writtenSettingsReadBackExactly()
     {
@@ -76,7 +77,7 @@ private slots:
         if (!file.isEmpty()) QVERIFY(writeFile(path(), file));
         {
             IniSettingsStore store(path());
-            QCOMPARE(readAll(store), exactly({true, {}, {}}));
+            QCOMPARE(readAll(store), exactly({true, {}, {}, {}}));
             writeProgramSettings(store, settings);
             store.saveSetting(keys::kSection, keys::kInitialDir, QString());
             QString error;
@@ -101,6 +102,9 @@ private slots:
         QTest::newRow("area underflows to zero") << 3 << QByteArray("Sampler.Area=1e-50") << "1";
         QTest::newRow("pos1 beyond float") << 4 << QByteArray("Sampler.Pos1=-1e39") << "0";
         QTest::newRow("separation exponent") << 5 << QByteArray("Sampler.Separation=1.25E+1") << "12.5";
+        QTest::newRow("recent count not a number") << 6 << QByteArray("Recent.Count=x\nRecent.1=/a.csv") << "";
+        QTest::newRow("recent beyond count and eight")
+            << 6 << QByteArray("Recent.Count=99\nRecent.1=/a\nRecent.2=/a\nRecent.3=\nRecent.9=/b") << "/a";
         // clang-format on
     }
     void unusableValueReadsAsDefault()
@@ -127,7 +131,7 @@ private slots:
                     ? QDir().mkpath(file)
                     : writeFile(dir_.filePath("plain"), "[Settings]\nMetric=False\nSampler.Area=2\n"));
         IniSettingsStore store(file);
-        QCOMPARE(readAll(store), exactly({true, {}, {}}));
+        QCOMPARE(readAll(store), exactly({true, {}, {}, {}}));
         store.saveSetting(keys::kSection, keys::kSamplerArea, "3");
         QString error;
         QVERIFY(!store.flush(&error));

@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
 
@@ -30,6 +31,16 @@ class TestMainWindow : public QObject {
     {
         const ResultPanel* r = window().resultPanel();
         return {r->statisticText(0), r->statisticText(2), r->statisticText(1)};
+    }
+    // Which commands are enabled: they are when their key or button would act.
+    QString enabled()
+    {
+        const Commands& c = window().commands();
+        QString flags;
+        for (auto* a : {c.load, c.save, c.printPreview, c.exportPdf, c.deleteAll, c.results[2], c.swath, c.racetrack,
+                        c.copy, c.recent->menuAction()})
+            flags += a->isEnabled() ? '1' : '0';
+        return flags;
     }
 
 private slots:
@@ -95,6 +106,7 @@ private slots:
     // press the focused button, as Space does.
     void shortcutsNeedData()
     {
+        QCOMPARE(enabled(), "1000000010");
         QWidget* focus = window().grid();
         focus->setFocus();
         BoxWatcher boxes(QMessageBox::Discard);
@@ -106,7 +118,7 @@ private slots:
         QTest::keyClicks(focus, "2");
         QTest::keyClick(focus, Qt::Key_S, Qt::ControlModifier);
         QTest::keyClick(focus, Qt::Key_3, Qt::ControlModifier);
-        QVERIFY(window().resultPanel()->graphOption(3)->isChecked());
+        QVERIFY(window().resultPanel()->graphOption(3)->isChecked() && window().commands().results[2]->isChecked());
         window().loadButton()->setFocus();
         QTest::keyClick(window().loadButton(), Qt::Key_Return);
         window().controlDataButton()->setFocus();
@@ -198,8 +210,10 @@ private slots:
         ResultPanel* results = window().resultPanel();
         SwathMode* swath = window().swathMode();
         QVERIFY(!window().printButton()->isVisible());
-        results->swathCheck()->click();
+        QCOMPARE(enabled(), "1111111011");
+        window().commands().swath->trigger();
         QVERIFY(window().printButton()->isVisible() && !window().grid()->isVisible());
+        QCOMPARE(enabled(), "1111011101");
         QVERIFY(swath->panel()->isVisible() && swath->sourceFrame()->isVisible());
         QVERIFY(!field(Field::Separation)->isEnabled());
         QVERIFY(!window().parameterPages()->unitOption(true)->isEnabled());
@@ -215,12 +229,13 @@ private slots:
             QTest::keyClick(options, key);
             QCOMPARE(swath->record().widthIndex, width);
         }
-        swath->sourceOption(swath::Source::Density)->click();
+        window().commands().density->trigger();
         QCOMPARE(stats(), (QStringList{"0.58", "340.0 #/m \u00b2", "480.0 / 200.0"}));
         swath->sourceOption(swath::Source::Deposit)->click();
         QCOMPARE(swath->selectedWidth(), (std::array<int, 2>{2, 1}));
         // Racetrack recomputes the statistics at the width shown.
         swath->racetrack()->click();
+        QVERIFY(window().commands().racetrack->isChecked());
         QCOMPARE(swath->record().widthIndex, 2);
         QCOMPARE(stats(), (QStringList{"0.57", "166.7 kg/ha", "233.3 / 100.0"}));
 
@@ -315,6 +330,38 @@ private slots:
             QVERIFY(fileBytes(f_->file("g.SVG")).contains("<svg"));
             QVERIFY(!QFileInfo::exists(f_->file("missing")));
         }
+    }
+
+    // Eight loads and saves remembered, a file gone dropped, kept till the next start; reports from any mode.
+    void recentFilesAndReport()
+    {
+        const auto file = [&](int n) { return f_->file(QString::number(n) + ".csv"); };
+        for (int n = 0; n < 9; ++n)
+            QVERIFY(writeFile(file(n), readTestFile("writer_metric.csv")) && window().loadFile(file(n)));
+        QFile::remove(file(5));
+        BoxWatcher boxes(QMessageBox::Yes);
+        for (int index : {3, 5}) window().commands().recent->actions().at(index)->trigger();
+        QCOMPARE(boxes.boxes.value(0), "2: " + file(5) + " no longer exists; it is removed from the recent data sets.");
+        const QStringList recent = window().recentFiles();
+        QCOMPARE(recent, (QStringList{file(2), file(8), file(7), file(6), file(4), file(3), file(1)}));
+        window().commands().deleteAll->trigger();
+        ds().setFieldText(Field::Sprayer, "AT/402:");
+        window().editor().setCells({{1, ColWeight, "2"}});
+        f_->nextFile = f_->file("saved.csv");
+        QVERIFY(window().saveDataSetAs());
+        QCOMPARE(f_->lastRequest.name, "AT_402_ " + QDate::currentDate().toString(Qt::ISODate) + ".csv");
+        f_->nextFile = f_->file("report.pdf");
+        QVERIFY(window().exportPdf() && fileBytes(f_->nextFile).startsWith("%PDF"));
+        QCOMPARE(f_->lastRequest.name, "saved.pdf");
+        QString preview;
+        QTimer::singleShot(
+            0, [&] { preview = QApplication::activeModalWidget()->windowTitle(); });
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        QTest::keyClick(window().grid(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(preview, "Pellamar - Print");
+        window().close();
+        f_->open();
+        QCOMPARE(window().recentFiles(), QStringList{f_->file("saved.csv")} + recent);
     }
 };
 

@@ -6,6 +6,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTestEventList>
@@ -27,10 +28,11 @@ struct Fixture {
     SampleGrid* grid = nullptr;
     QLineEdit* after = new QLineEdit;
 
-    Fixture()
+    explicit Fixture(int rows = kInitialDataRows)
     {
         dataSet.applyUnits();
         dataSet.clearDataSet({0, 0.1f, 0.0f, 10.0f});
+        dataSet.ensureDataRows(rows);
         grid = new SampleGrid(editor);
         auto* layout = new QVBoxLayout(&window);
         for (QWidget* part : std::initializer_list<QWidget*>{before, grid, after}) layout->addWidget(part);
@@ -215,6 +217,64 @@ private slots:
         QCOMPARE(cell.data(Qt::ToolTipRole).toString(), flagged ? "more dead than larvae" : "");
         QCOMPARE(cell.data(Qt::BackgroundRole).value<QColor>() != QColor(Qt::white), flagged);
         QCOMPARE(cell.data().toString(), dead);
+    }
+
+    // A paste is one step and one recalculation, or nothing, with the first refused value named.
+    void paste_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<QString>("after"); // rows 47..50 as pasted, the row count, the hint
+        const QString none = "|||;|||;|||;|||;50 ";
+        // clang-format off
+        QTest::newRow("block grows the grid") << 1 << "1,5\t30\r\n2\t40\t20\t5\n\t\n 3 " << "1.5|30||;2|40|20|5;|||;3|||;51 ";
+        QTest::newRow("refused count") << 1 << "1\t2\n3\t4x" << none + "\"4x\" for pan 48 refused. # of Granules: whole numbers";
+        QTest::newRow("lone point") << 1 << "." << none + "\".\" for pan 47 refused. Sample Wt: grams, digits and one decimal point";
+        QTest::newRow("dead above pasted larvae") << 3 << "10\t11" << none + "\"11\" for pan 47 refused. Mortality: at most 10, the larvae in this pan";
+        QTest::newRow("past the inputs") << 4 << "1\t2" << none + "\"2\" for pan 47 refused. only Sample Wt to Mortality take values";
+        // clang-format on
+    }
+    void paste()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, clip);
+        Fixture f;
+        f.grid->setFocus();
+        f.grid->setCurrentCell(47, column);
+        QApplication::clipboard()->setText(clip);
+        QSignalSpy recalculated(&f.dataSet, &DataSet::recalculated);
+        QTest::keyClick(f.grid, Qt::Key_V, Qt::ControlModifier);
+        const auto rows = [&] {
+            QString text;
+            for (int r = 47; r <= 50; ++r)
+                for (int c = ColWeight; c <= ColDead; ++c) text += f.shownText(r, c) + (c == ColDead ? ";" : "|");
+            return text + QString::number(f.dataSet.dataRowCount()) + ' ';
+        };
+        QTEST(rows() + ui::shownHint(), "after");
+        QCOMPARE(recalculated.count(), ui::shownHint().isEmpty() ? 1 : 0);
+        f.editor.history().undo();
+        QCOMPARE(rows(), "|||;|||;|||;|||;50 ");
+    }
+
+    // Shift+arrows select input cells, a drag any; Ctrl+C copies the block for a spreadsheet.
+    void copyBlock()
+    {
+        Fixture f(4);
+        for (int c = ColWeight; c <= ColDead; ++c) f.dataSet.setInput(2, c, QString::number(c * 5));
+        f.dataSet.calculateResults(0);
+        f.grid->setFocus();
+        f.grid->setCurrentCell(1, ColLarvae);
+        for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Down})
+            QTest::keyClick(f.grid, key, Qt::ShiftModifier);
+        QTest::keyClick(f.grid, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), "\t\n15\t20\n");
+        const auto at = [&](int column) { return f.grid->visualRect(f.grid->model()->index(1, column)).center(); };
+        QTest::mousePress(f.grid->viewport(), Qt::LeftButton, {}, at(ColPosition));
+        QTest::mouseMove(f.grid->viewport(), at(ColGranulesPerGram));
+        QTest::mouseRelease(f.grid->viewport(), Qt::LeftButton, {}, at(ColGranulesPerGram));
+        QCOMPARE(f.current(), Cell(2, ColWeight));
+        QTest::keyClick(f.grid, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), "5\t10\t15\t20\t500.000\t100.000\t2.00\n");
     }
 };
 

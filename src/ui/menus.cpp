@@ -1,0 +1,299 @@
+// The main window's menu bar: every command of the window, with the keys that run it.
+
+#include "core/settings.h"
+#include "ui/mainwindow.h"
+#include "ui/resultpanel.h"
+#include "ui/samplegrid.h"
+#include "ui/swathmode.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDate>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+namespace pellamar::ui {
+
+namespace {
+
+// Every key of the window and the grid, as Help lists them.
+const std::array<std::pair<const char*, const char*>, 23> kShortcuts{{
+    {"Ctrl+L, Ctrl+O", "Load a data set"},
+    {"Ctrl+S", "Save the data set"},
+    {"Ctrl+Shift+S", "Save the data set as a new file"},
+    {"Ctrl+P", "Print preview"},
+    {"Ctrl+Q", "Quit"},
+    {"Ctrl+Z", "Undo"},
+    {"Ctrl+Shift+Z, Ctrl+Y", "Redo"},
+    {"Ctrl+1 \u2026 Ctrl+5", "Show kg/ha, CDF, #/m\u00b2, Gran./g or Mortality"},
+    {"Ctrl+Delete", "Delete all data"},
+    {"Enter", "Grid: next column; from Mortality to the next pan; fields: next field"},
+    {"Arrow keys", "Grid: move between cells"},
+    {"Shift+arrow keys", "Grid: select a block of input cells (or drag with the mouse)"},
+    {"Ctrl+Tab, Ctrl+Shift+Tab", "Grid: next or previous column"},
+    {"Tab, Shift+Tab", "Leave the grid; next or previous field"},
+    {"Delete", "Grid: clear the cell"},
+    {"Shift+Delete", "Grid: clear the pan's row"},
+    {"Ctrl+C", "Grid: copy the selected cells"},
+    {"Ctrl+V", "Grid: paste from the current cell"},
+    {"Backspace", "Grid: remove the last character typed"},
+    {"-", "Position 1: change the sign"},
+    {"Arrow keys, Home, End", "Swath analysis: choose the width"},
+    {"Alt+F, Alt+E, Alt+V, Alt+H", "Open a menu"},
+    {"Escape", "Print window: close it"},
+}};
+
+// The window handles these keys itself, before the control with the focus; the menu only shows
+// them, so that no key is bound twice.
+void showKeys(QAction* action, const QList<QKeySequence>& keys)
+{
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WidgetShortcut);
+}
+
+QAction* command(QMenu* menu, const QString& text, const QList<QKeySequence>& keys = {})
+{
+    QAction* action = menu->addAction(text);
+    showKeys(action, keys);
+    return action;
+}
+
+QKeySequence ctrl(int key)
+{
+    return QKeySequence(Qt::CTRL | key);
+}
+
+// A check box or option button and a checkable command stay one choice.
+void mirror(QAction* action, QAbstractButton* button)
+{
+    action->setCheckable(true);
+    QObject::connect(action, &QAction::triggered, button, [button, action] {
+        if (button->isChecked() != action->isChecked()) {
+            button->click();
+        }
+        action->setChecked(button->isChecked());
+    });
+    QObject::connect(button, &QAbstractButton::toggled, action, &QAction::setChecked);
+    action->setChecked(button->isChecked());
+}
+
+} // namespace
+
+QString proposedFileName(const QString& sprayer, const QDate& date, const QString& suffix)
+{
+    QString name = sprayer.simplified();
+    for (QChar& c : name) {
+        if (c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c)) {
+            c = u'_';
+        }
+    }
+    // A name starting with a dot would be hidden.
+    while (name.startsWith(u'.')) {
+        name.remove(0, 1);
+    }
+    const QString day = date.toString(Qt::ISODate);
+    return (name.isEmpty() ? day : name + u' ' + day) + u'.' + suffix;
+}
+
+void MainWindow::buildMenus()
+{
+    Commands& c = commands_;
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    c.load = command(file, QStringLiteral("&Load Data Set\u2026"),
+                     {ctrl(Qt::Key_L), QKeySequence::Open});
+    c.save = command(file, QStringLiteral("&Save Data Set"), {ctrl(Qt::Key_S)});
+    c.saveAs = command(file, QStringLiteral("Save Data Set &As\u2026"),
+                       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    c.recent = file->addMenu(QStringLiteral("&Recent Data Sets"));
+    file->addSeparator();
+    c.printPreview = command(file, QStringLiteral("&Print Preview\u2026"), {ctrl(Qt::Key_P)});
+    c.exportPdf = command(file, QStringLiteral("&Export Report as PDF\u2026"));
+    file->addSeparator();
+    c.quit = command(file, QStringLiteral("&Quit"), {ctrl(Qt::Key_Q)});
+    connect(c.load, &QAction::triggered, this, &MainWindow::loadDataSet);
+    connect(c.save, &QAction::triggered, this, &MainWindow::saveDataSet);
+    connect(c.saveAs, &QAction::triggered, this, &MainWindow::saveDataSetAs);
+    connect(c.printPreview, &QAction::triggered, this, &MainWindow::openPrintPreview);
+    connect(c.exportPdf, &QAction::triggered, this, &MainWindow::exportPdf);
+    connect(c.quit, &QAction::triggered, this, &MainWindow::close);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addActions({undo_, redo_});
+    edit->addSeparator();
+    c.copy = command(edit, QStringLiteral("&Copy"), {QKeySequence::Copy});
+    c.paste = command(edit, QStringLiteral("&Paste"), {QKeySequence::Paste});
+    edit->addSeparator();
+    c.deleteAll = command(edit, QStringLiteral("&Delete All Data\u2026"), {ctrl(Qt::Key_Delete)});
+    c.controlData = command(edit, QStringLiteral("C&ontrol Data\u2026"));
+    // A parameter field with the focus takes them as its own keys would; otherwise the grid.
+    const auto fieldInFocus = [this] { return qobject_cast<QLineEdit*>(focusWidget()); };
+    connect(c.copy, &QAction::triggered, this, [this, fieldInFocus] {
+        QLineEdit* field = fieldInFocus();
+        field ? field->copy() : grid_->copySelection();
+    });
+    connect(c.paste, &QAction::triggered, this, [this, fieldInFocus] {
+        QLineEdit* field = fieldInFocus();
+        field ? field->paste() : grid_->paste();
+    });
+    connect(c.deleteAll, &QAction::triggered, this, &MainWindow::deleteAllData);
+    connect(c.controlData, &QAction::triggered, this, &MainWindow::openControlData);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    auto* results = new QActionGroup(this);
+    const std::array<const char*, 5> names{"&Deposit", "&CDF", "Granule De&nsity",
+                                           "&Granules per Gram", "&Mortality"};
+    for (int option = 1; option <= 5; ++option) {
+        QAction*& action = c.results.at(std::size_t(option - 1));
+        action = command(view, QString::fromUtf8(names.at(std::size_t(option - 1))),
+                         {ctrl(Qt::Key_0 + option)});
+        results->addAction(action);
+        mirror(action, results_->graphOption(option));
+    }
+    view->addSeparator();
+    c.swath = command(view, QStringLiteral("&Swath Analysis"));
+    mirror(c.swath, results_->swathCheck());
+    auto* sources = new QActionGroup(this);
+    c.deposit = command(view, QStringLiteral("Analyse D&eposit"));
+    c.density = command(view, QStringLiteral("Analyse Dens&ity"));
+    for (auto [action, source] : {std::pair{c.deposit, swath::Source::Deposit},
+                                  std::pair{c.density, swath::Source::Density}}) {
+        sources->addAction(action);
+        mirror(action, swathMode_->sourceOption(source));
+    }
+    c.racetrack = command(view, QStringLiteral("&Racetrack Pattern"));
+    mirror(c.racetrack, swathMode_->racetrack());
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    c.shortcuts = command(help, QStringLiteral("&Keyboard Shortcuts"));
+    c.about = command(help, QStringLiteral("&About Pellamar"));
+    connect(c.shortcuts, &QAction::triggered, this, &MainWindow::showShortcuts);
+    connect(c.about, &QAction::triggered, this, &MainWindow::showAbout);
+
+    for (QMenu* menu : {file, edit, view}) {
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommands);
+    }
+    connect(c.recent, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);
+    connect(results_, &ResultPanel::graphSelected, this, &MainWindow::updateCommands);
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &MainWindow::updateCommands);
+    fillRecentMenu();
+}
+
+void MainWindow::updateCommands()
+{
+    if (commands_.load == nullptr) {
+        return;
+    }
+    const Commands& c = commands_;
+    const bool hasData = dataSet_.hasData();
+    // Ctrl+S saves a first value still being typed: it is committed first.
+    const bool savable = hasData || grid_->cellEdited();
+    c.save->setEnabled(savable);
+    c.saveAs->setEnabled(savable);
+    c.recent->setEnabled(!recent_.isEmpty());
+    c.printPreview->setEnabled(hasData);
+    c.exportPdf->setEnabled(hasData);
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    c.copy->setEnabled(!swathOn_);
+    c.paste->setEnabled(!swathOn_ && clipboard && clipboard->hasText());
+    c.deleteAll->setEnabled(hasData && !swathOn_);
+    for (QAction* option : c.results) {
+        option->setEnabled(hasData);
+    }
+    c.swath->setEnabled(results_->swathCheck()->isVisibleTo(results_) &&
+                        results_->swathCheck()->isEnabled());
+    for (QAction* choice : {c.deposit, c.density, c.racetrack}) {
+        choice->setEnabled(swathOn_);
+    }
+}
+
+void MainWindow::fillRecentMenu()
+{
+    QMenu* menu = commands_.recent;
+    menu->clear();
+    for (int i = 0; i < recent_.size(); ++i) {
+        // The home folder as "~", so that the names, not the folders, fill the menu.
+        QString text = recent_.at(i);
+        if (text.startsWith(QDir::homePath() + u'/')) {
+            text.replace(0, QDir::homePath().size(), QStringLiteral("~"));
+        }
+        text = QDir::toNativeSeparators(text);
+        text.replace(u'&', QStringLiteral("&&"));
+        QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
+        const QString path = recent_.at(i);
+        connect(action, &QAction::triggered, this, [this, path] { openRecentFile(path); });
+    }
+    menu->setEnabled(!recent_.isEmpty());
+}
+
+void MainWindow::rememberFile(const QString& path)
+{
+    rememberRecentFile(recent_, QFileInfo(path).absoluteFilePath());
+    fillRecentMenu();
+}
+
+void MainWindow::openRecentFile(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        recent_.removeAll(path);
+        fillRecentMenu();
+        QMessageBox::warning(this, QStringLiteral("Pellamar"),
+                             QStringLiteral("%1 no longer exists; it is removed from the recent "
+                                            "data sets.")
+                                 .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    commitEdits();
+    if (settleChanges()) {
+        loadFile(path);
+    }
+}
+
+void MainWindow::showShortcuts()
+{
+    auto* dialog = new QDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Keyboard Shortcuts"));
+    auto* table = new QTableWidget(int(kShortcuts.size()), 2, dialog);
+    table->setHorizontalHeaderLabels({QStringLiteral("Keys"), QStringLiteral("Action")});
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const auto& [keys, action] = kShortcuts.at(std::size_t(row));
+        table->setItem(row, 0, new QTableWidgetItem(QString::fromUtf8(keys)));
+        table->setItem(row, 1, new QTableWidgetItem(QString::fromUtf8(action)));
+    }
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->resizeColumnsToContents();
+    table->horizontalHeader()->setStretchLastSection(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(table);
+    layout->addWidget(buttons);
+    dialog->resize(620, 520);
+    dialog->open();
+}
+
+void MainWindow::showAbout()
+{
+    QMessageBox::about(this, QStringLiteral("About Pellamar"),
+                       QStringLiteral("Pellamar %1\n\nAnalyses how evenly a spreader lays down a "
+                                      "granular product across a line of collecting pans.\n\n"
+                                      "Licence: MIT\nQt %2 (built with Qt %3)")
+                           .arg(QStringLiteral(PELLAMAR_VERSION), QString::fromLatin1(qVersion()),
+                                QStringLiteral(QT_VERSION_STR)));
+}
+
+} // namespace pellamar::ui

@@ -60,7 +60,10 @@ private slots:
             QTest::newRow(name) << file << settings;
         };
         row("float extremes", {},
-            {true, "/home/ÿ/data, 2024", {0, 3.4028235e38f, -1.17549435e-38f, 1e-45f}, {"/a, b.csv", "/ÿ/@x;=[q].csv"}});
+            {true,
+             "/home/ÿ/data, 2024",
+             {0, 3.4028235e38f, -1.17549435e-38f, 1e-45f},
+             {"/a, b.csv", "/ÿ/@x;=[q].csv"}});
         row("inexact decimals", {}, {false, "@odd;name=[x] \"q\"", {3, 0.092903f, 1.0f / 3.0f, 123456.789f}, {}});
         QByteArray garbage;
         QRandomGenerator random(20240611);

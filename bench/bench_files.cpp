@@ -52,7 +52,7 @@ void BM_LoadDataSet(benchmark::State& state)
     }
     describe(state, pans);
 }
-BENCHMARK(BM_LoadDataSet)->Apply(sizes);
+BENCHMARK(BM_LoadDataSet)->Apply(sizes)->MeasureProcessCPUTime();
 
 // "Load Data Set" once the file is chosen: the load above plus the window following it (grid
 // model reset, parameter pages, result graph), and the deferred repaint.
@@ -70,7 +70,7 @@ void BM_WindowLoadFile(benchmark::State& state)
     }
     describe(state, pans);
 }
-BENCHMARK(BM_WindowLoadFile)->Apply(sizes);
+BENCHMARK(BM_WindowLoadFile)->Apply(sizes)->MeasureProcessCPUTime();
 
 // Writing a data-set file with the swath section of both sources: computed within the save
 // (second argument 0, as pellamar-batch does), or already at hand (1), which leaves the part of
@@ -98,7 +98,10 @@ void BM_SaveDataSet(benchmark::State& state)
     state.SetLabel(std::to_string(pans) +
                    (analysed ? " pans, statistics at hand" : " pans, all of it"));
 }
-BENCHMARK(BM_SaveDataSet)->ArgsProduct({{50, 1000, 10000}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveDataSet)
+    ->ArgsProduct({{50, 1000, 10000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
 
 // "Save Data Set" in the window once the file is chosen: the commit, the statistics (behind a
 // progress dialog on a worker thread for long lines of pans) and the write.
@@ -117,7 +120,7 @@ void BM_WindowSaveDataSet(benchmark::State& state)
     }
     describe(state, pans);
 }
-BENCHMARK(BM_WindowSaveDataSet)->Apply(sizes);
+BENCHMARK(BM_WindowSaveDataSet)->Apply(sizes)->MeasureProcessCPUTime();
 
 } // namespace
 

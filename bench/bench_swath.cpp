@@ -54,7 +54,7 @@ void BM_SwathSwitchOnEngine(benchmark::State& state)
     state.SetLabel(std::to_string(pans) + " pans, " + std::to_string(image.width()) + "x" +
                    std::to_string(image.height()) + " px");
 }
-BENCHMARK(BM_SwathSwitchOnEngine)->Apply(sizes);
+BENCHMARK(BM_SwathSwitchOnEngine)->Apply(sizes)->MeasureProcessCPUTime();
 
 // The statistics of one source alone, the part the engine's speed decides.
 void BM_SwathStatsOneSource(benchmark::State& state)
@@ -68,7 +68,7 @@ void BM_SwathStatsOneSource(benchmark::State& state)
     }
     describe(state, pans);
 }
-BENCHMARK(BM_SwathStatsOneSource)->Apply(sizes);
+BENCHMARK(BM_SwathStatsOneSource)->Apply(sizes)->MeasureProcessCPUTime();
 
 // What opening the preview or saving computes before anything is drawn or written: the swath
 // statistics of both sources.
@@ -87,7 +87,8 @@ BENCHMARK(BM_SwathAnalysisBothSources)
     ->Arg(50)
     ->Arg(1000)
     ->Arg(10000)
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
 
 // Ticking "Swath Analysis" in the window, the deferred repaint included; it is unticked again
 // outside the timing.
@@ -113,7 +114,7 @@ void BM_WindowSwathSwitchOn(benchmark::State& state)
     }
     describe(state, pans);
 }
-BENCHMARK(BM_WindowSwathSwitchOn)->Apply(sizes);
+BENCHMARK(BM_WindowSwathSwitchOn)->Apply(sizes)->MeasureProcessCPUTime();
 
 } // namespace
 

@@ -87,9 +87,13 @@ void PainterSurface::flushPolyline()
     constexpr qsizetype kStampedFrom = 256;
     if (m_polyline.size() >= kStampedFrom && width > 1 && m_device.devType() == QInternal::Image) {
         QPen thin(m_polylinePen.color(), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+        const int reach = width / 2;
+        if (stampThroughMask(thin, reach)) {
+            m_polyline.clear();
+            return;
+        }
         m_painter.setPen(thin);
         m_painter.setRenderHint(QPainter::Antialiasing, false);
-        const int reach = width / 2;
         for (int d = -reach; d <= reach; ++d) {
             m_painter.drawPolyline(m_polyline.translated(d, 0));
             if (d != 0) {
@@ -102,6 +106,52 @@ void PainterSurface::flushPolyline()
         m_painter.drawPolyline(m_polyline);
     }
     m_polyline.clear();
+}
+
+// The plus-shaped stamp drawn line by line rasterised the polyline 2 × width − 1 times; the same
+// pixels come from rasterising it once into a mask and spreading the mask. Only where nothing
+// clips or transforms the lines and an opaque colour makes overlaps invisible; false otherwise.
+bool PainterSurface::stampThroughMask(const QPen& thin, int reach)
+{
+    const QRgb colour = thin.color().rgba();
+    const QRect bounds = m_polyline.boundingRect().toAlignedRect().adjusted(-reach - 1, -reach - 1,
+                                                                            reach + 1, reach + 1);
+    if (qAlpha(colour) != 255 || m_painter.hasClipping() || !m_painter.transform().isIdentity() ||
+        m_device.devicePixelRatio() != 1.0 ||
+        !QRect(0, 0, m_device.width(), m_device.height()).contains(bounds)) {
+        return false;
+    }
+    QImage mask(bounds.size(), QImage::Format_Alpha8);
+    mask.fill(0);
+    {
+        QPainter lines(&mask);
+        lines.setPen(thin);
+        lines.drawPolyline(m_polyline.translated(-bounds.topLeft()));
+    }
+    QImage stamp(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+    stamp.fill(Qt::transparent);
+    const int w = bounds.width();
+    const int h = bounds.height();
+    for (int y = 0; y < h; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(stamp.scanLine(y));
+        for (int d = -reach; d <= reach; ++d) {
+            // The row d lines away, moved up or down onto this one.
+            if (y - d >= 0 && y - d < h) {
+                const uchar* in = mask.constScanLine(y - d);
+                for (int x = 0; x < w; ++x) {
+                    out[x] = in[x] != 0 ? colour : out[x];
+                }
+            }
+        }
+        const uchar* in = mask.constScanLine(y);
+        for (int d = 1; d <= reach; ++d) {
+            for (int x = d; x < w - d; ++x) {
+                out[x] = (in[x - d] | in[x + d]) != 0 ? colour : out[x];
+            }
+        }
+    }
+    m_painter.drawImage(bounds.topLeft(), stamp);
+    return true;
 }
 
 void PainterSurface::drawLine(QPointF from, QPointF to, const QColor& color)

@@ -35,6 +35,7 @@ protected:
     void drawText(QPointF topLeft, const QString& text) override;
 
 private:
+    bool stampThroughMask(const QPen& thin, int reach);
     QPaintDevice& m_device;
     QPainter m_painter;
     // Lines that continue one another with the same pen are drawn as one polyline once

@@ -203,6 +203,27 @@ private slots:
         QVERIFY2(worst <= 16, qPrintable(QString::number(worst)));
     }
 
+    // A long thick curve on an image is spread from a one-pass mask when its colour is opaque;
+    // it must cover the pixels the line-by-line stamp (taken for any other colour) covers.
+    void thickCurveThroughMask()
+    {
+        const auto draw = [](QImage& image, const QColor& colour) {
+            PainterSurface surface(image);
+            surface.setLineWidth(3);
+            for (int i = 0; i < 300; ++i)
+                surface.line(10 + i, 30 + 20 * std::sin(i / 9.0), 11 + i, 30 + 20 * std::sin((i + 1) / 9.0), colour);
+        };
+        QImage masked = whiteImage(330, 60), stamped = whiteImage(330, 60);
+        draw(masked, Qt::black);
+        draw(stamped, QColor(0, 0, 0, 254));
+        int differing = 0;
+        for (int y = 0; y < masked.height(); ++y)
+            for (int x = 0; x < masked.width(); ++x)
+                differing += std::abs(qGray(masked.pixel(x, y)) - qGray(stamped.pixel(x, y))) > 2;
+        QCOMPARE(differing, 0);
+        QVERIFY(masked != whiteImage(330, 60));
+    }
+
     // With the y axis upward, text still stands upright inside its line box: the bar of a "T" on top.
     void painterTextNotMirrored()
     {

@@ -1,5 +1,7 @@
 #include "datafile/csv.h"
 
+#include <algorithm>
+
 namespace pellamar::datafile {
 
 QString csvField(const QString& text)
@@ -27,25 +29,30 @@ RecordsOrError splitRecords(QStringView text)
         if (raw.endsWith(u'\r')) {
             raw.chop(1);
         }
-        record.text = raw.toString();
-        out.records.push_back(std::move(record));
+        record.text = raw;
+        record.fieldCount = out.fields.size() - record.firstField;
+        out.records.push_back(record);
         record = Record{};
+        record.firstField = out.fields.size();
     };
 
     const qsizetype n = text.size();
+    const QChar* const chars = text.data();
     qsizetype i = 0;
     while (true) {
         // One field from i on.
-        QString field;
-        if (i < n && text[i] == u'"') {
+        QString quoted;
+        bool wasQuoted = false;
+        if (i < n && chars[i] == u'"') {
             // A quoted field runs to the next lone quote, across commas and line ends.
+            wasQuoted = true;
             const int quoteLine = line;
             ++i;
             bool closed = false;
             while (i < n) {
-                if (text[i] == u'"') {
-                    if (i + 1 < n && text[i + 1] == u'"') {
-                        field += u'"';
+                if (chars[i] == u'"') {
+                    if (i + 1 < n && chars[i + 1] == u'"') {
+                        quoted += u'"';
                         i += 2;
                         continue;
                     }
@@ -53,10 +60,10 @@ RecordsOrError splitRecords(QStringView text)
                     closed = true;
                     break;
                 }
-                if (text[i] == u'\n') {
+                if (chars[i] == u'\n') {
                     ++line;
                 }
-                field += text[i];
+                quoted += chars[i];
                 ++i;
             }
             if (!closed) {
@@ -67,24 +74,34 @@ RecordsOrError splitRecords(QStringView text)
         }
         // The rest up to the next comma or line end is taken as it stands, in one piece.
         const qsizetype rest = i;
-        while (i < n && text[i] != u',' && text[i] != u'\n') {
+        while (i < n && chars[i] != u',' && chars[i] != u'\n') {
             ++i;
         }
-        field += text.mid(rest, i - rest);
-        if (i < n && text[i] == u',') {
-            record.fields << field;
+        QStringView field = text.mid(rest, i - rest);
+        if (wasQuoted) {
+            quoted += field;
+        }
+        const bool lineEnds = i >= n || chars[i] != u',';
+        // A last line without its line end still counts; an empty tail after the last one does
+        // not.
+        if (lineEnds && i >= n && lineStart >= n) {
+            break;
+        }
+        if (lineEnds && wasQuoted && quoted.endsWith(u'\r')) {
+            quoted.chop(1);
+        }
+        if (lineEnds && !wasQuoted && field.endsWith(u'\r')) {
+            field.chop(1);
+        }
+        if (wasQuoted) {
+            out.unquoted.push_back(std::move(quoted));
+            field = out.unquoted.back();
+        }
+        out.fields.push_back(field);
+        if (!lineEnds) {
             ++i;
             continue;
         }
-        // A last line without its line end still counts; an empty tail after the last one does
-        // not.
-        if (i >= n && lineStart >= n) {
-            break;
-        }
-        if (field.endsWith(u'\r')) {
-            field.chop(1);
-        }
-        record.fields << field;
         endRecord(i);
         if (i >= n) {
             break;
@@ -96,18 +113,34 @@ RecordsOrError splitRecords(QStringView text)
     return out;
 }
 
-QStringList splitFields(const QStringList& fields)
+qsizetype fileFieldCount(std::span<const QStringView> fields)
 {
-    if (fields.isEmpty() || !fields.first().isEmpty()) {
-        return fields;
+    if (fields.empty() || !fields.front().isEmpty()) {
+        return static_cast<qsizetype>(fields.size());
     }
-    QStringList compact{QString()};
-    for (qsizetype i = 1; i < fields.size(); ++i) {
-        if (!fields[i].isEmpty()) {
-            compact << fields[i];
+    return 1 + std::count_if(fields.begin() + 1, fields.end(),
+                             [](QStringView f) { return !f.isEmpty(); });
+}
+
+QStringView fileField(std::span<const QStringView> fields, qsizetype index)
+{
+    if (index < 0) {
+        return {};
+    }
+    if (fields.empty() || !fields.front().isEmpty()) {
+        return static_cast<std::size_t>(index) < fields.size()
+                   ? fields[static_cast<std::size_t>(index)]
+                   : QStringView();
+    }
+    if (index == 0) {
+        return {};
+    }
+    for (std::size_t i = 1; i < fields.size(); ++i) {
+        if (!fields[i].isEmpty() && --index == 0) {
+            return fields[i];
         }
     }
-    return compact;
+    return {};
 }
 
 } // namespace pellamar::datafile

@@ -70,14 +70,30 @@ QString decodeCp1252(QByteArrayView bytes)
     return text;
 }
 
+namespace {
+
+// False when the first byte above ASCII already breaks UTF-8 (a byte that never occurs in it, a
+// continuation byte without a lead, or a lead without a continuation byte), which spares the
+// decoding of a whole Windows-1252 file as UTF-8.
+bool mayBeUtf8(const char* high, const char* end)
+{
+    const auto lead = static_cast<unsigned char>(*high);
+    if (lead < 0xC2 || lead > 0xF4) {
+        return false;
+    }
+    return high + 1 == end || (static_cast<unsigned char>(high[1]) & 0xC0) == 0x80;
+}
+
+} // namespace
+
 QString decodeDataSetText(QByteArrayView bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         return QString::fromUtf8(bytes.sliced(3));
     }
-    const bool multiByte = std::any_of(
-        bytes.begin(), bytes.end(), [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
-    if (multiByte) {
+    const auto high = std::find_if(bytes.begin(), bytes.end(),
+                                   [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
+    if (high != bytes.end() && mayBeUtf8(high, bytes.end())) {
         QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
         QString text = utf8.decode(bytes);
         if (!utf8.hasError()) {

@@ -123,7 +123,7 @@ private:
         return records_[static_cast<std::size_t>(n - 1)];
     }
 
-    std::span<const QStringView> fields(int n) const { return split_.fieldsOf(line(n)); }
+    Fields fields(int n) const { return split_.fieldsOf(line(n)); }
 
     // A field a spreadsheet dropped from the end of the line reads as empty, as it was written.
     QStringView field(int n, int index) const { return fileField(fields(n), index); }
@@ -131,11 +131,10 @@ private:
     // Whether the sample rows end at line n: an empty line does, and so does one whose fields are
     // all blank, as a spreadsheet pads the empty line - unless another sample row follows, which
     // makes it a pan without a position or data.
-    bool endsSampleRows(int n) const
+    bool endsSampleRows(int n, const Fields& all) const
     {
         const Record& record = line(n);
         const auto blank = [](QStringView f) { return trimBlanks(f).isEmpty(); };
-        const auto all = fields(n);
         if (!record.text.isEmpty() && !std::all_of(all.begin(), all.end(), blank)) {
             return false;
         }
@@ -330,17 +329,21 @@ void Parser::readSamples(ParsedDataSet& out, const Units& units) const
         QStringLiteral("the number of larvae"), QStringLiteral("the mortality")};
     const int firstLine = n + 2;
     QStringView firstPosition;
-    for (n = firstLine; n <= count() && !endsSampleRows(n); ++n) {
+    for (n = firstLine; n <= count(); ++n) {
+        const Fields all = fields(n);
+        if (endsSampleRows(n, all)) {
+            break;
+        }
         std::array<QString, 4> cells;
         for (std::size_t c = 0; c < cells.size(); ++c) {
-            const QStringView cell = trimBlanks(field(n, static_cast<int>(c) + 1));
+            const QStringView cell = trimBlanks(fileField(all, static_cast<qsizetype>(c) + 1));
             if (!cell.isEmpty() && !numbers::isNumber(cell)) {
                 fail(n, kCellNames[c] + QStringLiteral(" is not a number"));
             }
             cells[c] = owned(cell);
         }
         if (n == firstLine) {
-            firstPosition = trimBlanks(field(n, 0));
+            firstPosition = trimBlanks(fileField(all, 0));
         }
         out.rows.push_back(std::move(cells));
     }

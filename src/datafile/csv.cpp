@@ -81,9 +81,13 @@ RecordsOrError splitRecords(QStringView text)
     int line = 1;
     record.lineNumber = 1;
     qsizetype lineStart = 0;
+    const qsizetype n = text.size();
+    const QChar* const chars = text.data();
+    qsizetype i = 0;
 
-    auto endRecord = [&](qsizetype end, bool split) {
-        QStringView raw = text.mid(lineStart, end - lineStart);
+    // Ends the record at i; false at the end of the text, else moves past the line end.
+    auto endRecord = [&](bool split) {
+        QStringView raw = text.mid(lineStart, i - lineStart);
         if (raw.endsWith(u'\r')) {
             raw.chop(1);
         }
@@ -93,27 +97,26 @@ RecordsOrError splitRecords(QStringView text)
         out.records.push_back(record);
         record = Record{};
         record.firstField = out.fields.size();
+        if (i >= n) {
+            return false;
+        }
+        ++line;
+        record.lineNumber = line;
+        lineStart = ++i;
+        return true;
     };
 
-    const qsizetype n = text.size();
-    const QChar* const chars = text.data();
-    // Room for every line and (most likely) every field at once: growing by steps copied and
-    // faulted in the large vectors anew.
+    // Room for every line at once: growing by steps copied and faulted in the vector anew.
     out.records.reserve(1 + countLineEnds(text));
-    qsizetype i = 0;
     while (true) {
         // A line without quotes is its fields joined by commas: they are split when asked for.
         if (i == lineStart && i < n) {
             const qsizetype end = findEither(text, i, u'\n', u'"');
             if (end == n || chars[end] == u'\n') {
                 i = end;
-                endRecord(i, false);
-                if (i >= n) {
+                if (!endRecord(false)) {
                     break;
                 }
-                ++line;
-                record.lineNumber = line;
-                lineStart = ++i;
                 continue;
             }
         }
@@ -177,13 +180,9 @@ RecordsOrError splitRecords(QStringView text)
             ++i;
             continue;
         }
-        endRecord(i, true);
-        if (i >= n) {
+        if (!endRecord(true)) {
             break;
         }
-        ++line;
-        record.lineNumber = line;
-        lineStart = ++i;
     }
     return out;
 }

@@ -57,15 +57,17 @@ Encoded encodeCp1252(QStringView text)
 
 QString decodeCp1252(QByteArrayView bytes)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
+    // Latin-1 is the same code page but for 0x80 to 0x9F, and Qt converts it many bytes at a time.
+    QString text = QString::fromLatin1(bytes.data(), bytes.size());
+    QChar* out = nullptr;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        char16_t c = b;
         if (b >= 0x80 && b < 0xA0 && kHighControls[b - 0x80] != 0) {
-            c = kHighControls[b - 0x80];
+            if (!out) {
+                out = text.data();
+            }
+            out[i] = QChar(kHighControls[b - 0x80]);
         }
-        out[i] = QChar(c);
     }
     return text;
 }

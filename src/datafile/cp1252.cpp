@@ -60,13 +60,29 @@ QString decodeCp1252(QByteArrayView bytes)
     // Latin-1 is the same code page but for 0x80 to 0x9F, and Qt converts it many bytes at a time.
     QString text = QString::fromLatin1(bytes.data(), bytes.size());
     QChar* out = nullptr;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b >= 0x80 && b < 0xA0 && kHighControls[b - 0x80] != 0) {
-            if (!out) {
-                out = text.data();
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype size = bytes.size();
+    constexpr qsizetype kBlock = 64;
+    for (qsizetype start = 0; start < size; start += kBlock) {
+        const qsizetype end = std::min(size, start + kBlock);
+        // A whole block is looked at without a branch per byte, which the compiler vectorises.
+        if (end - start == kBlock) {
+            unsigned found = 0;
+            for (qsizetype k = 0; k < kBlock; ++k) {
+                found |= static_cast<unsigned>(data[start + k] - 0x80u < 0x20u);
             }
-            out[i] = QChar(kHighControls[b - 0x80]);
+            if (found == 0) {
+                continue;
+            }
+        }
+        for (qsizetype i = start; i < end; ++i) {
+            const unsigned char b = data[i];
+            if (b >= 0x80 && b < 0xA0 && kHighControls[b - 0x80] != 0) {
+                if (!out) {
+                    out = text.data();
+                }
+                out[i] = QChar(kHighControls[b - 0x80]);
+            }
         }
     }
     return text;

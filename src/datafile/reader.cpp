@@ -329,6 +329,8 @@ void Parser::readSamples(ParsedDataSet& out, const Units& units) const
         QStringLiteral("the number of larvae"), QStringLiteral("the mortality")};
     const int firstLine = n + 2;
     QStringView firstPosition;
+    // A cell that repeats the one above it (the larvae per pan, mostly) shares its text.
+    const std::array<QString, 4>* above = nullptr;
     for (n = firstLine; n <= count(); ++n) {
         const Fields all = fields(n);
         if (endsSampleRows(n, all)) {
@@ -340,12 +342,14 @@ void Parser::readSamples(ParsedDataSet& out, const Units& units) const
             if (!cell.isEmpty() && !numbers::isNumber(cell)) {
                 fail(n, kCellNames[c] + QStringLiteral(" is not a number"));
             }
-            cells[c] = owned(cell);
+            const QString* same = above ? &(*above)[c] : nullptr;
+            cells[c] = same && *same == cell ? *same : owned(cell);
         }
         if (n == firstLine) {
             firstPosition = trimBlanks(fileField(all, 0));
         }
         out.rows.push_back(std::move(cells));
+        above = &out.rows.back();
     }
 
     Parameters& p = out.parameters;

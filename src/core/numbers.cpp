@@ -10,6 +10,7 @@
 #include <locale.h>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace pellamar::numbers {
 
@@ -24,9 +25,30 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// The number's characters without the blanks around it, as plain ASCII; empty when the text
-// does not have the shape of a number.
-std::string numberShape(QStringView text)
+// A number's characters without the blanks around it, as plain ASCII, in a buffer of the
+// caller's for the lengths of real data.
+class NumberText {
+public:
+    // False when the text does not have the shape of a number.
+    bool read(QStringView text);
+
+    const char* begin() const { return chars_; }
+    const char* end() const { return chars_ + size_; }
+    // from_chars takes no "+"; a minus sign stays.
+    const char* unsignedBegin() const { return chars_[0] == '+' ? chars_ + 1 : chars_; }
+    // Whether a digit of the significand is not 0: a result of 0 is then an underflow.
+    bool nonZero() const { return nonZero_; }
+    std::string string() const { return std::string(chars_, size_); }
+
+private:
+    char small_[64];
+    std::string large_;
+    char* chars_ = small_;
+    std::size_t size_ = 0;
+    bool nonZero_ = false;
+};
+
+bool NumberText::read(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -36,25 +58,30 @@ std::string numberShape(QStringView text)
     while (end > begin && isBlank(text[end - 1])) {
         --end;
     }
-    std::string s;
-    s.reserve(static_cast<std::size_t>(end - begin));
-    for (qsizetype i = begin; i < end; ++i) {
-        const char16_t c = text[i].unicode();
+    size_ = static_cast<std::size_t>(end - begin);
+    if (size_ > sizeof small_) {
+        large_.resize(size_);
+        chars_ = large_.data();
+    }
+    char* const s = chars_;
+    for (std::size_t k = 0; k < size_; ++k) {
+        const char16_t c = text[begin + static_cast<qsizetype>(k)].unicode();
         if (c > 0x7f) {
-            return {};
+            return false;
         }
-        s.push_back(static_cast<char>(c));
+        s[k] = static_cast<char>(c);
     }
 
     std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+    if (i < size_ && (s[i] == '+' || s[i] == '-')) {
         ++i;
     }
     int digits = 0;
     bool point = false;
-    for (; i < s.size(); ++i) {
+    for (; i < size_; ++i) {
         if (isDigit(s[i])) {
             ++digits;
+            nonZero_ = nonZero_ || s[i] != '0';
         } else if (s[i] == '.' && !point) {
             point = true;
         } else {
@@ -62,26 +89,23 @@ std::string numberShape(QStringView text)
         }
     }
     if (digits == 0) {
-        return {};
+        return false;
     }
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    if (i < size_ && (s[i] == 'e' || s[i] == 'E')) {
         ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        if (i < size_ && (s[i] == '+' || s[i] == '-')) {
             ++i;
         }
         int expDigits = 0;
-        while (i < s.size() && isDigit(s[i])) {
+        while (i < size_ && isDigit(s[i])) {
             ++i;
             ++expDigits;
         }
         if (expDigits == 0) {
-            return {};
+            return false;
         }
     }
-    if (i != s.size()) {
-        return {};
-    }
-    return s;
+    return i == size_;
 }
 
 locale_t cLocale()
@@ -90,14 +114,24 @@ locale_t cLocale()
     return locale;
 }
 
-// glibc's strtod and strtof are correctly rounded; the C locale keeps "." the separator.
-double toDouble(const std::string& s)
+// from_chars rounds correctly like glibc's strtod and strtof, and is many times faster. The
+// cases where the two could part, overflow and underflow, are left to strtod and strtof (in the
+// C locale, which keeps "." the separator), so that they keep their infinities, zeros and signs.
+template <typename Real>
+Real toReal(const NumberText& text)
 {
-    return strtod_l(s.c_str(), nullptr, cLocale());
-}
-float toFloat(const std::string& s)
-{
-    return strtof_l(s.c_str(), nullptr, cLocale());
+    Real value = 0;
+    const auto [ptr, error] = std::from_chars(text.unsignedBegin(), text.end(), value);
+    if (error == std::errc() && ptr == text.end() && std::isfinite(value) &&
+        (value != 0 || !text.nonZero())) {
+        return value;
+    }
+    const std::string s = text.string();
+    if constexpr (std::is_same_v<Real, float>) {
+        return strtof_l(s.c_str(), nullptr, cLocale());
+    } else {
+        return strtod_l(s.c_str(), nullptr, cLocale());
+    }
 }
 
 // True when value × 10^q is exactly half-way between two integers, the one case where
@@ -165,11 +199,11 @@ bool isNumber(QStringView text)
 
 std::optional<double> parseDouble(QStringView text)
 {
-    const std::string s = numberShape(text);
-    if (s.empty()) {
+    NumberText number;
+    if (!number.read(text)) {
         return std::nullopt;
     }
-    const double value = toDouble(s);
+    const double value = toReal<double>(number);
     if (!(std::fabs(value) <= kSingleMax)) {
         return std::nullopt;
     }
@@ -178,11 +212,16 @@ std::optional<double> parseDouble(QStringView text)
 
 std::optional<float> parseFloat(QStringView text)
 {
-    const std::string s = numberShape(text);
-    if (s.empty() || !(std::fabs(toDouble(s)) <= kSingleMax)) {
+    NumberText number;
+    if (!number.read(text)) {
         return std::nullopt;
     }
-    return toFloat(s);
+    const float value = toReal<float>(number);
+    // Below the largest float the text's double is below it as well; at it, the double decides.
+    if (!(std::fabs(value) < FLT_MAX) && !(std::fabs(toReal<double>(number)) <= kSingleMax)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 QString format(double value, QStringView pattern)

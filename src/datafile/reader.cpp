@@ -32,6 +32,12 @@ QStringView trimBlanks(QStringView text)
     return text.mid(begin, end - begin);
 }
 
+// Empty texts stay null, as the fields of the file always were.
+QString owned(QStringView text)
+{
+    return text.isEmpty() ? QString() : text.toString();
+}
+
 struct Damage {
     int line;
     QString what;
@@ -84,8 +90,9 @@ bool hasHeader(QStringView text, const RecordsOrError& split)
 // for the first thing that is wrong.
 class Parser {
 public:
-    explicit Parser(const std::vector<Record>& records)
-        : records_(records)
+    explicit Parser(const RecordsOrError& split)
+        : split_(split)
+        , records_(split.records)
     {}
 
     ParsedDataSet parse();
@@ -116,32 +123,33 @@ private:
         return records_[static_cast<std::size_t>(n - 1)];
     }
 
+    Fields fields(int n) const { return split_.fieldsOf(line(n)); }
+
     // A field a spreadsheet dropped from the end of the line reads as empty, as it was written.
-    QString field(int n, int index) const { return splitFields(line(n).fields).value(index); }
+    QStringView field(int n, int index) const { return fileField(fields(n), index); }
 
     // Whether the sample rows end at line n: an empty line does, and so does one whose fields are
     // all blank, as a spreadsheet pads the empty line - unless another sample row follows, which
     // makes it a pan without a position or data.
-    bool endsSampleRows(int n) const
+    bool endsSampleRows(int n, const Fields& all) const
     {
         const Record& record = line(n);
-        const auto blank = [](const QString& f) { return trimBlanks(f).isEmpty(); };
-        if (!record.text.isEmpty() &&
-            !std::all_of(record.fields.begin(), record.fields.end(), blank)) {
+        const auto blank = [](QStringView f) { return trimBlanks(f).isEmpty(); };
+        if (!record.text.isEmpty() && !std::all_of(all.begin(), all.end(), blank)) {
             return false;
         }
         return record.text.isEmpty() || n == count() ||
-               !numbers::isNumber(trimBlanks(splitFields(line(n + 1).fields).value(0)));
+               !numbers::isNumber(trimBlanks(field(n + 1, 0)));
     }
 
     // Field 2, or nothing when it holds the mark of a value not entered.
     std::optional<QString> given(int n) const
     {
-        QString value = field(n, 2);
+        const QStringView value = field(n, 2);
         if (trimBlanks(value) == kNotGiven) {
             return std::nullopt;
         }
-        return value;
+        return owned(value);
     }
 
     double number(int n, QStringView text, const QString& what) const
@@ -187,6 +195,7 @@ private:
     void readControl(ParsedDataSet& out) const;
     void readSamples(ParsedDataSet& out, const Units& units) const;
 
+    const RecordsOrError& split_;
     const std::vector<Record>& records_;
 };
 
@@ -195,7 +204,7 @@ ParsedDataSet Parser::parse()
     ParsedDataSet out;
     // The values that follow are in the file's own units, so those must be known first. A
     // missing name would silently mean U.S. units.
-    if (splitFields(line(kUnitsLine).fields).size() <= 2) {
+    if (fileFieldCount(fields(kUnitsLine)) <= 2) {
         fail(kUnitsLine, QStringLiteral("the unit system is missing"));
     }
     out.metric = trimBlanks(field(kUnitsLine, 2)).toString().toLower() == u"metric";
@@ -319,21 +328,28 @@ void Parser::readSamples(ParsedDataSet& out, const Units& units) const
         QStringLiteral("the sample weight"), QStringLiteral("the number of granules"),
         QStringLiteral("the number of larvae"), QStringLiteral("the mortality")};
     const int firstLine = n + 2;
-    QString firstPosition;
-    for (n = firstLine; n <= count() && !endsSampleRows(n); ++n) {
-        QStringList fields = splitFields(line(n).fields);
-        fields.resize(std::max(fields.size(), qsizetype(5)));
+    QStringView firstPosition;
+    // A cell that repeats the one above it (the larvae per pan, mostly) shares its text.
+    const std::array<QString, 4>* above = nullptr;
+    for (n = firstLine; n <= count(); ++n) {
+        const Fields all = fields(n);
+        if (endsSampleRows(n, all)) {
+            break;
+        }
         std::array<QString, 4> cells;
         for (std::size_t c = 0; c < cells.size(); ++c) {
-            cells[c] = trimBlanks(fields[static_cast<qsizetype>(c) + 1]).toString();
-            if (!cells[c].isEmpty() && !numbers::isNumber(cells[c])) {
+            const QStringView cell = trimBlanks(fileField(all, static_cast<qsizetype>(c) + 1));
+            if (!cell.isEmpty() && !numbers::isNumber(cell)) {
                 fail(n, kCellNames[c] + QStringLiteral(" is not a number"));
             }
+            const QString* same = above ? &(*above)[c] : nullptr;
+            cells[c] = same && *same == cell ? *same : owned(cell);
         }
         if (n == firstLine) {
-            firstPosition = trimBlanks(fields[0]).toString();
+            firstPosition = trimBlanks(fileField(all, 0));
         }
-        out.rows.push_back(cells);
+        out.rows.push_back(std::move(cells));
+        above = &out.rows.back();
     }
 
     Parameters& p = out.parameters;
@@ -412,7 +428,7 @@ std::variant<ParsedDataSet, LoadError> parseDataSet(const QByteArray& bytes,
         return damaged(Damage{split.errorLine, split.error});
     }
     try {
-        return Parser(split.records).parse();
+        return Parser(split).parse();
     } catch (const Damage& damage) {
         return damaged(damage);
     }

@@ -90,6 +90,7 @@ void GraphPicture::redraw()
     if (painter_) {
         graphics::PainterSurface surface(image_);
         painter_(surface);
+        ++drawings_;
     }
     update();
 }

@@ -21,6 +21,8 @@ public:
 
     void setPainter(Painter painter);
     void redraw();
+    // How often a painter drew the picture, so that a caller can tell whether a resize just did.
+    int drawings() const { return drawings_; }
     const QImage& image() const { return image_; }
 
     // Asks for the file to save the picture in; empty when the operator cancels. Tests put
@@ -42,6 +44,7 @@ private:
     Painter painter_;
     QImage image_;
     FileChooser chooser_;
+    int drawings_ = 0;
 };
 
 } // namespace pellamar::ui

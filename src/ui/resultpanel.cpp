@@ -120,11 +120,16 @@ void ResultPanel::refreshCaptions()
 
 void ResultPanel::followDataSet()
 {
+    const int drawings = picture_->drawings();
     swathCheck_->setVisible(dataSet_.canAnalyseSwath());
     if (QAbstractButton* selected = optionGroup_->button(static_cast<int>(shown_))) {
         selected->setChecked(true);
     }
-    drawResult();
+    // The check box coming or going resizes the picture, which then draws the data set as it is
+    // now with the one painter there is; on long lines of pans drawing it again costs a frame.
+    if (picture_->drawings() == drawings) {
+        drawResult();
+    }
 }
 
 void ResultPanel::drawResult()

@@ -2,10 +2,10 @@
 
 #include "graphics/export.h"
 #include "graphics/paintersurface.h"
+#include "ui/savedialog.h"
 
 #include <QAction>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -39,18 +39,9 @@ bool GraphPicture::savePicture()
     if (chooser_) {
         path = chooser_();
     } else {
-        QFileDialog dialog(this, QStringLiteral("Save Picture"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilters(
+        path = askSaveFile(
+            this, QStringLiteral("Save Picture"),
             {QStringLiteral("PNG image (*.png)"), QStringLiteral("SVG drawing (*.svg)")});
-        dialog.setDefaultSuffix(QStringLiteral("png"));
-        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-            dialog.setDefaultSuffix(filter.contains(QStringLiteral("svg")) ? QStringLiteral("svg")
-                                                                           : QStringLiteral("png"));
-        });
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-            path = dialog.selectedFiles().constFirst();
-        }
     }
     if (path.isEmpty()) {
         return false;

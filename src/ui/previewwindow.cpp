@@ -2,10 +2,10 @@
 
 #include "graphics/paintersurface.h"
 #include "ui/onscreen.h"
+#include "ui/savedialog.h"
 
 #include <QComboBox>
 #include <QDateTime>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -220,16 +220,8 @@ bool PreviewWindow::saveAsPdf()
     if (chooser_) {
         path = chooser_();
     } else {
-        QFileDialog dialog(this, QStringLiteral("Save Report as PDF"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
-        dialog.setDefaultSuffix(QStringLiteral("pdf"));
-        if (!pdfName_.isEmpty()) {
-            dialog.selectFile(pdfName_);
-        }
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-            path = dialog.selectedFiles().constFirst();
-        }
+        path = askSaveFile(this, QStringLiteral("Save Report as PDF"),
+                           {QStringLiteral("PDF files (*.pdf)")}, pdfName_);
     }
     if (path.isEmpty()) {
         return false;

@@ -47,8 +47,7 @@ void BM_LoadDataSet(benchmark::State& state)
             break;
         }
         const QByteArray bytes = file.readAll();
-        const datafile::LoadOutcome outcome =
-            datafile::loadDataSet(dataSet, bytes, title, SamplerSettings{});
+        const datafile::LoadOutcome outcome = datafile::loadDataSet(dataSet, bytes, title);
         if (!outcome.loaded) {
             state.SkipWithError("the data-set file did not load");
             break;

@@ -34,7 +34,7 @@ QByteArray loadAndSave(const datafile::ParsedDataSet& parsed, const swath::Swath
     DataSet dataSet;
     dataSet.applyUnits();
     dataSet.clearDataSet(SamplerSettings{});
-    datafile::applyDataSet(dataSet, parsed, SamplerSettings{});
+    datafile::applyDataSet(dataSet, parsed);
     return datafile::encodeCp1252(datafile::dataSetText(dataSet, choice)).bytes;
 }
 

@@ -20,7 +20,7 @@ QString loadDataFile(const QString& path, DataSet& dataSet)
     dataSet.applyUnits();
     dataSet.clearDataSet(SamplerSettings{});
     const QString title = QFileInfo(path).fileName();
-    const datafile::LoadOutcome loaded = datafile::loadDataSet(dataSet, file.bytes, title, {});
+    const datafile::LoadOutcome loaded = datafile::loadDataSet(dataSet, file.bytes, title);
     if (!loaded.loaded) {
         return loaded.message;
     }

@@ -331,6 +331,7 @@ void Parser::readSamples(ParsedDataSet& out, const Units& units) const
     QStringView firstPosition;
     // A cell that repeats the one above it (the larvae per pan, mostly) shares its text.
     const std::array<QString, 4>* above = nullptr;
+    out.rows.reserve(static_cast<std::size_t>(std::max(0, count() - firstLine + 1)));
     for (n = firstLine; n <= count(); ++n) {
         const Fields all = fields(n);
         if (endsSampleRows(n, all)) {
@@ -434,38 +435,30 @@ std::variant<ParsedDataSet, LoadError> parseDataSet(const QByteArray& bytes,
     }
 }
 
-void applyDataSet(DataSet& dataSet, const ParsedDataSet& parsed, const SamplerSettings& sampler)
+void applyDataSet(DataSet& dataSet, ParsedDataSet parsed)
 {
-    dataSet.clearDataSet(sampler);
-    dataSet.switchUnits(parsed.metric);
-    dataSet.parameters() = parsed.parameters;
-    for (int f = 0; f < kFieldCount; ++f) {
-        dataSet.setFieldText(static_cast<Field>(f), parsed.fieldTexts[static_cast<std::size_t>(f)]);
+    // One reset: the window lays out and paints once, not for an empty grid and then again.
+    DataSetSnapshot snapshot;
+    snapshot.state = {parsed.metric, parsed.parameters, std::move(parsed.fieldTexts),
+                      parsed.control.value_or(ControlData{0, 0, dataSet.controlData().hours})};
+    std::vector<std::array<QString, 4>>& inputs = parsed.rows;
+    if (!inputs.empty()) {
+        inputs.insert(inputs.begin(), static_cast<std::size_t>(parsed.firstRow - 1), {});
     }
-    if (parsed.control) {
-        dataSet.setControlData(*parsed.control);
+    if (inputs.size() < static_cast<std::size_t>(kInitialDataRows)) {
+        inputs.resize(static_cast<std::size_t>(kInitialDataRows));
     }
-    if (!parsed.rows.empty()) {
-        dataSet.ensureDataRows(parsed.firstRow + static_cast<int>(parsed.rows.size()) - 1);
-        int row = parsed.firstRow;
-        for (const auto& cells : parsed.rows) {
-            for (int c = 0; c < 4; ++c) {
-                dataSet.setInput(row, ColWeight + c, cells[static_cast<std::size_t>(c)]);
-            }
-            ++row;
-        }
-    }
-    dataSet.calculateResults(0);
+    snapshot.inputs = std::move(inputs);
+    dataSet.restore(snapshot);
 }
 
-LoadOutcome loadDataSet(DataSet& dataSet, const QByteArray& bytes, const QString& fileTitle,
-                        const SamplerSettings& sampler)
+LoadOutcome loadDataSet(DataSet& dataSet, const QByteArray& bytes, const QString& fileTitle)
 {
     auto parsed = parseDataSet(bytes, fileTitle);
     if (const auto* error = std::get_if<LoadError>(&parsed)) {
         return {false, error->message};
     }
-    applyDataSet(dataSet, std::get<ParsedDataSet>(parsed), sampler);
+    applyDataSet(dataSet, std::move(std::get<ParsedDataSet>(parsed)));
     return {true, {}};
 }
 

@@ -54,9 +54,9 @@ FileBytes readDataSetFile(const QString& path);
 std::variant<ParsedDataSet, LoadError> parseDataSet(const QByteArray& bytes,
                                                     const QString& fileTitle);
 
-// Resets the data set with the given sampler settings, then fills it from a parsed file in the
-// file's unit system and recalculates every row.
-void applyDataSet(DataSet& dataSet, const ParsedDataSet& parsed, const SamplerSettings& sampler);
+// Replaces the data set by a parsed file, in the file's unit system, and recalculates every row.
+// Without control data in the file the counts are cleared and the hours keep their value.
+void applyDataSet(DataSet& dataSet, ParsedDataSet parsed);
 
 struct LoadOutcome {
     bool loaded = false;
@@ -64,7 +64,6 @@ struct LoadOutcome {
 };
 
 // Parses the whole file first; only a valid file changes the data set.
-LoadOutcome loadDataSet(DataSet& dataSet, const QByteArray& bytes, const QString& fileTitle,
-                        const SamplerSettings& sampler);
+LoadOutcome loadDataSet(DataSet& dataSet, const QByteArray& bytes, const QString& fileTitle);
 
 } // namespace pellamar::datafile

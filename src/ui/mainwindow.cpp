@@ -339,9 +339,7 @@ bool MainWindow::loadFile(const QString& path)
     datafile::FileBytes file = datafile::readDataSetFile(path);
     QString message = file.message;
     if (message.isEmpty()) {
-        message = datafile::loadDataSet(dataSet_, file.bytes, QFileInfo(path).fileName(),
-                                        readSamplerSettings(settings_))
-                      .message;
+        message = datafile::loadDataSet(dataSet_, file.bytes, QFileInfo(path).fileName()).message;
     }
     if (!message.isEmpty()) {
         QMessageBox box(QMessageBox::NoIcon, kProgramName, message, QMessageBox::Ok, this);

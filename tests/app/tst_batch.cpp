@@ -223,7 +223,7 @@ private slots:
         QVERIFY(datafile::saveDataSet(path, *makeDataSet(metric, bell(14)), {}).saved);
         DataSet loaded;
         loaded.applyUnits();
-        QVERIFY(datafile::loadDataSet(loaded, fileBytes(path), "bell.csv", {}).loaded);
+        QVERIFY(datafile::loadDataSet(loaded, fileBytes(path), "bell.csv").loaded);
         QStringList figures[2];
         for (const auto pattern : {swath::FlightPattern::BackAndForth, swath::FlightPattern::Racetrack}) {
             const QString saved = dir.filePath("saved.csv");

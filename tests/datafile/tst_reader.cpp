@@ -149,7 +149,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(int, what);
         auto ds = occupiedDataSet();
-        const LoadOutcome outcome = loadDataSet(*ds, file, "a.csv", kSampler);
+        const LoadOutcome outcome = loadDataSet(*ds, file, "a.csv");
         QVERIFY2(outcome.loaded, qPrintable(outcome.message));
         QTEST(probe(*ds, what), "expected");
     }
@@ -187,7 +187,7 @@ private slots:
         const QByteArray file = fileWith({{9, "Units:,,U.S."},
                                           {21, "Air Temp.:,,77.0,\xB0"
                                                "F"}});
-        QVERIFY(loadDataSet(ds, file, "us.csv", kSampler).loaded);
+        QVERIFY(loadDataSet(ds, file, "us.csv").loaded);
         const Units us = Units::forSystem(false);
         QVERIFY(sameBits(ds.parameters().separation, numbers::toStored(2.0 / double(us.length))));
         QVERIFY(
@@ -238,7 +238,7 @@ private slots:
         QFETCH(int, line);
         auto ds = occupiedDataSet();
         const QStringList before = snapshot(*ds);
-        const LoadOutcome outcome = loadDataSet(*ds, file, "Pans.csv", kSampler);
+        const LoadOutcome outcome = loadDataSet(*ds, file, "Pans.csv");
         QVERIFY(!outcome.loaded);
         if (line == 0) {
             QCOMPARE(outcome.message, "'Pans.csv' does not appear to be a valid data set.");

@@ -17,7 +17,7 @@ namespace {
 std::unique_ptr<DataSet> loaded(const QByteArray& bytes)
 {
     auto ds = std::make_unique<DataSet>(true);
-    const auto outcome = datafile::loadDataSet(*ds, bytes, QStringLiteral("file.csv"), {});
+    const auto outcome = datafile::loadDataSet(*ds, bytes, QStringLiteral("file.csv"));
     return outcome.loaded ? std::move(ds) : nullptr;
 }
 

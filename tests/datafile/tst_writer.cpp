@@ -44,7 +44,7 @@ QByteArray bytesOf(const DataSet& ds, const SwathChoice& c) { return encodeCp125
 QByteArray recompute(const QByteArray& file, const SwathChoice& c)
 {
     DataSet ds;
-    const LoadOutcome outcome = loadDataSet(ds, file, QStringLiteral("in.csv"), {});
+    const LoadOutcome outcome = loadDataSet(ds, file, QStringLiteral("in.csv"));
     return outcome.loaded ? bytesOf(ds, c) : "load failed: " + outcome.message.toUtf8();
 }
 
@@ -126,7 +126,7 @@ private slots:
         ds->parameters().openingArea = 0.00004f;
         ds->calculateResults(0);
         DataSet loaded;
-        const LoadOutcome outcome = loadDataSet(loaded, bytesOf(*ds, {}), "tiny.csv", {});
+        const LoadOutcome outcome = loadDataSet(loaded, bytesOf(*ds, {}), "tiny.csv");
         QVERIFY2(outcome.loaded, qPrintable(outcome.message));
         QVERIFY(sameBits(loaded.parameters().separation, 0.004f) &&
                 sameBits(loaded.parameters().openingArea, 0.00004f));
@@ -277,7 +277,7 @@ private slots:
         const QByteArray saved = fileBytes(dir.filePath("text.csv"));
         QVERIFY(holdsText(saved));
         DataSet loaded;
-        QVERIFY(loadDataSet(loaded, saved, QStringLiteral("text.csv"), {}).loaded);
+        QVERIFY(loadDataSet(loaded, saved, QStringLiteral("text.csv")).loaded);
         QCOMPARE(loaded.parameters().agency + loaded.parameters().productName, text + text);
         QCOMPARE(loaded.fieldText(Field::Sprayer), text);
         QVERIFY(holdsText(encodeCp1252(dataSetText(loaded, {})).bytes));

@@ -74,7 +74,7 @@ private slots:
     {
         QTRY_VERIFY_WITH_TIMEOUT(QPrinterInfo::availablePrinterNames().contains(kQueue), 10000);
         DataSet ds;
-        QVERIFY(datafile::loadDataSet(ds, testing::readTestFile("writer_metric.csv"), "x", {}).loaded);
+        QVERIFY(datafile::loadDataSet(ds, testing::readTestFile("writer_metric.csv"), "x").loaded);
         QString printer = kQueue;
         ui::PreviewWindow preview({ds, {}}, printer, false);
         preview.show();

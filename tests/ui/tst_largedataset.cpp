@@ -67,7 +67,7 @@ private slots:
         QCOMPARE(dialogsSeen, 2);
 
         DataSet reloaded;
-        QVERIFY(datafile::loadDataSet(reloaded, fileBytes(f.file("large.csv")), "large.csv", {}).loaded);
+        QVERIFY(datafile::loadDataSet(reloaded, fileBytes(f.file("large.csv")), "large.csv").loaded);
         QCOMPARE(reloaded.lastDataRow(), kPans);
         QCOMPARE(reloaded.input(kPans, ColWeight), "4");
     }

@@ -26,7 +26,7 @@ class TestPreview : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(datafile::loadDataSet(dataSet_, readTestFile("writer_metric.csv"), "writer_metric", {}).loaded);
+        QVERIFY(datafile::loadDataSet(dataSet_, readTestFile("writer_metric.csv"), "writer_metric").loaded);
     }
     void init()
     {

@@ -32,8 +32,6 @@ constexpr int kMaxGridRows = 5000;
 QByteArray loadAndSave(const datafile::ParsedDataSet& parsed, const swath::SwathChoice& choice)
 {
     DataSet dataSet;
-    dataSet.applyUnits();
-    dataSet.clearDataSet(SamplerSettings{});
     datafile::applyDataSet(dataSet, parsed);
     return datafile::encodeCp1252(datafile::dataSetText(dataSet, choice)).bytes;
 }

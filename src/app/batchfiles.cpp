@@ -17,8 +17,6 @@ QString loadDataFile(const QString& path, DataSet& dataSet)
         return file.message;
     }
     // The file carries its own sampler line, so the user's settings play no part.
-    dataSet.applyUnits();
-    dataSet.clearDataSet(SamplerSettings{});
     const QString title = QFileInfo(path).fileName();
     const datafile::LoadOutcome loaded = datafile::loadDataSet(dataSet, file.bytes, title);
     if (!loaded.loaded) {

@@ -66,24 +66,26 @@ void hintOnRefusal(QLineEdit* edit, const QString& hint)
 
 QValidator::State NumberValidator::validate(QString& input, int& /*pos*/) const
 {
-    if (kept_.contains(input)) {
-        return Acceptable;
-    }
-    if (rule_.maxLength > 0 && input.size() > rule_.maxLength) {
-        return Invalid;
+    return kept_.contains(input) || follows(input, rule_) ? Acceptable : Invalid;
+}
+
+bool NumberValidator::follows(QStringView input, Rule rule)
+{
+    if (rule.maxLength > 0 && input.size() > rule.maxLength) {
+        return false;
     }
     int points = 0;
     for (qsizetype i = 0; i < input.size(); ++i) {
         const QChar c = input[i];
-        if (c == u'.' && rule_.point) {
+        if (c == u'.' && rule.point) {
             if (++points > 1) {
-                return Invalid;
+                return false;
             }
-        } else if (!(c == u'-' && rule_.sign && i == 0) && (c < u'0' || c > u'9')) {
-            return Invalid;
+        } else if (!(c == u'-' && rule.sign && i == 0) && (c < u'0' || c > u'9')) {
+            return false;
         }
     }
-    return Acceptable;
+    return true;
 }
 
 } // namespace pellamar::ui

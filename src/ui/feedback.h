@@ -11,6 +11,9 @@ class QWidget;
 
 namespace pellamar::ui {
 
+// The title of the program's message boxes.
+inline const QString kProgramName = QStringLiteral("Pellamar");
+
 // A key or a paste was refused: a beep, and the hint just below the place it was refused (a
 // rectangle of the widget) for a few seconds, so that nothing typed vanishes without a word.
 void refuseInput(QWidget* widget, const QRect& place, const QString& hint);
@@ -43,6 +46,8 @@ public:
 
     void keep(const QStringList& texts) { kept_ = texts; }
     State validate(QString& input, int& pos) const override;
+    // Whether a text keeps the rule, as a paste into the grid must too.
+    static bool follows(QStringView input, Rule rule);
 
 private:
     Rule rule_;

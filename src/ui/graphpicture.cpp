@@ -2,6 +2,7 @@
 
 #include "graphics/export.h"
 #include "graphics/paintersurface.h"
+#include "ui/feedback.h"
 #include "ui/savedialog.h"
 
 #include <QAction>
@@ -49,7 +50,7 @@ bool GraphPicture::savePicture()
     const QString reason =
         graphics::savePicture(path, painter_, size(), palette().color(QPalette::Button));
     if (!reason.isEmpty()) {
-        QMessageBox::critical(this, QStringLiteral("Pellamar"),
+        QMessageBox::critical(this, kProgramName,
                               QStringLiteral("The picture could not be saved:\n\n") + reason);
         return false;
     }

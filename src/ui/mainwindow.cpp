@@ -4,6 +4,7 @@
 #include "datafile/reader.h"
 #include "datafile/writer.h"
 #include "ui/controldatadialog.h"
+#include "ui/feedback.h"
 #include "ui/longtask.h"
 #include "ui/onscreen.h"
 #include "ui/parameterpages.h"
@@ -40,7 +41,6 @@ namespace pellamar::ui {
 
 namespace {
 
-const QString kProgramName = QStringLiteral("Pellamar");
 const QString kCaption = QStringLiteral("Tovanel Pellamar");
 QString chooseWithDialog(QWidget* parent, const MainWindow::FileRequest& request)
 {

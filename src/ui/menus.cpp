@@ -1,6 +1,7 @@
 // The main window's menu bar: every command of the window, with the keys that run it.
 
 #include "core/settings.h"
+#include "ui/feedback.h"
 #include "ui/mainwindow.h"
 #include "ui/resultpanel.h"
 #include "ui/samplegrid.h"
@@ -249,7 +250,7 @@ void MainWindow::openRecentFile(const QString& path)
     if (!QFileInfo::exists(path)) {
         recent_.removeAll(path);
         fillRecentMenu();
-        QMessageBox::warning(this, QStringLiteral("Pellamar"),
+        QMessageBox::warning(this, kProgramName,
                              QStringLiteral("%1 no longer exists; it is removed from the recent "
                                             "data sets.")
                                  .arg(QDir::toNativeSeparators(path)));

@@ -1,6 +1,7 @@
 #include "ui/previewwindow.h"
 
 #include "graphics/paintersurface.h"
+#include "ui/feedback.h"
 #include "ui/onscreen.h"
 #include "ui/savedialog.h"
 
@@ -288,7 +289,7 @@ void PagePicture::resizeEvent(QResizeEvent*)
 
 void PreviewWindow::showMessage(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pellamar"), text, QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::NoIcon, kProgramName, text, QMessageBox::Ok, this);
     box.exec();
 }
 

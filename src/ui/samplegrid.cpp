@@ -254,9 +254,7 @@ QString SampleGrid::pasteRefusal(QString& value, int row, int column,
     if (column == ColWeight) {
         value.replace(u',', u'.');
     }
-    static const QRegularExpression weight(QStringLiteral("^[0-9]*\\.?[0-9]*$"));
-    static const QRegularExpression count(QStringLiteral("^[0-9]*$"));
-    if (!(column == ColWeight ? weight : count).match(value).hasMatch() ||
+    if (!NumberValidator::follows(value, {0, column == ColWeight, false}) ||
         (!value.isEmpty() && !numbers::isNumber(value))) {
         return keyHint(column);
     }

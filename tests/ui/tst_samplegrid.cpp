@@ -228,7 +228,7 @@ private slots:
         const QString none = "|||;|||;|||;|||;50 ";
         // clang-format off
         QTest::newRow("block grows the grid") << 1 << "1,5\t30\r\n2\t40\t20\t5\n\t\n 3 " << "1.5|30||;2|40|20|5;|||;3|||;51 ";
-        QTest::newRow("refused count") << 1 << "1\t2\n3\t4x" << none + "\"4x\" for pan 48 refused. # of Granules: whole numbers";
+        QTest::newRow("refused count") << 1 << "1\t2\n3\t4.5" << none + "\"4.5\" for pan 48 refused. # of Granules: whole numbers";
         QTest::newRow("lone point") << 1 << "." << none + "\".\" for pan 47 refused. Sample Wt: grams, digits and one decimal point";
         QTest::newRow("dead above pasted larvae") << 3 << "10\t11" << none + "\"11\" for pan 47 refused. Mortality: at most 10, the larvae in this pan";
         QTest::newRow("past the inputs") << 4 << "1\t2" << none + "\"2\" for pan 47 refused. only Sample Wt to Mortality take values";

@@ -54,10 +54,20 @@ bool PanLineFit::add(int index, double position, double half)
 
 void PanLineFit::anchor(double pans, double position1, double half)
 {
-    const std::vector<Point> before = corners_;
     const double r = room(position1, half);
-    clip(1.0, -pans, position1 + r);
-    clip(-1.0, pans, -(position1 - r));
+    clipUnlessEmpty(1.0, -pans, position1 - r, position1 + r);
+}
+
+void PanLineFit::limitSeparation(double low, double high)
+{
+    clipUnlessEmpty(0.0, 1.0, low, high);
+}
+
+void PanLineFit::clipUnlessEmpty(double ka, double ks, double low, double high)
+{
+    const std::vector<Point> before = corners_;
+    clip(ka, ks, high);
+    clip(-ka, -ks, -low);
     if (corners_.empty()) {
         corners_ = before;
     }

@@ -26,11 +26,16 @@ public:
     // Pan 1 at `position1` within `half`, the first row `pans` separations from it: taken only
     // when some pan line gives both, as a first row off the pan grid is placed anyway.
     void anchor(double pans, double position1, double half);
+    // The separation between low and high, as a swath width the file shows gives it: taken only
+    // when some pan line still fits, as a spreadsheet may have changed the swath section.
+    void limitSeparation(double low, double high);
 
 private:
     using Point = std::array<double, 2>; // a, s
     // Keeps the part where ka × a + ks × s <= c.
     void clip(double ka, double ks, double c);
+    // Keeps the part between both lines unless nothing would be left.
+    void clipUnlessEmpty(double ka, double ks, double low, double high);
     std::vector<Point> corners_;
     std::vector<Point> scratch_;
 };

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace pellamar::datafile {
 
@@ -281,6 +282,8 @@ private:
     void placeRows(ParsedDataSet& out, const std::vector<PanPosition>& positions,
                    const Units& units) const;
     void checkPositions(const std::vector<PanPosition>& positions) const;
+    std::optional<std::pair<double, double>> separationFromWidths(int from,
+                                                                  double separation) const;
 
     const RecordsOrError& split_;
     const std::vector<Record>& records_;
@@ -568,6 +571,38 @@ void Parser::placeRows(ParsedDataSet& out, const std::vector<PanPosition>& posit
         loadedText(fieldInfo(Field::Position1), units, p.position1);
 }
 
+// The separation as the widths of the swath statistics table give it, row j being j separations:
+// the widest pins it down far closer than the separation line's two decimals, so that their
+// rounding cannot hide a row missing far down a long line. Nothing when the table is gone or
+// does not fit the separation line, as a spreadsheet user may have changed it.
+std::optional<std::pair<double, double>> Parser::separationFromWidths(int from,
+                                                                      double separation) const
+{
+    int n = from;
+    while (n <= count() && trimBlanks(field(n, 0)).compare(u"Width", Qt::CaseInsensitive) != 0) {
+        ++n;
+    }
+    double low = 0;
+    double high = std::numeric_limits<double>::infinity();
+    for (int j = 1; n + j <= count(); ++j) {
+        const QStringView text = trimBlanks(field(n + j, 0));
+        const std::optional<double> width = parseNumber(text);
+        if (!width) {
+            break;
+        }
+        const double half = halfUnit(text) + 1e-9 * (1.0 + std::fabs(*width));
+        if (std::fabs(*width - j * separation) > half + j * 0.005) {
+            return std::nullopt;
+        }
+        low = std::max(low, (*width - half) / j);
+        high = std::min(high, (*width + half) / j);
+    }
+    if (!(low <= high) || std::isinf(high)) {
+        return std::nullopt;
+    }
+    return std::make_pair(low, high);
+}
+
 // Each row must be the pan after the one above it: a row deleted, repeated, sorted or brought
 // in from another file would otherwise shift every pan below it without a word.
 void Parser::checkPositions(const std::vector<PanPosition>& positions) const
@@ -587,6 +622,9 @@ void Parser::checkPositions(const std::vector<PanPosition>& positions) const
     const double position1 = *numbers::parseDouble(position1Text);
     fit.anchor(std::nearbyint((positions.front().value - position1) / separation), position1,
                std::min(halfUnit(position1Text), 0.005));
+    if (const auto range = separationFromWidths(positions.back().line + 1, separation)) {
+        fit.limitSeparation(range->first, range->second);
+    }
     for (std::size_t i = 1; i < positions.size(); ++i) {
         const PanPosition& at = positions[i];
         if (fit.add(static_cast<int>(i), at.value, at.half)) {

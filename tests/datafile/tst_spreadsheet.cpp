@@ -64,7 +64,8 @@ private slots:
         QVERIFY2(office.waitForFinished(180000) && office.exitCode() == 0, office.readAllStandardError().constData());
 
         // Read as English numbers, saved in a German locale's own form.
-        arguments.replaceInStrings(QRegularExpression("^--infilter=CSV:44,34,1,1,,0,"), "--infilter=CSV:44,34,1,1,,1033,");
+        arguments.replaceInStrings(QRegularExpression("^--infilter=CSV:44,34,1,1,,0,"),
+                                   "--infilter=CSV:44,34,1,1,,1033,");
         arguments.replaceInStrings(QRegularExpression("^csv:(.*):44,34,1,1,,0,"), "csv:\\1:59,34,76,1,,1031,");
         arguments.replaceInStrings(QRegularExpression("/out$"), "/out-de");
         QProcessEnvironment german = QProcessEnvironment::systemEnvironment();

@@ -271,7 +271,7 @@ private:
     void readCells(int n, const Fields& all, std::array<QString, 4>& cells,
                    const std::array<QString, 4>* above) const;
     int nextFilledLine(int n) const;
-    bool isPanRow(const Fields& all) const;
+    // The position of a pan row; nothing for any other row.
     std::optional<double> positionOf(const Fields& all) const;
     // A pan row's line, its position and half a unit in the last place the file shows it.
     struct PanPosition {
@@ -442,11 +442,6 @@ void Parser::readControl(ParsedDataSet& out) const
     out.control = control;
 }
 
-bool Parser::isPanRow(const Fields& all) const
-{
-    return parseNumber(trimBlanks(fileField(all, 0))).has_value();
-}
-
 std::optional<double> Parser::positionOf(const Fields& all) const
 {
     return parseNumber(trimBlanks(fileField(all, 0)));
@@ -515,7 +510,7 @@ void Parser::readSamples(ParsedDataSet& out, const Units& units) const
         const std::optional<double> position = positionOf(all);
         if (!position) {
             const int next = nextFilledLine(n + 1);
-            const bool panFollows = next <= count() && isPanRow(fields(next));
+            const bool panFollows = next <= count() && positionOf(fields(next)).has_value();
             if (isBlank(all)) {
                 // Blank rows between pans are passed over; after the last pan they end the rows.
                 if (!panFollows) {

@@ -148,6 +148,7 @@ private slots:
         row("unquoted comma cuts the name", {{10, "Agency:,,Smith, Jones"}}, f(Field::Agency), "Smith");
         row("area", {{16, "Opening Area:,,0.123456,m\xB2"}}, f(Field::OpeningArea), "0.1235");
         row("opening type 3", {{15, "Opening Type:,,X,3.4"}}, kType, "3");
+        row("opening type 0", {{15, "Opening Type:,,X,0"}}, kType, "0");
         row("counts at their limits", {{33, "Number in pan:,,-32768.5"}, {34, "Time after treatment:,,1.5e7"}, {35, "24 hr mortality:,,32767"}}, kControl, "-32768 1.5e+07 32767");
         row("no control data", {{33, "Number in pan:,,--------"}, {34, "x"}}, kControl, "0 3.5 0");
         row("cells trimmed, empty cells clear old ones", {{43, "0, 1.5 ,,\t,"}}, kFirstRow, "1.5||||60");

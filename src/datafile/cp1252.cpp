@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace pellamar::datafile {
 
@@ -90,35 +92,97 @@ QString decodeCp1252(QByteArrayView bytes)
 
 namespace {
 
-// False when the first byte above ASCII already breaks UTF-8 (a byte that never occurs in it, a
-// continuation byte without a lead, or a lead without a continuation byte), which spares the
-// decoding of a whole Windows-1252 file as UTF-8.
-bool mayBeUtf8(const char* high, const char* end)
+// The length of the well-formed UTF-8 sequence at `at`, or 0: no overlong forms, surrogates or
+// code points beyond U+10FFFF.
+int utf8Length(const unsigned char* at, const unsigned char* end)
 {
-    const auto lead = static_cast<unsigned char>(*high);
-    if (lead < 0xC2 || lead > 0xF4) {
-        return false;
+    const unsigned lead = at[0];
+    int length = 0;
+    unsigned low = 0x80;
+    unsigned high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
     }
-    return high + 1 == end || (static_cast<unsigned char>(high[1]) & 0xC0) == 0x80;
+    if (length == 0 || end - at < length || at[1] < low || at[1] > high) {
+        return 0;
+    }
+    for (int k = 2; k < length; ++k) {
+        if ((at[k] & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// Whether the bytes hold at least one well-formed multi-byte UTF-8 sequence. Plain ASCII is
+// passed over eight bytes at a time: the files run to megabytes of it.
+bool holdsUtf8(QByteArrayView bytes)
+{
+    const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = at + bytes.size();
+    while (at < end) {
+        std::uint64_t word = 0;
+        if (end - at >= 8 && (std::memcpy(&word, at, 8), (word & 0x8080808080808080u) == 0)) {
+            at += 8;
+            continue;
+        }
+        if (*at >= 0x80 && utf8Length(at, end) > 0) {
+            return true;
+        }
+        ++at;
+    }
+    return false;
+}
+
+// UTF-8 in which a byte that is no part of a well-formed sequence is a Windows-1252 character: a
+// name typed in either survives an editor that mixed them.
+QString decodeMixed(QByteArrayView bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = at + bytes.size();
+    while (at < end) {
+        const int length = *at >= 0x80 ? utf8Length(at, end) : 0;
+        if (length == 0) {
+            const unsigned char b = *at++;
+            const bool high = b >= 0x80 && b < 0xA0 && kHighControls[b - 0x80] != 0;
+            out += QChar(high ? kHighControls[b - 0x80] : char16_t(b));
+            continue;
+        }
+        out += QString::fromUtf8(reinterpret_cast<const char*>(at), length);
+        at += length;
+    }
+    return out;
 }
 
 } // namespace
 
 QString decodeDataSetText(QByteArrayView bytes)
 {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
+                                                          : QStringConverter::Utf16BE);
+        return utf16.decode(bytes.sliced(2));
+    }
     if (bytes.startsWith("\xEF\xBB\xBF")) {
-        return QString::fromUtf8(bytes.sliced(3));
+        bytes = bytes.sliced(3);
     }
-    const auto high = std::find_if(bytes.begin(), bytes.end(),
-                                   [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
-    if (high != bytes.end() && mayBeUtf8(high, bytes.end())) {
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        QString text = utf8.decode(bytes);
-        if (!utf8.hasError()) {
-            return text;
-        }
+    // Without a multi-byte sequence the bytes read the same in both: ASCII, or Windows-1252.
+    if (!holdsUtf8(bytes)) {
+        return decodeCp1252(bytes);
     }
-    return decodeCp1252(bytes);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? decodeMixed(bytes) : text;
 }
 
 } // namespace pellamar::datafile

@@ -19,9 +19,10 @@ Encoded encodeCp1252(QStringView text);
 // characters of the same number.
 QString decodeCp1252(QByteArrayView bytes);
 
-// A data-set file's text: UTF-8 when it starts with the UTF-8 byte order mark (which is dropped)
-// or is valid UTF-8 holding at least one multi-byte character, as editors and spreadsheets save
-// it; Windows-1252 otherwise, as the program writes it.
+// A data-set file's text. UTF-16 when it starts with its byte order mark. Otherwise UTF-8 (its
+// byte order mark dropped) in which every byte that is no part of a well-formed multi-byte
+// sequence is taken as Windows-1252: a file the program wrote reads as Windows-1252, one an
+// editor saved as UTF-8 as UTF-8, and one holding both keeps both kinds of names.
 QString decodeDataSetText(QByteArrayView bytes);
 
 } // namespace pellamar::datafile

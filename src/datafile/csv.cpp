@@ -1,6 +1,7 @@
 #include "datafile/csv.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -55,9 +56,10 @@ qsizetype findEither(QStringView text, qsizetype i, char16_t a, char16_t b)
 
 } // namespace
 
-RecordsOrError splitRecords(QStringView text)
+RecordsOrError splitRecords(QStringView text, char16_t separator)
 {
     RecordsOrError out;
+    out.separator = separator;
     Record record;
     int line = 1;
     record.lineNumber = 1;
@@ -134,14 +136,14 @@ RecordsOrError splitRecords(QStringView text)
                 return out;
             }
         }
-        // The rest up to the next comma or line end is taken as it stands, in one piece.
+        // The rest up to the next separator or line end is taken as it stands, in one piece.
         const qsizetype rest = i;
-        i = findEither(text, i, u',', u'\n');
+        i = findEither(text, i, separator, u'\n');
         QStringView field = text.mid(rest, i - rest);
         if (wasQuoted) {
             quoted += field;
         }
-        const bool lineEnds = i >= n || chars[i] != u',';
+        const bool lineEnds = i >= n || chars[i] != separator;
         // A last line without its line end still counts; an empty tail after the last one does
         // not.
         if (lineEnds && i >= n && lineStart >= n) {
@@ -178,13 +180,44 @@ Fields RecordsOrError::fieldsOf(const Record& record) const
     }
     const QStringView text = record.text;
     qsizetype from = 0;
-    for (qsizetype comma = findEither(text, 0, u',', u','); comma < text.size();
-         comma = findEither(text, from, u',', u',')) {
-        out.append(text.mid(from, comma - from));
-        from = comma + 1;
+    for (qsizetype at = findEither(text, 0, separator, separator); at < text.size();
+         at = findEither(text, from, separator, separator)) {
+        out.append(text.mid(from, at - from));
+        from = at + 1;
     }
     out.append(text.mid(from));
     return out;
+}
+
+char16_t detectSeparator(QStringView text)
+{
+    constexpr std::array<char16_t, 3> kCandidates{u',', u';', u'\t'};
+    std::array<int, 3> votes{};
+    const auto vote = [&](QStringView line, qsizetype at) {
+        if (at < line.size() && line[at] == u'"') {
+            ++at;
+        }
+        for (std::size_t c = 0; c < kCandidates.size(); ++c) {
+            votes[c] += at < line.size() && line[at] == kCandidates[c] ? 1 : 0;
+        }
+    };
+    // The parameter and control lines lie within the first 40 lines of the layout.
+    qsizetype from = 0;
+    for (int line = 0; line < 60 && from < text.size(); ++line) {
+        qsizetype end = text.indexOf(u'\n', from);
+        end = end < 0 ? text.size() : end;
+        const QStringView current = text.mid(from, end - from);
+        const qsizetype colon = current.indexOf(u':');
+        const qsizetype title = current.indexOf(u"Tovanel Pellamar");
+        if (colon > 0) {
+            vote(current, colon + 1);
+        } else if (title >= 0) {
+            vote(current, title + 16);
+        }
+        from = end + 1;
+    }
+    const auto best = std::max_element(votes.begin(), votes.end());
+    return *best > 0 ? kCandidates[static_cast<std::size_t>(best - votes.begin())] : u',';
 }
 
 qsizetype fileFieldCount(const Fields& fields)

@@ -34,6 +34,7 @@ struct RecordsOrError {
     std::vector<QString> unquoted;
     QString error; // empty when the whole text was split
     int errorLine = 0;
+    char16_t separator = u',';
 
     Fields fieldsOf(const Record& record) const;
 };
@@ -41,7 +42,12 @@ struct RecordsOrError {
 // Splits a whole file into records, which view the text: it must outlive them. Lines end with LF
 // or CR LF, except inside a quoted field; a field is quoted only when its first character is a
 // double quote.
-RecordsOrError splitRecords(QStringView text);
+RecordsOrError splitRecords(QStringView text, char16_t separator = u',');
+
+// The field separator a file was saved with: comma, semicolon (spreadsheets in locales with a
+// decimal comma) or tab. The labelled lines settle it by the character after their colon, the
+// title line by the padding after it; a comma when nothing does.
+char16_t detectSeparator(QStringView text);
 
 // The file's field list of a record: all fields in order when the first is not empty;
 // otherwise an empty entry at index 0 followed by only the non-empty fields. fileField gives

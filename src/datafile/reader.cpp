@@ -3,12 +3,14 @@
 #include "core/numbers.h"
 #include "datafile/cp1252.h"
 #include "datafile/csv.h"
+#include "datafile/panline.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace pellamar::datafile {
 
@@ -42,6 +44,63 @@ struct Damage {
     int line;
     QString what;
 };
+
+// What the first field of each line before the sample rows holds as the program writes it;
+// the parameter lines' labels come from the field table.
+QString layoutText(int line)
+{
+    static const QString kDashes(45, u'-');
+    static const QString kEquals(18, u'=');
+    switch (line) {
+    case 1:
+    case 3:
+        return kEquals;
+    case 2:
+        return kHeaderText;
+    case 5:
+    case 7:
+    case 29:
+    case 31:
+    case 37:
+    case 39:
+        return kDashes;
+    case 6:
+        return QStringLiteral("Analysis Parameters");
+    case kUnitsLine:
+        return QStringLiteral("Units:");
+    case kOpeningTypeLine:
+        return QStringLiteral("Opening Type:");
+    case 30:
+        return QStringLiteral("Mortality Control Data");
+    case 33:
+        return QStringLiteral("Number in pan:");
+    case 34:
+        return QStringLiteral("Time after treatment:");
+    case 35:
+        return QStringLiteral("24 hr mortality:");
+    case 38:
+        return QStringLiteral("Granular Data");
+    default:
+        break;
+    }
+    for (const FieldInfo& s : kFieldTable) {
+        if (s.fileLine == line) {
+            return s.fileLabel.toString();
+        }
+    }
+    return {};
+}
+
+// A line's text for a message: quoted and cut short, or said to be empty.
+QString quotedText(QStringView text)
+{
+    if (text.isEmpty()) {
+        return QStringLiteral("an empty line");
+    }
+    return u'\'' +
+           (text.size() > 40 ? text.left(37).toString() + QStringLiteral("...") : text.toString()) +
+           u'\'';
+}
 
 QString describe(const Damage& damage)
 {
@@ -93,6 +152,7 @@ public:
     explicit Parser(const RecordsOrError& split)
         : split_(split)
         , records_(split.records)
+        , decimalComma_(split.separator != u',')
     {}
 
     ParsedDataSet parse();
@@ -128,18 +188,17 @@ private:
     // A field a spreadsheet dropped from the end of the line reads as empty, as it was written.
     QStringView field(int n, int index) const { return fileField(fields(n), index); }
 
-    // Whether the sample rows end at line n: an empty line does, and so does one whose fields are
-    // all blank, as a spreadsheet pads the empty line - unless another sample row follows, which
-    // makes it a pan without a position or data.
-    bool endsSampleRows(int n, const Fields& all) const
+    // A line of blank fields, as a spreadsheet pads an empty line.
+    static bool isBlank(const Fields& all)
     {
-        const Record& record = line(n);
-        const auto blank = [](QStringView f) { return trimBlanks(f).isEmpty(); };
-        if (!record.text.isEmpty() && !std::all_of(all.begin(), all.end(), blank)) {
-            return false;
-        }
-        return record.text.isEmpty() || n == count() ||
-               !numbers::isNumber(trimBlanks(field(n + 1, 0)));
+        return std::all_of(all.begin(), all.end(),
+                           [](QStringView f) { return trimBlanks(f).isEmpty(); });
+    }
+
+    std::optional<double> parseNumber(QStringView text) const
+    {
+        return decimalComma_ && text.contains(u',') ? numbers::parseDouble(numberText(text))
+                                                    : numbers::parseDouble(text);
     }
 
     // Field 2, or nothing when it holds the mark of a value not entered.
@@ -154,7 +213,7 @@ private:
 
     double number(int n, QStringView text, const QString& what) const
     {
-        const std::optional<double> value = numbers::parseDouble(text);
+        const std::optional<double> value = numbers::parseDouble(numberText(text));
         if (!value) {
             fail(n, what + QStringLiteral(" is not a number"));
         }
@@ -182,6 +241,7 @@ private:
 
     std::int16_t count16(int n, const QString& what) const
     {
+        expectLabel(n);
         const double value = std::nearbyint(number(n, field(n, 2), what));
         if (value < -32768.0 || value > 32767.0) {
             fail(n, what + QStringLiteral(" is out of range"));
@@ -195,24 +255,91 @@ private:
     void readControl(ParsedDataSet& out) const;
     void readSamples(ParsedDataSet& out, const Units& units) const;
 
+    // A number as the file writes it; in a file separated by semicolons or tabs a decimal comma
+    // is a decimal point.
+    QString numberText(QStringView text) const
+    {
+        QString out = text.toString();
+        if (decimalComma_) {
+            out.replace(u',', u'.');
+        }
+        return out;
+    }
+
+    void expectLabel(int n) const;
+    bool readUnits() const;
+    void readCells(int n, const Fields& all, std::array<QString, 4>& cells,
+                   const std::array<QString, 4>* above) const;
+    int nextFilledLine(int n) const;
+    // The position of a pan row; nothing for any other row.
+    std::optional<double> positionOf(const Fields& all) const;
+    // A pan row's line, its position and half a unit in the last place the file shows it.
+    struct PanPosition {
+        int line;
+        double value;
+        double half;
+    };
+    void placeRows(ParsedDataSet& out, const std::vector<PanPosition>& positions,
+                   const Units& units) const;
+    void checkPositions(const std::vector<PanPosition>& positions) const;
+    std::optional<std::pair<double, double>> separationFromWidths(int from,
+                                                                  double separation) const;
+
     const RecordsOrError& split_;
     const std::vector<Record>& records_;
+    bool decimalComma_ = false;
+    // The last line whose label was found where the layout has it.
+    mutable int lastLabelled_ = 2;
 };
 
 ParsedDataSet Parser::parse()
 {
     ParsedDataSet out;
-    // The values that follow are in the file's own units, so those must be known first. A
-    // missing name would silently mean U.S. units.
-    if (fileFieldCount(fields(kUnitsLine)) <= 2) {
-        fail(kUnitsLine, QStringLiteral("the unit system is missing"));
-    }
-    out.metric = trimBlanks(field(kUnitsLine, 2)).toString().toLower() == u"metric";
+    out.metric = readUnits();
     const Units units = Units::forSystem(out.metric);
     readParameters(out, units);
     readControl(out);
     readSamples(out, units);
     return out;
+}
+
+// The first field of a line the layout labels must be its label. When it is not, a line was added
+// or removed: the first line since the last label that differs from the layout is named, so a
+// comment added in the parameter block is named itself, not the value that no longer lines up.
+void Parser::expectLabel(int n) const
+{
+    const auto text = [this](int k) {
+        return k <= count() ? trimBlanks(field(k, 0)) : QStringView();
+    };
+    const QString label = layoutText(n);
+    if (text(n).compare(label, Qt::CaseInsensitive) == 0) {
+        lastLabelled_ = n;
+        return;
+    }
+    int at = lastLabelled_ + 1;
+    while (at < n && text(at).compare(layoutText(at), Qt::CaseInsensitive) == 0) {
+        ++at;
+    }
+    line(at);
+    fail(at, quotedText(layoutText(at)) + QStringLiteral(" was expected here, not ") +
+                 quotedText(text(at)) + QStringLiteral(" (a line was added or removed)"));
+}
+
+// The values that follow are in the file's own units, so those must be known first; a name
+// the program never wrote is no reason to guess.
+bool Parser::readUnits() const
+{
+    expectLabel(kUnitsLine);
+    if (fileFieldCount(fields(kUnitsLine)) <= 2) {
+        fail(kUnitsLine, QStringLiteral("the unit system is missing"));
+    }
+    const QStringView name = trimBlanks(field(kUnitsLine, 2));
+    QString key = name.toString().toLower();
+    key.remove(u' ');
+    if (key != u"metric" && key != u"u.s.") {
+        fail(kUnitsLine, QStringLiteral("unknown unit system '%1' (Metric or U.S.)").arg(name));
+    }
+    return key == u"metric";
 }
 
 // The text a field shows after a load. Values without a unit factor go straight to their nearest
@@ -234,6 +361,7 @@ QString loadedText(const FieldInfo& s, const Units& units, float stored)
 void Parser::readOpeningType(Parameters& p) const
 {
     const QString type = QStringLiteral("the opening type");
+    expectLabel(kOpeningTypeLine);
     const std::int32_t index =
         numbers::roundToInt32(number(kOpeningTypeLine, field(kOpeningTypeLine, 3), type));
     if (index < 0 || index > 3) {
@@ -248,6 +376,7 @@ void Parser::readField(ParsedDataSet& out, const Units& units, const FieldInfo& 
     const int n = s.fileLine;
     const QString what = s.noun.toString();
     QString& text = out.fieldTexts[static_cast<std::size_t>(s.field)];
+    expectLabel(n);
     if (s.entry == Entry::Name) {
         text = s.name(p) = given(n).value_or(QString());
         return;
@@ -275,7 +404,7 @@ void Parser::readField(ParsedDataSet& out, const Units& units, const FieldInfo& 
         return;
     }
     value = s.quantity == Quantity::Angle || s.quantity == Quantity::Percent
-                ? *numbers::parseFloat(*entered)
+                ? *numbers::parseFloat(numberText(*entered))
                 : stored(n, units.toStored(s.quantity, shown), what);
     text = loadedText(s, units, value);
 }
@@ -296,19 +425,66 @@ void Parser::readParameters(ParsedDataSet& out, const Units& units) const
 void Parser::readControl(ParsedDataSet& out) const
 {
     // The number-in-pan line compares its mark exactly, blanks included.
+    expectLabel(33);
     if (field(33, 2) == kNotGiven) {
         return;
     }
     ControlData control;
     control.larvae = count16(33, QStringLiteral("the number in pan"));
     const QString hours = QStringLiteral("the time after treatment");
-    const std::optional<float> value = numbers::parseFloat(field(34, 2));
+    expectLabel(34);
+    const std::optional<float> value = numbers::parseFloat(numberText(field(34, 2)));
     if (!value) {
         fail(34, hours + QStringLiteral(" is not a number"));
     }
     control.hours = *value;
     control.dead = count16(35, QStringLiteral("the 24 hr mortality"));
     out.control = control;
+}
+
+std::optional<double> Parser::positionOf(const Fields& all) const
+{
+    return parseNumber(trimBlanks(fileField(all, 0)));
+}
+
+// The first line from n on that is not blank, or one past the end.
+int Parser::nextFilledLine(int n) const
+{
+    while (n <= count() && isBlank(fields(n))) {
+        ++n;
+    }
+    return n;
+}
+
+void Parser::readCells(int n, const Fields& all, std::array<QString, 4>& cells,
+                       const std::array<QString, 4>* above) const
+{
+    static const std::array<QString, 4> kCellNames{
+        QStringLiteral("the sample weight (Sample Wt)"),
+        QStringLiteral("the number of granules (# of Granules)"),
+        QStringLiteral("the number of larvae (Larvae)"),
+        QStringLiteral("the mortality (Mortality)")};
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        QStringView cell = trimBlanks(fileField(all, static_cast<qsizetype>(c) + 1));
+        QString normal;
+        if (decimalComma_ && cell.contains(u',')) {
+            normal = numberText(cell);
+            cell = normal;
+        }
+        if (!cell.isEmpty()) {
+            const std::optional<double> value = numbers::parseDouble(cell);
+            if (!value) {
+                fail(n, kCellNames[c] + QStringLiteral(" is not a number"));
+            }
+            // As typing refuses them: no count or weight means anything below 0.
+            if (*value < 0) {
+                fail(n, kCellNames[c] + QStringLiteral(" is below 0"));
+            }
+        }
+        // A cell that repeats the one above it (the larvae per pan, mostly) shares its text.
+        const QString* same = above ? &(*above)[c] : nullptr;
+        cells[c] = same && *same == cell ? *same : owned(cell);
+    }
 }
 
 void Parser::readSamples(ParsedDataSet& out, const Units& units) const
@@ -324,40 +500,52 @@ void Parser::readSamples(ParsedDataSet& out, const Units& units) const
     }
     line(n + 1); // the units line under the heading
 
-    static const std::array<QString, 4> kCellNames{
-        QStringLiteral("the sample weight"), QStringLiteral("the number of granules"),
-        QStringLiteral("the number of larvae"), QStringLiteral("the mortality")};
     const int firstLine = n + 2;
-    QStringView firstPosition;
-    // A cell that repeats the one above it (the larvae per pan, mostly) shares its text.
-    const std::array<QString, 4>* above = nullptr;
-    out.rows.reserve(static_cast<std::size_t>(std::max(0, count() - firstLine + 1)));
+    std::vector<PanPosition> positions;
+    const auto rows = static_cast<std::size_t>(std::max(0, count() - firstLine + 1));
+    out.rows.reserve(rows);
+    positions.reserve(rows);
     for (n = firstLine; n <= count(); ++n) {
         const Fields all = fields(n);
-        if (endsSampleRows(n, all)) {
-            break;
+        const std::optional<double> position = positionOf(all);
+        if (!position) {
+            const int next = nextFilledLine(n + 1);
+            const bool panFollows = next <= count() && positionOf(fields(next)).has_value();
+            if (isBlank(all)) {
+                // Blank rows between pans are passed over; after the last pan they end the rows.
+                if (!panFollows) {
+                    break;
+                }
+                n = next - 1;
+                continue;
+            }
+            const QStringView text = trimBlanks(fileField(all, 0));
+            if (text.isEmpty()) {
+                fail(n, QStringLiteral("the pan row has no position"));
+            }
+            if (panFollows) {
+                fail(n, quotedText(text) + QStringLiteral(" is not a position (a row among the "
+                                                          "pan rows that is no pan row)"));
+            }
+            break; // a note below the last pan
         }
         std::array<QString, 4> cells;
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            const QStringView cell = trimBlanks(fileField(all, static_cast<qsizetype>(c) + 1));
-            if (!cell.isEmpty() && !numbers::isNumber(cell)) {
-                fail(n, kCellNames[c] + QStringLiteral(" is not a number"));
-            }
-            const QString* same = above ? &(*above)[c] : nullptr;
-            cells[c] = same && *same == cell ? *same : owned(cell);
-        }
-        if (n == firstLine) {
-            firstPosition = trimBlanks(fileField(all, 0));
-        }
+        readCells(n, all, cells, out.rows.empty() ? nullptr : &out.rows.back());
         out.rows.push_back(std::move(cells));
-        above = &out.rows.back();
+        positions.push_back({n, *position, halfUnit(trimBlanks(fileField(all, 0)))});
     }
+    placeRows(out, positions, units);
+    checkPositions(positions);
+}
 
+void Parser::placeRows(ParsedDataSet& out, const std::vector<PanPosition>& positions,
+                       const Units& units) const
+{
     Parameters& p = out.parameters;
-    if (!out.rows.empty() && !firstPosition.isEmpty()) {
+    if (!positions.empty()) {
+        const int firstLine = positions.front().line;
         const QString what = QStringLiteral("the position");
-        const float p0 =
-            stored(firstLine, number(firstLine, firstPosition, what) / units.length, what);
+        const float p0 = stored(firstLine, positions.front().value / units.length, what);
         // Rows left of pan 1 move pan 1 to them instead of being lost.
         if (p0 < p.position1) {
             p.position1 = p0;
@@ -368,14 +556,86 @@ void Parser::readSamples(ParsedDataSet& out, const Units& units) const
         }
         // A position off the pan grid goes to the nearest pan.
         out.firstRow = numbers::roundToInt32(double(static_cast<float>(offset)));
-    }
-    if (out.firstRow - 1 + static_cast<double>(out.rows.size()) > kMaxLoadedRows) {
-        fail(firstLine,
-             QStringLiteral("the sample rows need more than %1 grid rows").arg(kMaxLoadedRows));
+        if (out.firstRow - 1 + static_cast<double>(out.rows.size()) > kMaxLoadedRows) {
+            fail(firstLine,
+                 QStringLiteral("the sample rows need more than %1 grid rows").arg(kMaxLoadedRows));
+        }
     }
     // The field shows pan 1 where the grid now starts.
     out.fieldTexts[static_cast<std::size_t>(Field::Position1)] =
         loadedText(fieldInfo(Field::Position1), units, p.position1);
+}
+
+// The separation as the widths of the swath statistics table give it, row j being j separations:
+// the widest pins it down far closer than the separation line's two decimals, so that their
+// rounding cannot hide a row missing far down a long line. Nothing when the table is gone or
+// does not fit the separation line, as a spreadsheet user may have changed it.
+std::optional<std::pair<double, double>> Parser::separationFromWidths(int from,
+                                                                      double separation) const
+{
+    int n = from;
+    while (n <= count() && trimBlanks(field(n, 0)).compare(u"Width", Qt::CaseInsensitive) != 0) {
+        ++n;
+    }
+    double low = 0;
+    double high = std::numeric_limits<double>::infinity();
+    for (int j = 1; n + j <= count(); ++j) {
+        const QStringView text = trimBlanks(field(n + j, 0));
+        const std::optional<double> width = parseNumber(text);
+        if (!width) {
+            break;
+        }
+        const double half = halfUnit(text) + 1e-9 * (1.0 + std::fabs(*width));
+        if (std::fabs(*width - j * separation) > half + j * 0.005) {
+            return std::nullopt;
+        }
+        low = std::max(low, (*width - half) / j);
+        high = std::min(high, (*width + half) / j);
+    }
+    if (!(low <= high) || std::isinf(high)) {
+        return std::nullopt;
+    }
+    return std::make_pair(low, high);
+}
+
+// Each row must be the pan after the one above it: a row deleted, repeated, sorted or brought
+// in from another file would otherwise shift every pan below it without a word.
+void Parser::checkPositions(const std::vector<PanPosition>& positions) const
+{
+    if (positions.size() < 2) {
+        return;
+    }
+    const QString separationText =
+        numberText(trimBlanks(field(fieldInfo(Field::Separation).fileLine, 2)));
+    const double separation = *numbers::parseDouble(separationText);
+    // The separation line shows at most two decimals; a spreadsheet may show fewer.
+    PanLineFit fit(positions.front().value, positions.front().half, separation,
+                   std::min(halfUnit(separationText), 0.005));
+    // Pan 1 pins the first row down far closer than its rounding where positions are whole.
+    const QString position1Text =
+        numberText(trimBlanks(field(fieldInfo(Field::Position1).fileLine, 2)));
+    const double position1 = *numbers::parseDouble(position1Text);
+    fit.anchor(std::nearbyint((positions.front().value - position1) / separation), position1,
+               std::min(halfUnit(position1Text), 0.005));
+    if (const auto range = separationFromWidths(positions.back().line + 1, separation)) {
+        fit.limitSeparation(range->first, range->second);
+    }
+    for (std::size_t i = 1; i < positions.size(); ++i) {
+        const PanPosition& at = positions[i];
+        if (fit.add(static_cast<int>(i), at.value, at.half)) {
+            continue;
+        }
+        const int decimals = std::clamp(int(std::lround(-std::log10(2 * at.half))), 0, 9);
+        QString expected = numbers::format(
+            positions[i - 1].value + separation,
+            decimals > 0 ? QStringLiteral("0.") + QString(decimals, u'0') : QStringLiteral("0"));
+        if (decimalComma_) {
+            expected.replace(u'.', u',');
+        }
+        fail(at.line, QStringLiteral("position %1 where %2 was expected (a pan row is missing or "
+                                     "out of order)")
+                          .arg(trimBlanks(fields(at.line).value(0)), expected));
+    }
 }
 
 } // namespace
@@ -421,7 +681,7 @@ std::variant<ParsedDataSet, LoadError> parseDataSet(const QByteArray& bytes,
     if (!text.contains(u'\n')) {
         text.replace(u'\r', u'\n');
     }
-    const RecordsOrError split = splitRecords(text);
+    const RecordsOrError split = splitRecords(text, detectSeparator(text));
     if (!hasHeader(text, split)) {
         return invalid(fileTitle);
     }

@@ -1,5 +1,6 @@
 // Files the program writes go through a real spreadsheet (LibreOffice Calc, opened and saved
-// again as CSV in Windows-1252) and must load back unchanged; an edit made there must show.
+// again as CSV: in Windows-1252 with commas, and as a German locale saves it, in UTF-8 with
+// semicolons and decimal commas) and must load back unchanged; an edit made there must show.
 
 #include "datafile/reader.h"
 #include "datafile/writer.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 using namespace pellamar;
@@ -60,17 +62,36 @@ private slots:
         QProcess office;
         office.start(soffice, arguments);
         QVERIFY2(office.waitForFinished(180000) && office.exitCode() == 0, office.readAllStandardError().constData());
+
+        // Read as English numbers, saved in a German locale's own form.
+        arguments.replaceInStrings(QRegularExpression("^--infilter=CSV:44,34,1,1,,0,"),
+                                   "--infilter=CSV:44,34,1,1,,1033,");
+        arguments.replaceInStrings(QRegularExpression("^csv:(.*):44,34,1,1,,0,"), "csv:\\1:59,34,76,1,,1031,");
+        arguments.replaceInStrings(QRegularExpression("/out$"), "/out-de");
+        QProcessEnvironment german = QProcessEnvironment::systemEnvironment();
+        german.insert("LC_ALL", "de_DE.UTF-8");
+        german.insert("LANG", "de_DE.UTF-8");
+        office.setProcessEnvironment(german);
+        office.start(soffice, arguments);
+        QVERIFY2(office.waitForFinished(180000) && office.exitCode() == 0, office.readAllStandardError().constData());
     }
 
     void convertedFileLoadsTheSame_data()
     {
         QTest::addColumn<QString>("name");
-        for (const QString& name : std::as_const(names_)) QTest::newRow(qPrintable(name)) << name;
+        QTest::addColumn<QString>("folder");
+        for (const QString& name : std::as_const(names_)) {
+            QTest::newRow(qPrintable(name)) << name << "out";
+            QTest::newRow(qPrintable(name + ", German")) << name << "out-de";
+        }
     }
     void convertedFileLoadsTheSame()
     {
         QFETCH(QString, name);
-        const QByteArray converted = fileBytes(dir_.filePath("out/" + name + ".csv"));
+        QFETCH(QString, folder);
+        const QByteArray converted = fileBytes(dir_.filePath(folder + "/" + name + ".csv"));
+        if (folder == "out-de")
+            QVERIFY(converted.contains("Units:;;") && QRegularExpression(";-?\\d+,\\d+;").match(converted).hasMatch());
         QVERIFY(!converted.isEmpty() && converted != fileBytes(dir_.filePath("in/" + name + ".csv")));
         const auto original = loaded(fileBytes(dir_.filePath("in/" + name + ".csv")));
         const auto again = loaded(converted);
@@ -91,6 +112,51 @@ private slots:
         QVERIFY(ds);
         QCOMPARE(shown(*ds, 1, 1), "2.5");
         QCOMPARE(ds->result(1).value(Result::Deposit), 250.0f);
+    }
+
+    // Rows edited as a spreadsheet user edits them, in both saves: what still holds every pan in
+    // its place loads as before, anything else is refused at the line at fault.
+    void editedRows_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<int>("line"); // 0: loads as the unedited file
+        for (const QString folder : {"out", "out-de"}) {
+            const auto row = [&](const char* edit, int line) {
+                QTest::newRow(qPrintable(folder + ": " + edit)) << folder << QString(edit) << line;
+            };
+            row("blank row inserted", 0);
+            row("empty line inserted", 0);
+            row("comment row inserted", 44);
+            row("row deleted", 44);
+            row("row repeated", 44);
+            row("sorted descending", 44);
+        }
+    }
+    void editedRows()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, edit);
+        QFETCH(int, line);
+        const QByteArray file = fileBytes(dir_.filePath(folder + "/metric.csv"));
+        QList<QByteArray> lines = file.split('\n');
+        const char sep = folder == "out" ? ',' : ';';
+        const QByteArray blank = QByteArray(8, sep) + '\r';
+        QCOMPARE(lines[42].left(4), QByteArray("-10") + sep); // pans at -10, 0, 10 and 20 m
+        if (edit == "blank row inserted") lines.insert(43, blank);
+        if (edit == "empty line inserted") lines.insert(43, "\r");
+        if (edit == "comment row inserted") lines.insert(43, "spilled" + blank);
+        if (edit == "row deleted") lines.removeAt(43);
+        if (edit == "row repeated") lines.insert(43, lines[42]);
+        if (edit == "sorted descending") std::reverse(lines.begin() + 42, lines.begin() + 46);
+        DataSet ds(true);
+        const auto outcome = datafile::loadDataSet(ds, lines.join('\n'), QStringLiteral("file.csv"));
+        if (line == 0) {
+            QVERIFY2(outcome.loaded, qPrintable(outcome.message));
+            QCOMPARE(snapshot(ds), snapshot(*loaded(file)));
+        } else {
+            QVERIFY2(outcome.message.contains(QStringLiteral("\tLine %1: ").arg(line)), qPrintable(outcome.message));
+        }
     }
 };
 

@@ -34,6 +34,8 @@ const char* const kUsage =
     "number of pans in the data range less one, or a length in the file's own unit (m or\n"
     "ft: 30m, 98.4ft) that is a whole number of pan separations; without it the 30 % rule\n"
     "chooses. The flight pattern is back-and-forth unless --racetrack is given.\n"
+    "A file with more than 250000 pans in its data range is refused: its swath statistics\n"
+    "would take many minutes.\n"
     "\n"
     "summary writes a header and one CSV line per file (Windows-1252, CR LF; atomically to\n"
     "OUT, to standard output without -o or with \"-o -\"): file, units, pans, separation,\n"
@@ -41,9 +43,9 @@ const char* const kUsage =
     "width the 30 % rule proposes with its COV and mean (empty below 3 pans); a file that\n"
     "cannot be read gets its message in the last column, Error.\n"
     "\n"
-    "Exit status: 0 done; 1 invalid or damaged file, no sample data, or a failed write\n"
-    "(summary: any file not read, the others still listed); 2 usage error, a width that is\n"
-    "not one of the file's among them.\n";
+    "Exit status: 0 done; 1 invalid or damaged file, no sample data, too many pans, or a\n"
+    "failed write (summary: any file not read, the others still listed); 2 usage error, a\n"
+    "width that is not one of the file's among them.\n";
 
 int usageError(const QString& problem)
 {

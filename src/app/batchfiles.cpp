@@ -22,7 +22,17 @@ QString loadDataFile(const QString& path, DataSet& dataSet)
     if (!loaded.loaded) {
         return loaded.message;
     }
-    return dataSet.hasData() ? QString() : QStringLiteral("'%1' holds no sample data.").arg(title);
+    if (!dataSet.hasData()) {
+        return QStringLiteral("'%1' holds no sample data.").arg(title);
+    }
+    if (const int pans = dataSet.lastDataRow() - dataSet.firstDataRow() + 1; pans > kMaxSwathPans) {
+        return QStringLiteral("'%1' holds %2 pans from the first to the last with data; the swath "
+                              "statistics of more than %3 would take many minutes.")
+            .arg(title)
+            .arg(pans)
+            .arg(kMaxSwathPans);
+    }
+    return {};
 }
 
 QString writeOutput(const QString& path, const QString& text)

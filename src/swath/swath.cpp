@@ -2,13 +2,23 @@
 
 #include "core/dataset.h"
 #include "core/numbers.h"
+#include "swath/runningstats.h"
+#include "swath/widthgroups.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 namespace pellamar::swath {
+
+using detail::deviation;
+using detail::pointCount;
+using detail::RunningStats;
+using detail::Sums;
 
 namespace {
 
@@ -19,37 +29,12 @@ float scaled(float factor, float value)
     return static_cast<float>(double(factor) * double(value));
 }
 
-// Σx and Σx² in single after every addition, each square taken in double. A single sum of two
-// singles is already the correctly rounded double sum.
-struct Sums {
-    float sum = 0.0f;
-    float sumOfSquares = 0.0f;
-    void add(float v)
-    {
-        sum += v;
-        sumOfSquares = static_cast<float>(double(sumOfSquares) + double(v) * double(v));
-    }
-};
-
-float deviation(const Sums& sums, std::size_t count)
-{
-    if (count <= 1) {
-        return 0.0f;
-    }
-    const auto n = static_cast<double>(count);
-    // Rounding can leave the difference a hair below zero when all values are equal.
-    const double spread =
-        std::abs(n * double(sums.sumOfSquares) - double(sums.sum) * double(sums.sum));
-    return static_cast<float>(std::sqrt(spread / (n * (n - 1))));
-}
-
 // The pans the profile holds: it spans -N..N.
-int profilePanCount(const SwathRecord& record)
+int profilePanCount(const BoundedArray& profile)
 {
-    return std::max(0, record.profile.upper());
+    return std::max(0, profile.upper());
 }
 
-constexpr float kMinStart = 1000000.0f;
 constexpr float kCovLimit = 0.3f;
 
 } // namespace
@@ -121,11 +106,6 @@ void addPasses(float* __restrict out, const float* even, const float* odd, int j
     }
 }
 
-int pointCount(int j, FlightPattern pattern)
-{
-    return (pattern == FlightPattern::Racetrack ? 1 : 2) * j;
-}
-
 // Fills out[0 .. pointCount(j)) for width index j.
 void overlapPoints(float* out, const ScaledPasses& passes, int j, int n, FlightPattern pattern)
 {
@@ -141,62 +121,62 @@ void overlapPoints(float* out, const ScaledPasses& passes, int j, int n, FlightP
     addPasses(out + j, reversed, forward, j, n);
 }
 
-struct RunningStats {
-    float max = 0.0f;
-    float min = kMinStart;
-    Sums sums;
-    void add(float v)
-    {
-        if (v > max) {
-            max = v;
-        }
-        if (v < min) {
-            min = v;
-        }
-        sums.add(v);
-    }
-    OverlapStats finish(std::size_t count) const
-    {
-        OverlapStats stats;
-        stats.max = max;
-        stats.min = min;
-        stats.mean = static_cast<float>(double(sums.sum) / double(count));
-        if (stats.mean > 0) {
-            const float sd = deviation(sums, count);
-            stats.cov = static_cast<float>(double(sd) / double(stats.mean));
-        }
-        return stats;
-    }
-};
-
-// The statistics of several widths at once. Each width's sums still run strictly in order (every
-// step rounds), which leaves one width's additions waiting on each other; interleaving independent
-// widths lets the processor overlap those waits.
-template <std::size_t Lanes>
-std::array<OverlapStats, Lanes>
-statisticsOf(const std::array<std::span<const float>, Lanes>& points)
+OverlapStats statisticsOf(std::span<const float> points)
 {
-    std::array<RunningStats, Lanes> running;
-    std::size_t common = points[0].size();
-    for (const auto& p : points) {
-        common = std::min(common, p.size());
+    RunningStats running;
+    for (float v : points) {
+        running.add(v);
     }
-    for (std::size_t i = 0; i < common; ++i) {
-        for (std::size_t l = 0; l < Lanes; ++l) {
-            running[l].add(points[l][i]);
-        }
-    }
-    std::array<OverlapStats, Lanes> stats;
-    for (std::size_t l = 0; l < Lanes; ++l) {
-        for (std::size_t i = common; i < points[l].size(); ++i) {
-            running[l].add(points[l][i]);
-        }
-        stats[l] = running[l].finish(points[l].size());
-    }
-    return stats;
+    return running.finish(points.size());
 }
 
-constexpr std::size_t kLanes = 4;
+// One width the plain way: its passes scaled, laid side by side, and their points summed.
+OverlapStats plainWidth(const BoundedArray& profile, int j, const SwathInputs& inputs,
+                        FlightPattern pattern, ScaledPasses& passes, std::vector<float>& points)
+{
+    const int n = profilePanCount(profile);
+    passes.fill(profile, n, rateFactor(j, inputs));
+    points.resize(static_cast<std::size_t>(pointCount(j, pattern)));
+    overlapPoints(points.data(), passes, j, n, pattern);
+    return statisticsOf(points);
+}
+
+void store(SwathRecord& record, int j, const OverlapStats& stats)
+{
+    record.cov[j] = stats.cov;
+    record.mean[j] = stats.mean;
+    record.max[j] = stats.max;
+    record.min[j] = stats.min;
+}
+
+// The profile (-N..N) and empty statistics for every width.
+int prepareRecord(SwathRecord& record, std::span<const float> pans)
+{
+    const int n = static_cast<int>(pans.size());
+    const int widths = std::max(0, n - 1);
+    record.profile.resize(-n, n);
+    for (int i = 1; i <= n; ++i) {
+        const float p = pans[static_cast<std::size_t>(i - 1)];
+        record.profile[i] = p;
+        record.profile[i - n - 1] = p;
+    }
+    record.cov.resize(1, widths);
+    record.mean.resize(1, widths);
+    record.max.resize(1, widths);
+    record.min.resize(1, widths);
+    return widths;
+}
+
+// The widest width's points stay in the record.
+void keepWidestOverlap(SwathRecord& record, const SwathInputs& inputs, FlightPattern pattern)
+{
+    const int widths = record.widthCount();
+    if (widths == 0) {
+        record.overlap.resize(1, 0);
+        return;
+    }
+    overlapSwath(record, widths, inputs, pattern);
+}
 
 } // namespace
 
@@ -223,62 +203,113 @@ void calculateSwathStats(SwathRecord& record, const DataSet& dataSet, Source sou
     calculateSwathStats(record, data.inputs, data.values(source), pattern);
 }
 
+bool calculateSwathStatsPlain(SwathRecord& record, const SwathInputs& inputs,
+                              std::span<const float> pans, FlightPattern pattern)
+{
+    const int widths = prepareRecord(record, pans);
+    ScaledPasses passes;
+    std::vector<float> points;
+    for (int j = 1; j <= widths; ++j) {
+        store(record, j, plainWidth(record.profile, j, inputs, pattern, passes, points));
+    }
+    keepWidestOverlap(record, inputs, pattern);
+    return true;
+}
+
+namespace {
+
+// Widths go out in groups to every thread; each width is worked out alone, so neither the
+// number of threads nor which one takes a group changes a result.
+class WidthWork {
+public:
+    WidthWork(SwathRecord& record, const SwathInputs& inputs, std::span<const float> pans,
+              FlightPattern pattern, const Progress& progress)
+        : record_(record)
+        , inputs_(inputs)
+        , pattern_(pattern)
+        , progress_(progress)
+        , groups_(pans, pattern, inputs)
+        , widths_(record.widthCount())
+    {}
+    int widths() const { return widths_; }
+    bool stopped() const { return stopped_.load(); }
+
+    // Takes groups until none are left or the progress says stop.
+    void run()
+    {
+        constexpr int kGroup = detail::WidthGroups::kWidths;
+        ScaledPasses passes;
+        std::vector<float> points;
+        std::array<OverlapStats, kGroup> stats;
+        for (int j0 = 1 + kGroup * next_++; j0 <= widths_ && !stopped_; j0 = 1 + kGroup * next_++) {
+            const int last = std::min(widths_, j0 + kGroup - 1);
+            if (groups_.fits(j0)) {
+                groups_.compute(j0, stats.data());
+            } else {
+                for (int j = j0; j <= last; ++j) {
+                    stats[static_cast<std::size_t>(j - j0)] =
+                        plainWidth(record_.profile, j, inputs_, pattern_, passes, points);
+                }
+            }
+            for (int j = j0; j <= last; ++j) {
+                store(record_, j, stats[static_cast<std::size_t>(j - j0)]);
+            }
+            tell(last - j0 + 1);
+        }
+    }
+    // Adds to the widths done and tells the progress, one thread at a time.
+    void tell(int more)
+    {
+        const std::scoped_lock lock(mutex_);
+        done_ += more;
+        if (progress_ && !stopped_ && !progress_(done_, widths_)) {
+            stopped_ = true;
+        }
+    }
+
+private:
+    SwathRecord& record_;
+    const SwathInputs& inputs_;
+    FlightPattern pattern_;
+    const Progress& progress_;
+    detail::WidthGroups groups_;
+    int widths_;
+    std::atomic<int> next_{0};
+    std::mutex mutex_;
+    int done_ = 0;
+    std::atomic<bool> stopped_{false};
+};
+
+// A few hundred widths take a moment; more threads would cost more than they save.
+constexpr int kWidthsPerThread = 256;
+
+int threadCount(int widths, int threads)
+{
+    if (threads <= 0) {
+        threads = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+    }
+    return std::clamp(widths / kWidthsPerThread, 1, threads);
+}
+
+} // namespace
+
 bool calculateSwathStats(SwathRecord& record, const SwathInputs& inputs,
                          std::span<const float> pans, FlightPattern pattern,
-                         const Progress& progress)
+                         const Progress& progress, int threads)
 {
-    const int n = static_cast<int>(pans.size());
-    const int widths = std::max(0, n - 1);
-
-    record.profile.resize(-n, n);
-    for (int i = 1; i <= n; ++i) {
-        const float p = pans[static_cast<std::size_t>(i - 1)];
-        record.profile[i] = p;
-        record.profile[i - n - 1] = p;
+    prepareRecord(record, pans);
+    WidthWork work(record, inputs, pans, pattern, progress);
+    work.tell(0);
+    std::vector<std::jthread> helpers;
+    for (int t = 1; t < threadCount(work.widths(), threads) && !work.stopped(); ++t) {
+        helpers.emplace_back([&work] { work.run(); });
     }
-    record.cov.resize(1, widths);
-    record.mean.resize(1, widths);
-    record.max.resize(1, widths);
-    record.min.resize(1, widths);
-    const int stride = pointCount(widths, pattern);
-    std::vector<float> points(kLanes * static_cast<std::size_t>(stride));
-    ScaledPasses passes;
-    for (int j0 = 1; j0 <= widths; j0 += static_cast<int>(kLanes)) {
-        if (progress && !progress(j0 - 1, widths)) {
-            return false;
-        }
-        const int lanes = std::min(static_cast<int>(kLanes), widths - j0 + 1);
-        std::array<std::span<const float>, kLanes> lanePoints;
-        for (int l = 0; l < lanes; ++l) {
-            const int j = j0 + l;
-            float* out = points.data() + static_cast<std::size_t>(l) * stride;
-            passes.fill(record.profile, n, rateFactor(j, inputs));
-            overlapPoints(out, passes, j, n, pattern);
-            lanePoints[l] = {out, static_cast<std::size_t>(pointCount(j, pattern))};
-        }
-        std::array<OverlapStats, kLanes> laneStats;
-        if (lanes == static_cast<int>(kLanes)) {
-            laneStats = statisticsOf(lanePoints);
-        } else {
-            for (int l = 0; l < lanes; ++l) {
-                laneStats[l] = statisticsOf(std::array{lanePoints[l]})[0];
-            }
-        }
-        for (int l = 0; l < lanes; ++l) {
-            const OverlapStats& stats = laneStats[l];
-            const int j = j0 + l;
-            record.cov[j] = stats.cov;
-            record.mean[j] = stats.mean;
-            record.max[j] = stats.max;
-            record.min[j] = stats.min;
-        }
+    work.run();
+    helpers.clear();
+    if (work.stopped()) {
+        return false;
     }
-    // The widest width's points stay in the record.
-    record.overlap.resize(1, widths > 0 ? stride : 0);
-    if (widths > 0) {
-        const std::size_t last = static_cast<std::size_t>((widths - 1) % static_cast<int>(kLanes));
-        std::copy_n(points.data() + last * stride, stride, &record.overlap[1]);
-    }
+    keepWidestOverlap(record, inputs, pattern);
     return true;
 }
 
@@ -290,12 +321,12 @@ OverlapStats overlapSwath(SwathRecord& record, int widthIndex, const SwathInputs
         record.overlap.resize(1, 0);
         return {};
     }
-    const int n = profilePanCount(record);
+    const int n = profilePanCount(record.profile);
     ScaledPasses passes;
     passes.fill(record.profile, n, rateFactor(j, inputs));
     record.overlap.resize(1, pointCount(j, pattern));
     overlapPoints(&record.overlap[1], passes, j, n, pattern);
-    return statisticsOf(std::array{record.overlap.values()})[0];
+    return statisticsOf(record.overlap.values());
 }
 
 float standardDeviation(std::span<const float> values)
@@ -325,7 +356,7 @@ Block buildSwathBlock(const SwathRecord& record, int width, const SwathInputs& i
 {
     // A width of no separations would stack every pass on one flight line.
     const int w = std::max(1, width);
-    const int n = profilePanCount(record);
+    const int n = profilePanCount(record.profile);
     const float f = rateFactor(w, inputs);
     const auto k0 = static_cast<float>(1.0 - double(inputs.position1) / double(inputs.separation));
 

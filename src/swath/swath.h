@@ -97,7 +97,8 @@ struct SwathData {
 };
 
 // Told how many widths are done out of how many; returns false to stop early (the record is
-// then incomplete and must be thrown away).
+// then incomplete and must be thrown away). It may be called from any thread working on the
+// statistics, one call at a time.
 using Progress = std::function<bool(int done, int total)>;
 
 // j × separation ÷ swath width with a swath width entered, else 1.
@@ -107,10 +108,14 @@ float rateFactor(int widthIndex, const SwathInputs& inputs);
 // every width index 1 .. N − 1; leaves the overlap of the widest width.
 void calculateSwathStats(SwathRecord& record, const DataSet& dataSet, Source source,
                          FlightPattern pattern);
-// The same from copied pans; returns false when stopped by `progress`.
+// The same from copied pans; returns false when stopped by `progress`. Long lines of pans are
+// spread over `threads` threads (0: one per processor); the results never depend on it.
 bool calculateSwathStats(SwathRecord& record, const SwathInputs& inputs,
                          std::span<const float> pans, FlightPattern pattern,
-                         const Progress& progress = {});
+                         const Progress& progress = {}, int threads = 0);
+// The same one width and one pan at a time, the order every faster way must keep.
+bool calculateSwathStatsPlain(SwathRecord& record, const SwathInputs& inputs,
+                              std::span<const float> pans, FlightPattern pattern);
 
 // Fills the record's overlap for width index j from its profile and returns its statistics.
 OverlapStats overlapSwath(SwathRecord& record, int widthIndex, const SwathInputs& inputs,

@@ -1,6 +1,8 @@
 #include "support.h"
 #include "swath/swath.h"
+#include "swath/widthgroups.h"
 
+#include <algorithm>
 #include <numeric>
 #include <random>
 
@@ -134,6 +136,86 @@ private slots:
         // With a swath width entered every width spreads the same product: the mean stays.
         const double total = std::accumulate(grams.begin(), grams.end(), 0.0) * 10;
         QVERIFY(std::abs(meanSum / float(n - 1) - total) < 1e-3 * total);
+    }
+
+    // Widths in groups over several threads against one width at a time, to the bit, on random
+    // pan lines with zeros, subnormal and huge values (squares past the single range) among them.
+    void fastMatchesPlain_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<bool>("racetrack");
+        QTest::addColumn<float>("swathWidth");
+        QTest::addColumn<int>("threads");
+        QTest::newRow("one group, one thread") << 97 << false << 0.0f << 1;
+        QTest::newRow("racetrack, two threads") << 161 << true << 47.5f << 2;
+        QTest::newRow("groups and a remainder") << 611 << false << 13.3f << 3;
+        QTest::newRow("racetrack, as many as processors") << 1250 << true << 0.0f << 0;
+        QTest::newRow("many groups, two threads") << 3001 << false << 95.0f << 2;
+        QTest::newRow("rate factor past the single range") << 300 << false << 1e-37f << 2;
+    }
+    void fastMatchesPlain()
+    {
+        QFETCH(int, n);
+        QFETCH(bool, racetrack);
+        QFETCH(float, swathWidth);
+        QFETCH(int, threads);
+        std::mt19937 random(static_cast<unsigned>(n));
+        std::uniform_real_distribution<float> value(0.0f, 60.0f);
+        std::vector<float> pans;
+        for (int i = 0; i < n; ++i) {
+            const auto kind = random() % 20;
+            pans.push_back(kind == 0 ? 0.0f : kind == 1 ? 1e-41f * value(random) : kind == 2 ? 3e19f : value(random));
+        }
+        SwathInputs inputs;
+        inputs.firstDataRow = 1;
+        inputs.lastDataRow = n;
+        inputs.swathWidth = swathWidth;
+        const FlightPattern pattern = racetrack ? FlightPattern::Racetrack : FlightPattern::BackAndForth;
+        SwathRecord plain, fast;
+        calculateSwathStatsPlain(plain, inputs, pans, pattern);
+        QVERIFY(calculateSwathStats(fast, inputs, pans, pattern, {}, threads));
+        QCOMPARE(fast.widthCount(), n - 1);
+        for (int j = 1; j < n; ++j) {
+            QVERIFY2(bits({fast.cov[j], fast.mean[j], fast.max[j], fast.min[j]}) ==
+                         bits({plain.cov[j], plain.mean[j], plain.max[j], plain.min[j]}),
+                     qPrintable(QStringLiteral("width %1").arg(j)));
+        }
+        const auto same = [](const BoundedArray& a, const BoundedArray& b) {
+            return std::ranges::equal(a.values(), b.values(), [](float x, float y) { return sameBits(x, y); });
+        };
+        QVERIFY(same(fast.overlap, plain.overlap));
+        QVERIFY(same(fast.profile, plain.profile));
+        // Every instruction set this processor has, not only the one chosen.
+        for (const auto kernel : detail::WidthGroups::kernels()) {
+            const detail::WidthGroups groups(pans, pattern, inputs, kernel);
+            std::array<OverlapStats, detail::WidthGroups::kWidths> stats;
+            for (int j0 = 1; j0 < n; j0 += detail::WidthGroups::kWidths) {
+                if (!groups.fits(j0)) continue;
+                groups.compute(j0, stats.data());
+                for (int l = 0; l < detail::WidthGroups::kWidths; ++l) {
+                    const int j = j0 + l;
+                    QVERIFY2(bits(stats[l]) == bits({plain.cov[j], plain.mean[j], plain.max[j], plain.min[j]}),
+                             qPrintable(QStringLiteral("kernel %1, width %2").arg(int(kernel)).arg(j)));
+                }
+            }
+        }
+    }
+
+    // A stop asked for while the threads work ends them all, told no more, and says so.
+    void stopsWhenTold()
+    {
+        const std::vector<float> pans(2000, 1.0f);
+        const SwathInputs inputs{1, 2000};
+        QList<int> told;
+        const auto progress = [&](int done, int total) {
+            told << done << total;
+            return told.size() < 6;
+        };
+        SwathRecord record;
+        QVERIFY(!calculateSwathStats(record, inputs, pans, FlightPattern::BackAndForth, progress, 2));
+        QCOMPARE(told.size(), 6);
+        QCOMPARE(told.mid(0, 2), (QList<int>{0, 1999}));
+        QVERIFY(told[2] > 0 && told[4] > told[2] && told[4] < 1999);
     }
 
     void selectSwathWidth_data()

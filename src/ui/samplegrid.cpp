@@ -41,6 +41,34 @@ QString keyHint(int column)
                                      : QStringLiteral(": whole numbers"));
 }
 
+QString lengthHint(int column)
+{
+    return QStringLiteral("%1: at most %2 %3")
+        .arg(columnName(column))
+        .arg(maxLength(column))
+        .arg(column == ColWeight ? QStringLiteral("characters") : QStringLiteral("digits"));
+}
+
+// Why a text cannot be committed to a cell of the column, empty when it can; `larvae` is the
+// count the mortality is held to. While typing (`complete` false) a lone "." is still fine.
+QString cellRefusal(const QString& text, int column, const QString& larvae, bool complete)
+{
+    if (!NumberRule{0, column == ColWeight, false}.follows(text) ||
+        (complete && !text.isEmpty() && !numbers::isNumber(text))) {
+        return keyHint(column);
+    }
+    if (text.size() > maxLength(column)) {
+        return lengthHint(column);
+    }
+    if (column == ColDead && !text.isEmpty()) {
+        const std::optional<double> most = numbers::parseDouble(larvae);
+        if (most && numbers::parseDouble(text).value_or(0.0) > *most) {
+            return QStringLiteral("Mortality: at most %1, the larvae in this pan").arg(larvae);
+        }
+    }
+    return {};
+}
+
 int widthOf(int column)
 {
     if (column == ColPosition) {
@@ -124,11 +152,16 @@ SampleGrid::SampleGrid(Editor& editor, QWidget* parent)
     // texts it belonged to are gone.
     connect(&dataSet_, &DataSet::aboutToReset, this, [this] {
         cellEdited_ = false;
+        typedRefused_ = false;
         typed_.clear();
         if (currentDataRow() > 0) {
             resetRow_ = currentDataRow();
             resetColumn_ = currentColumn();
         }
+    });
+    connect(&editor, &Editor::cellChangedByHistory, this, [this](int row, int column) {
+        placeQuietly(row, column);
+        scrollTo(currentIndex());
     });
     connect(&dataSet_, &DataSet::resetDone, this,
             [this] { placeQuietly(std::min(resetRow_, dataSet_.dataRowCount()), resetColumn_); });
@@ -167,35 +200,47 @@ void SampleGrid::placeQuietly(int dataRow, int column)
     gridBusy_ = false;
 }
 
-void SampleGrid::commitCell()
+bool SampleGrid::commitCell()
 {
-    commitAt(currentDataRow(), currentColumn());
+    return commitAt(currentDataRow(), currentColumn());
 }
 
 void SampleGrid::cancelEdit()
 {
+    if (cellEdited_) {
+        clearHint();
+    }
     cellEdited_ = false;
+    typedRefused_ = false;
     typed_.clear();
     model_->endTyping();
 }
 
-void SampleGrid::commitAt(int row, int column)
+bool SampleGrid::commitAt(int row, int column)
 {
     if (gridBusy_ || !cellEdited_ || row < 1 || row > dataSet_.dataRowCount() ||
         column < ColWeight || column > ColDead) {
-        return;
+        return true;
     }
-    // A text that is not a number (a lone ".") is erased.
-    const QString text = numbers::isNumber(typed_) ? typed_ : QString();
+    // Refused, the cell stays in edit with every key typed, until corrected or dropped.
+    const QString refusal = cellRefusal(typed_, column, dataSet_.input(row, ColLarvae), true);
+    if (!refusal.isEmpty()) {
+        refuse(row, column, refusal);
+        return false;
+    }
+    const QString text = typed_;
     // Cleared first: the recalculation may redraw and move the focus, which commits again.
     cellEdited_ = false;
+    typedRefused_ = false;
     typed_.clear();
+    clearHint();
     if (text != dataSet_.input(row, column)) {
         model_->setCells({{row, column, text}});
-        return;
+        return true;
     }
     model_->endTyping();
     dataSet_.calculateResults(row);
+    return true;
 }
 
 QRect SampleGrid::selectedBlock() const
@@ -226,12 +271,11 @@ void SampleGrid::extendBlock(int row, int column)
     }
 }
 
-void SampleGrid::copySelection()
+bool SampleGrid::copySelection()
 {
-    commitCell();
     const QRect block = selectedBlock();
-    if (block.top() < 1) {
-        return;
+    if (!commitCell() || block.top() < 1) {
+        return false;
     }
     QString text;
     for (int row = block.top(); row <= block.bottom(); ++row) {
@@ -243,75 +287,96 @@ void SampleGrid::copySelection()
         text += cells.join(u'\t') + u'\n';
     }
     QApplication::clipboard()->setText(text);
+    return true;
 }
 
-QString SampleGrid::pasteRefusal(QString& value, int row, int column,
+void SampleGrid::cutSelection()
+{
+    if (!copySelection()) {
+        return;
+    }
+    const QRect block = selectedBlock();
+    QList<CellText> cleared;
+    for (int row = block.top(); row <= block.bottom(); ++row) {
+        for (int column = std::max(block.left(), int(ColWeight));
+             column <= std::min(block.right(), int(ColDead)); ++column) {
+            cleared << CellText{row, column, QString()};
+        }
+    }
+    model_->setCells(cleared);
+}
+
+void SampleGrid::selectAll()
+{
+    if (!commitCell()) {
+        return;
+    }
+    placeQuietly(1, ColWeight);
+    extendBlock(std::max(dataSet_.lastDataRow(), 1) - 1, kGridColumns - 1);
+}
+
+QString SampleGrid::pasteRefusal(const QString& value, int row, int column,
                                  const QList<CellText>& before) const
 {
-    if (column > ColDead) {
-        return QStringLiteral("only Sample Wt to Mortality take values");
-    }
-    if (column == ColWeight) {
-        value.replace(u',', u'.');
-    }
-    if (!NumberValidator::follows(value, {0, column == ColWeight, false}) ||
-        (!value.isEmpty() && !numbers::isNumber(value))) {
-        return keyHint(column);
-    }
-    if (value.size() > maxLength(column)) {
-        return QStringLiteral("%1: at most %2 characters")
-            .arg(columnName(column))
-            .arg(maxLength(column));
-    }
-    if (column == ColDead && !value.isEmpty()) {
-        QString larvae =
-            row <= dataSet_.dataRowCount() ? dataSet_.input(row, ColLarvae) : QString();
-        for (const CellText& cell : before) {
-            if (cell.row == row && cell.column == ColLarvae) {
-                larvae = cell.text;
-            }
-        }
-        const std::optional<double> most = numbers::parseDouble(larvae);
-        if (most && numbers::parseDouble(value).value_or(0.0) > *most) {
-            return QStringLiteral("Mortality: at most %1, the larvae in this pan").arg(larvae);
+    QString larvae = row <= dataSet_.dataRowCount() ? dataSet_.input(row, ColLarvae) : QString();
+    for (const CellText& cell : before) {
+        if (cell.row == row && cell.column == ColLarvae) {
+            larvae = cell.text;
         }
     }
-    return {};
+    return cellRefusal(value, column, larvae, true);
 }
 
 void SampleGrid::paste()
 {
-    commitCell();
     const int top = currentDataRow();
     const int left = currentColumn();
     QStringList lines =
         QApplication::clipboard()->text().split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
-    if (!lines.isEmpty() && lines.back().isEmpty()) {
+    // Editors and balance printouts end a block with empty lines; they empty no pan.
+    while (!lines.isEmpty() && lines.back().trimmed().isEmpty()) {
         lines.removeLast();
     }
-    if (top < 1 || lines.isEmpty()) {
+    if (!commitCell() || top < 1 || lines.isEmpty()) {
         return;
     }
     QList<CellText> cells;
+    bool results = false;
     for (int i = 0; i < lines.size(); ++i) {
-        const QStringList values = lines.at(i).split(u'\t');
+        QStringList values = lines.at(i).split(u'\t');
+        // A spreadsheet row may end in a tab.
+        while (values.size() > 1 && values.back().trimmed().isEmpty()) {
+            values.removeLast();
+        }
         for (int j = 0; j < values.size(); ++j) {
-            QString value = values.at(j).trimmed();
             const int row = top + i;
             const int column = left + j;
+            // Computed columns copied along with the inputs are results, not values to paste.
+            if (column > ColDead) {
+                results = true;
+                continue;
+            }
+            QString value = values.at(j).trimmed();
+            if (column == ColWeight) {
+                value.replace(u',', u'.');
+            }
             const QString refusal = pasteRefusal(value, row, column, cells);
             if (!refusal.isEmpty()) {
-                refuse(std::min(row, dataSet_.dataRowCount()), std::min(column, int(ColDead)),
-                       QStringLiteral("\"%1\" for pan %2 refused. %3")
-                           .arg(values.at(j).trimmed())
+                refuse(std::min(row, dataSet_.dataRowCount()), column,
+                       QStringLiteral("Pan %1: \"%2\" refused. %3")
                            .arg(row)
-                           .arg(refusal));
+                           .arg(values.at(j).trimmed(), refusal));
                 return;
             }
             cells << CellText{row, column, value};
         }
     }
+    clearHint();
     model_->setCells(cells);
+    if (results) {
+        showHint(viewport(), visualRect(currentIndex()),
+                 QStringLiteral("Columns past Mortality were not pasted: they are results"));
+    }
 }
 
 QString SampleGrid::currentText(int row, int column) const
@@ -321,9 +386,16 @@ QString SampleGrid::currentText(int row, int column) const
 
 void SampleGrid::setTyped(int row, int column, const QString& text)
 {
+    const bool refused =
+        !cellRefusal(text, column, dataSet_.input(row, ColLarvae), false).isEmpty();
+    // Corrected: the hint about the refused text no longer applies.
+    if (typedRefused_ && !refused) {
+        clearHint();
+    }
+    typedRefused_ = refused;
     cellEdited_ = true;
     typed_ = text;
-    model_->showTyping(row, column, text);
+    model_->showTyping(row, column, text, refused);
 }
 
 void SampleGrid::refuse(int row, int column, const QString& hint)
@@ -337,35 +409,26 @@ void SampleGrid::type(QChar character, int row, int column)
     if (character == u',' && column == ColWeight) {
         character = u'.';
     }
-    const bool point = character == u'.';
-    if (!point && (character < u'0' || character > u'9')) {
-        refuse(row, column, keyHint(column));
-        return;
-    }
-    if (point && (column > ColWeight || (cellEdited_ && typed_.contains(u'.')))) {
-        refuse(row, column, keyHint(column));
-        return;
-    }
-    if (cellEdited_ && typed_.size() >= maxLength(column)) {
-        refuse(row, column,
-               QStringLiteral("%1: at most %2 %3")
-                   .arg(columnName(column))
-                   .arg(maxLength(column))
-                   .arg(column == ColWeight ? QStringLiteral("characters")
-                                            : QStringLiteral("digits")));
-        return;
-    }
+    // Every key stays in the text: one dropped from the middle would leave another number.
     const QString text = cellEdited_ ? typed_ + character : QString(character);
-    if (column == ColDead) {
-        const std::optional<double> larvae = numbers::parseDouble(dataSet_.input(row, ColLarvae));
-        if (larvae && numbers::parseDouble(text).value_or(0.0) > *larvae) {
-            refuse(row, column,
-                   QStringLiteral("Mortality: at most %1, the larvae in this pan")
-                       .arg(dataSet_.input(row, ColLarvae)));
-            return;
-        }
+    const QString refusal = cellRefusal(text, column, dataSet_.input(row, ColLarvae), false);
+    if (!refusal.isEmpty()) {
+        refuse(row, column, refusal);
     }
     setTyped(row, column, text);
+}
+
+bool SampleGrid::event(QEvent* event)
+{
+    // Undo and Escape take back the typing in the cell before anything else.
+    if (event->type() == QEvent::ShortcutOverride && cellEdited_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->key() == Qt::Key_Escape) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTableView::event(event);
 }
 
 void SampleGrid::keyPressEvent(QKeyEvent* event)
@@ -378,8 +441,20 @@ void SampleGrid::keyPressEvent(QKeyEvent* event)
         QTableView::keyPressEvent(event);
         return;
     }
-    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Paste)) {
-        event->matches(QKeySequence::Copy) ? copySelection() : paste();
+    if (cellEdited_ && (event->matches(QKeySequence::Undo) || event->key() == Qt::Key_Escape)) {
+        cancelEdit();
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+    } else if (event->matches(QKeySequence::Paste)) {
+        paste();
+    } else if (event->matches(QKeySequence::Cut)) {
+        cutSelection();
+    }
+    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Paste) ||
+        event->matches(QKeySequence::Cut)) {
         event->accept();
         return;
     }
@@ -516,8 +591,12 @@ void SampleGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
         QTableView::currentChanged(current, previous);
         return;
     }
-    if (previous.isValid()) {
-        commitAt(previous.row() + 1, previous.column());
+    if (previous.isValid() && !commitAt(previous.row() + 1, previous.column())) {
+        // Refused: the operator stays in the cell until it is corrected or dropped.
+        QTableView::currentChanged(current, previous);
+        placeQuietly(previous.row() + 1, previous.column());
+        scrollTo(previous);
+        return;
     }
     if (!current.isValid()) {
         QTableView::currentChanged(current, previous);

@@ -29,15 +29,20 @@ public:
     int currentColumn() const;
     void setCurrentCell(int dataRow, int column);
     bool cellEdited() const { return cellEdited_; }
-    // Commits the current cell: a text that is not a number is erased; an edited cell
-    // recalculates its row.
-    void commitCell();
+    // Commits the current cell; an edited cell recalculates its row. False when its text is
+    // refused: the cell then stays in edit, with the hint.
+    bool commitCell();
     // Drops what is being typed; the cell shows its committed text again.
     void cancelEdit();
-    // The block selected, as tab-separated lines, to the clipboard.
-    void copySelection();
+    // The block selected, as tab-separated lines, to the clipboard; false when nothing was.
+    bool copySelection();
+    // Copies the block, then clears its input cells as one step.
+    void cutSelection();
+    // The pans' columns of every row with data, from Sample Wt on.
+    void selectAll() override;
     // Tab- and newline-separated values from the clipboard into the cells from the current one
-    // on, as one step; when any would be refused as typed, nothing is pasted.
+    // on, as one step; when any would be refused as typed, nothing is pasted. Empty trailing
+    // lines and fields, and values that fall on the computed columns, are left out.
     void paste();
     // The block selected: first and last data row and column.
     QRect selectedBlock() const;
@@ -49,6 +54,7 @@ public:
     static constexpr int kResultWidth = 80;
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -64,11 +70,12 @@ private:
     void setTyped(int row, int column, const QString& text);
     QString currentText(int row, int column) const;
     void refuse(int row, int column, const QString& hint);
-    void commitAt(int row, int column);
+    bool commitAt(int row, int column);
     // Moves the current cell without the leave/enter handling.
     void placeQuietly(int dataRow, int column);
     // Why a pasted value would be refused in the cell; empty when it is taken (as `value`).
-    QString pasteRefusal(QString& value, int row, int column, const QList<CellText>& before) const;
+    QString pasteRefusal(const QString& value, int row, int column,
+                         const QList<CellText>& before) const;
     void extendBlock(int row, int column);
     void showBlock();
 
@@ -76,6 +83,7 @@ private:
     SampleGridModel* model_ = nullptr;
     bool cellEdited_ = false;
     QString typed_;
+    bool typedRefused_ = false;
     bool gridBusy_ = false;
     bool collapsing_ = false;
     int resetRow_ = 1;

@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
 #include <algorithm>
 
@@ -20,7 +23,37 @@ QPointer<QLabel>& hintLabel()
     return label;
 }
 
+class EnterPressesButton : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button ||
+            !(qobject_cast<QPushButton*>(button) || qobject_cast<QToolButton*>(button)) ||
+            !button->isEnabled() || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+            return false;
+        }
+        button->click();
+        return true;
+    }
+};
+
 } // namespace
+
+void pressButtonsOnEnter()
+{
+    static EnterPressesButton* filter = nullptr;
+    if (filter == nullptr) {
+        filter = new EnterPressesButton;
+        filter->setParent(qApp);
+        qApp->installEventFilter(filter);
+    }
+}
 
 void refuseInput(QWidget* widget, const QRect& place, const QString& hint)
 {

@@ -23,6 +23,10 @@ void clearHint();
 // The hint on show, empty when there is none.
 QString shownHint();
 
+// From now on Enter and keypad Enter press the push or tool button that has the focus, in every
+// window of the program, as Space does.
+void pressButtonsOnEnter();
+
 // Whether a focus loss is the operator leaving a box for another control of the program: another
 // application, a menu or a tool tip taking the focus is not, and commits nothing.
 bool leftForAnotherControl(const QFocusEvent* event);

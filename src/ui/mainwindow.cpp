@@ -36,7 +36,6 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace pellamar::ui {
@@ -153,6 +152,7 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     // The first keys go to grid cell (1,1), which is drawn current.
     grid_->setFocus();
     qApp->installEventFilter(this);
+    pressButtonsOnEnter();
 }
 
 void MainWindow::buildHistoryActions()
@@ -277,8 +277,8 @@ void MainWindow::buildLayout(int screenHeight)
     const int gridWidth =
         SampleGrid::kPositionWidth + 4 * SampleGrid::kInputWidth + 4 * SampleGrid::kResultWidth +
         grid_->verticalScrollBar()->sizeHint().width() + 2 * grid_->frameWidth() + 2;
+    // The grid grows with the window; its columns share the room.
     grid_->setMinimumWidth(gridWidth);
-    grid_->setMaximumWidth(gridWidth);
     if (compact_) {
         grid_->setFixedHeight(kCompactGridHeight);
     } else {
@@ -331,6 +331,7 @@ void MainWindow::switchSwathAnalysis(bool on)
         return;
     }
     swathOn_ = on;
+    const QSize before = size();
     if (on) {
         grid_->hide();
     }
@@ -345,6 +346,16 @@ void MainWindow::switchSwathAnalysis(bool on)
     } else {
         swathMode_->switchOff();
         grid_->show();
+    }
+    // The grid and the panel take turns in one place: the window keeps its size. Until the
+    // layout has settled, the grid shown beside the swath statistics would grow it past a small
+    // screen.
+    if (!isMaximized() && !isFullScreen()) {
+        QTimer::singleShot(0, this, [this, before] {
+            layout()->invalidate();
+            layout()->activate();
+            resize(before);
+        });
     }
     updateCommands();
 }
@@ -612,15 +623,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         return QMainWindow::eventFilter(watched, event);
     }
     auto* key = static_cast<QKeyEvent*>(event);
-    // Enter presses a command button that has the focus, as Space does, in every window of the
-    // program.
-    auto* button = qobject_cast<QAbstractButton*>(watched);
-    if (button && (qobject_cast<QPushButton*>(button) || qobject_cast<QToolButton*>(button)) &&
-        button->isEnabled() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-        button->click();
-        return true;
-    }
     // The window sees every key before the control that has the focus.
     if (static_cast<QWidget*>(watched)->window() == this && !QApplication::activeModalWidget()) {
         return handleWindowKey(key);

@@ -5,6 +5,7 @@
 #include "ui/editor.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 
@@ -131,7 +132,10 @@ private:
     void buildLayout(int screenHeight);
     void buildHistoryActions();
     void buildMenus();
+    QMenu* buildEditMenu();
     void fillRecentMenu();
+    // A menu left with Escape gives the keys back to the control that had them.
+    void returnFocusAfterMenu();
     void rememberFile(const QString& path);
     bool save(bool askName);
     // The data set's own name without suffix, or the name proposed for a new file.
@@ -184,6 +188,8 @@ private:
     FileChooser chooser_;
     Commands commands_;
     QStringList recent_;
+    // The control that last had the focus outside the menu bar.
+    QPointer<QWidget> lastFocus_;
 };
 
 } // namespace pellamar::ui

@@ -23,6 +23,7 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
 
@@ -119,28 +120,9 @@ QString proposedFileName(const QString& sprayer, const QDate& date, const QStrin
     return (name.isEmpty() ? day : name + u' ' + day) + u'.' + suffix;
 }
 
-void MainWindow::buildMenus()
+QMenu* MainWindow::buildEditMenu()
 {
     Commands& c = commands_;
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    c.load = command(file, QStringLiteral("&Load Data Set\u2026"),
-                     {ctrl(Qt::Key_L), QKeySequence::Open});
-    c.save = command(file, QStringLiteral("&Save Data Set"), {ctrl(Qt::Key_S)});
-    c.saveAs = command(file, QStringLiteral("Save Data Set &As\u2026"),
-                       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
-    c.recent = file->addMenu(QStringLiteral("&Recent Data Sets"));
-    file->addSeparator();
-    c.printPreview = command(file, QStringLiteral("&Print Preview\u2026"), {ctrl(Qt::Key_P)});
-    c.exportPdf = command(file, QStringLiteral("&Export Report as PDF\u2026"));
-    file->addSeparator();
-    c.quit = command(file, QStringLiteral("&Quit"), {ctrl(Qt::Key_Q)});
-    connect(c.load, &QAction::triggered, this, &MainWindow::loadDataSet);
-    connect(c.save, &QAction::triggered, this, &MainWindow::saveDataSet);
-    connect(c.saveAs, &QAction::triggered, this, &MainWindow::saveDataSetAs);
-    connect(c.printPreview, &QAction::triggered, this, &MainWindow::openPrintPreview);
-    connect(c.exportPdf, &QAction::triggered, this, &MainWindow::exportPdf);
-    connect(c.quit, &QAction::triggered, this, &MainWindow::close);
-
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addActions({undo_, redo_});
     edit->addSeparator();
@@ -175,6 +157,32 @@ void MainWindow::buildMenus()
     });
     connect(c.deleteAll, &QAction::triggered, this, &MainWindow::deleteAllData);
     connect(c.controlData, &QAction::triggered, this, &MainWindow::openControlData);
+    return edit;
+}
+
+void MainWindow::buildMenus()
+{
+    Commands& c = commands_;
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    c.load = command(file, QStringLiteral("&Load Data Set\u2026"),
+                     {ctrl(Qt::Key_L), QKeySequence::Open});
+    c.save = command(file, QStringLiteral("&Save Data Set"), {ctrl(Qt::Key_S)});
+    c.saveAs = command(file, QStringLiteral("Save Data Set &As\u2026"),
+                       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    c.recent = file->addMenu(QStringLiteral("&Recent Data Sets"));
+    file->addSeparator();
+    c.printPreview = command(file, QStringLiteral("&Print Preview\u2026"), {ctrl(Qt::Key_P)});
+    c.exportPdf = command(file, QStringLiteral("&Export Report as PDF\u2026"));
+    file->addSeparator();
+    c.quit = command(file, QStringLiteral("&Quit"), {ctrl(Qt::Key_Q)});
+    connect(c.load, &QAction::triggered, this, &MainWindow::loadDataSet);
+    connect(c.save, &QAction::triggered, this, &MainWindow::saveDataSet);
+    connect(c.saveAs, &QAction::triggered, this, &MainWindow::saveDataSetAs);
+    connect(c.printPreview, &QAction::triggered, this, &MainWindow::openPrintPreview);
+    connect(c.exportPdf, &QAction::triggered, this, &MainWindow::exportPdf);
+    connect(c.quit, &QAction::triggered, this, &MainWindow::close);
+
+    QMenu* edit = buildEditMenu();
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     auto* results = new QActionGroup(this);
@@ -210,6 +218,14 @@ void MainWindow::buildMenus()
     for (QMenu* menu : {file, edit, view}) {
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommands);
     }
+    for (QMenu* menu : {file, edit, view, help}) {
+        connect(menu, &QMenu::aboutToHide, this, &MainWindow::returnFocusAfterMenu);
+    }
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && now != menuBar() && now->window() == this) {
+            lastFocus_ = now;
+        }
+    });
     connect(c.recent, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);
     connect(results_, &ResultPanel::graphSelected, this, &MainWindow::updateCommands);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &MainWindow::updateCommands);
@@ -244,6 +260,17 @@ void MainWindow::updateCommands()
     for (QAction* choice : {c.deposit, c.density, c.racetrack}) {
         choice->setEnabled(swathOn_);
     }
+}
+
+void MainWindow::returnFocusAfterMenu()
+{
+    // After the menu has closed: moving to the next menu opens another popup at once.
+    QTimer::singleShot(0, this, [this] {
+        if (!QApplication::activePopupWidget() && menuBar()->hasFocus() && lastFocus_ &&
+            lastFocus_->isVisible()) {
+            lastFocus_->setFocus(Qt::MenuBarFocusReason);
+        }
+    });
 }
 
 void MainWindow::fillRecentMenu()

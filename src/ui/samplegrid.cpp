@@ -87,6 +87,10 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
+        // A refused text stays red when its cell is the current one.
+        if (index.data(Qt::ForegroundRole).isValid()) {
+            option->palette.setColor(QPalette::Highlight, QColor(200, 0, 0));
+        }
         const QWidget* view = option->widget;
         const QStyle* style = view ? view->style() : nullptr;
         const int margin =
@@ -144,9 +148,10 @@ SampleGrid::SampleGrid(Editor& editor, QWidget* parent)
     header->setHighlightSections(false);
     // A heading too wide for its column breaks at a blank, as the two-line ones do.
     header->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
-    for (int column = 0; column < kGridColumns; ++column) {
-        setColumnWidth(column, widthOf(column));
-    }
+    connect(&dataSet_, &DataSet::recalculated, this, &SampleGrid::fitColumns);
+    connect(&dataSet_, &DataSet::resetDone, this, [this] { fitColumns(0, 0); });
+    connect(&dataSet_, &DataSet::unitsApplied, this, [this] { fitColumns(0, 0); });
+    fitColumns(0, 0);
 
     // A reset keeps the operator's place in the grid but drops any uncommitted typing: the
     // texts it belonged to are gone.
@@ -166,6 +171,77 @@ SampleGrid::SampleGrid(Editor& editor, QWidget* parent)
     connect(&dataSet_, &DataSet::resetDone, this,
             [this] { placeQuietly(std::min(resetRow_, dataSet_.dataRowCount()), resetColumn_); });
     placeQuietly(1, ColWeight);
+}
+
+void SampleGrid::fitColumns(int first, int last)
+{
+    const int rows = dataSet_.dataRowCount();
+    if (first <= 1 && last >= rows) {
+        for (int column = 0; column < kGridColumns; ++column) {
+            needed_[std::size_t(column)] = widthOf(column);
+        }
+    }
+    // Digits share one width, so the longest input and the result of the largest magnitude (a
+    // minus sign counted as a digit) give the widest text; only those are formatted.
+    constexpr std::array<std::pair<int, Result>, 4> kResultColumns{
+        {{ColDeposit, Result::Deposit},
+         {ColDensity, Result::Density},
+         {ColGranulesPerGram, Result::GranulesPerGram},
+         {ColCorrectedMortality, Result::Mortality}}};
+    std::array<int, kGridColumns> widest{};
+    std::array<double, kGridColumns> extent{};
+    const auto consider = [&](int column, double size, int row) {
+        if (size > extent[std::size_t(column)]) {
+            extent[std::size_t(column)] = size;
+            widest[std::size_t(column)] = row;
+        }
+    };
+    for (int row = std::max(first, 1); row <= std::min(last, rows); ++row) {
+        for (int column = ColWeight; column <= ColDead; ++column) {
+            consider(column, double(dataSet_.input(row, column).size()), row);
+        }
+        for (const auto& [column, result] : kResultColumns) {
+            if (dataSet_.hasResult(row, result)) {
+                const double value = dataSet_.result(row).value(result);
+                consider(column, value < 0.0 ? -10.0 * value : value, row);
+            }
+        }
+    }
+    const QFontMetrics metrics = fontMetrics();
+    const auto fit = [&](int column, int row) {
+        const int width = metrics.horizontalAdvance(cellText(dataSet_, row, column)) + 16;
+        int& needed = needed_[std::size_t(column)];
+        needed = std::max(needed, width);
+    };
+    for (int column = ColWeight; column < kGridColumns; ++column) {
+        if (widest[std::size_t(column)] > 0) {
+            fit(column, widest[std::size_t(column)]);
+        }
+    }
+    if (rows > 0) {
+        fit(ColPosition, 1);
+        fit(ColPosition, rows);
+    }
+    spreadColumns();
+}
+
+void SampleGrid::spreadColumns()
+{
+    int total = 0;
+    for (int width : needed_) {
+        total += width;
+    }
+    const int extra = std::max(0, viewport()->width() - total);
+    for (int column = 0; column < kGridColumns; ++column) {
+        const int share = extra / kGridColumns + (column < extra % kGridColumns ? 1 : 0);
+        setColumnWidth(column, needed_[std::size_t(column)] + share);
+    }
+}
+
+void SampleGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    spreadColumns();
 }
 
 int SampleGrid::currentDataRow() const
@@ -431,32 +507,23 @@ bool SampleGrid::event(QEvent* event)
     return QTableView::event(event);
 }
 
-void SampleGrid::keyPressEvent(QKeyEvent* event)
+bool SampleGrid::commandKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
 {
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
-    const int row = currentDataRow();
-    const int column = currentColumn();
-    if (row == 0 || modifiers & (Qt::AltModifier | Qt::MetaModifier)) {
-        QTableView::keyPressEvent(event);
-        return;
-    }
     if (cellEdited_ && (event->matches(QKeySequence::Undo) || event->key() == Qt::Key_Escape)) {
         cancelEdit();
-        event->accept();
-        return;
+        return true;
     }
     if (event->matches(QKeySequence::Copy)) {
         copySelection();
-    } else if (event->matches(QKeySequence::Paste)) {
-        paste();
-    } else if (event->matches(QKeySequence::Cut)) {
-        cutSelection();
+        return true;
     }
-    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Paste) ||
-        event->matches(QKeySequence::Cut)) {
-        event->accept();
-        return;
+    if (event->matches(QKeySequence::Paste)) {
+        paste();
+        return true;
+    }
+    if (event->matches(QKeySequence::Cut)) {
+        cutSelection();
+        return true;
     }
     if (modifiers == Qt::ShiftModifier) {
         const QPoint step = event->key() == Qt::Key_Left    ? QPoint(-1, 0)
@@ -468,9 +535,25 @@ void SampleGrid::keyPressEvent(QKeyEvent* event)
             // Keys select input cells only.
             extendBlock(std::clamp(extent_.y() + step.y(), 0, model_->rowCount() - 1),
                         std::clamp(extent_.x() + step.x(), int(ColWeight), int(ColDead)));
-            event->accept();
-            return;
+            return true;
         }
+    }
+    return false;
+}
+
+void SampleGrid::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    const int row = currentDataRow();
+    const int column = currentColumn();
+    if (row == 0 || modifiers & (Qt::AltModifier | Qt::MetaModifier)) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    if (commandKey(event, modifiers)) {
+        event->accept();
+        return;
     }
     const QString text = currentText(row, column);
     switch (event->key()) {

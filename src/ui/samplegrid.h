@@ -3,6 +3,7 @@
 #include "ui/editor.h"
 
 #include <QTableView>
+#include <array>
 
 namespace pellamar {
 class DataSet;
@@ -55,6 +56,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -66,6 +68,8 @@ protected:
 
 private:
     void type(QChar character, int row, int column);
+    // Undo or Escape while typing, the clipboard keys, Shift with the arrows; true when taken.
+    bool commandKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers);
     // The text being typed into the current cell.
     void setTyped(int row, int column, const QString& text);
     QString currentText(int row, int column) const;
@@ -77,6 +81,11 @@ private:
     QString pasteRefusal(const QString& value, int row, int column,
                          const QList<CellText>& before) const;
     void extendBlock(int row, int column);
+    // Widens the columns for the widest texts of rows first..last (every row when they span the
+    // grid; only then may a column narrow again).
+    void fitColumns(int first, int last);
+    // The room the window gives the grid beyond what the columns need, shared among them.
+    void spreadColumns();
     void showBlock();
 
     DataSet& dataSet_;
@@ -91,6 +100,7 @@ private:
     // The corner of the block opposite the current cell (model row and column).
     QPoint extent_;
     bool dragging_ = false;
+    std::array<int, kGridColumns> needed_{};
 };
 
 } // namespace pellamar::ui

@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTableWidget>
+#include "ui/feedback.h"
 
 using namespace pellamar;
 using namespace pellamar::testing;
@@ -362,6 +364,118 @@ private slots:
         window().close();
         f_->open();
         QCOMPARE(window().recentFiles(), QStringList{f_->file("saved.csv")} + recent);
+    }
+    // What Save writes is what the title marks; keys reach every command; undo takes the
+    // operator back to the cell; a refused entry stops the commands that read the data.
+    void documentAndKeys_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("outcome");
+        const auto row = [](const char* action, const char* outcome) { QTest::newRow(action) << action << outcome; };
+        row("swath width chosen", "modified, then saved: saved");
+        row("undo delete all", "pan.csv saved, Ctrl+S asks nothing: pan.csv");
+        row("cut", "1.5;3; | | | 1.5|3 at 1 1");
+        row("select all, copy", "4 rows, 8 columns");
+        row("F1", "Keyboard Shortcuts: Page Up, Page Down; Ctrl+X; Ctrl+A; F1");
+        row("undo goes to the cell", "1.5 at 1 1");
+        row("refused cell stops saving", "no dialog, 2a edited, # of Granules: whole numbers");
+        row("menu bar takes the focus", "5 edited");
+        row("enter in another window", "clicked");
+        row("swath on and off at 800 x 600", "same size");
+    }
+    void documentAndKeys()
+    {
+        QFETCH(QString, action);
+        if (action.contains("800")) f_->open(600);
+        QVERIFY(writeFile(f_->file("pan.csv"), readTestFile("writer_metric.csv")));
+        QVERIFY(window().loadFile(f_->file("pan.csv")));
+        SampleGrid* grid = window().grid();
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::ControlModifier) {
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus ? focus : grid, k, m);
+        };
+        const auto saved = [&] { return QString(window().isWindowModified() ? "modified" : "saved"); };
+        const auto at = [&] { return QStringLiteral(" at %1 %2").arg(grid->currentDataRow()).arg(grid->currentColumn()); };
+        QString outcome;
+        if (action == "swath width chosen") {
+            window().resultPanel()->swathCheck()->click();
+            WidthOptions* options = window().swathMode()->widthOptions();
+            QTest::mouseClick(options, Qt::LeftButton, {}, options->centre(2));
+            outcome = saved() + ", then ";
+            f_->nextFile = f_->file("pan.csv");
+            key(Qt::Key_S);
+            outcome += "saved: " + saved();
+        } else if (action == "undo delete all") {
+            BoxWatcher yes(QMessageBox::Yes);
+            key(Qt::Key_Delete);
+            QTRY_VERIFY(window().currentFile().isEmpty());
+            window().activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window()));
+            key(Qt::Key_Z);
+            outcome = QFileInfo(window().currentFile()).fileName() + ' ' + saved() + ", Ctrl+S asks nothing: ";
+            key(Qt::Key_S);
+            outcome += QFileInfo(window().currentFile()).fileName() + f_->dialogTitles.join(',');
+        } else if (action == "cut") {
+            grid->setCurrentCell(1, ColWeight);
+            key(Qt::Key_Down, Qt::ShiftModifier);
+            key(Qt::Key_X);
+            const auto weights = [&] { return shown(ds(), 1, ColWeight) + '|' + shown(ds(), 2, ColWeight); };
+            outcome = QApplication::clipboard()->text().replace('\n', ';') + " | " + weights();
+            grid->setCurrentCell(4, ColDead);
+            key(Qt::Key_Z);
+            outcome += " | " + weights() + at();
+        } else if (action == "select all, copy") {
+            key(Qt::Key_A);
+            key(Qt::Key_C);
+            const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+            outcome = QStringLiteral("%1 rows, %2 columns").arg(lines.size()).arg(lines.front().count('\t') + 1);
+        } else if (action == "F1") {
+            key(Qt::Key_F1, Qt::NoModifier);
+            QDialog* dialog = nullptr;
+            QTRY_VERIFY((dialog = window().findChild<QDialog*>()) != nullptr);
+            outcome = dialog->windowTitle() + ':';
+            for (const char* keys : {"Page Up, Page Down", "Ctrl+X", "Ctrl+A", "F1"})
+                if (!dialog->findChild<QTableWidget*>()->findItems(keys, Qt::MatchExactly).isEmpty())
+                    outcome += QStringLiteral(" %1;").arg(keys);
+            outcome.chop(1);
+        } else if (action == "undo goes to the cell") {
+            grid->setCurrentCell(1, ColWeight);
+            typeAndEnter("7");
+            grid->setCurrentCell(4, ColLarvae);
+            key(Qt::Key_Z);
+            outcome = shown(ds(), 1, ColWeight) + at();
+        } else if (action == "refused cell stops saving") {
+            grid->setCurrentCell(2, ColGranules);
+            QTest::keyClicks(grid, "2a");
+            f_->dialogTitles.clear();
+            key(Qt::Key_S);
+            outcome = (f_->dialogTitles.isEmpty() ? "no dialog, " : "dialog, ") + grid->model()->index(1, ColGranules).data().toString() +
+                      (grid->cellEdited() ? " edited, " : " committed, ") + shownHint();
+        } else if (action == "menu bar takes the focus") {
+            grid->setCurrentCell(1, ColLarvae);
+            QTest::keyClicks(grid, "5");
+            QFocusEvent toMenu(QEvent::FocusOut, Qt::MenuBarFocusReason);
+            QApplication::sendEvent(grid, &toMenu);
+            outcome = grid->model()->index(0, ColLarvae).data().toString() + (grid->cellEdited() ? " edited" : " committed");
+        } else if (action == "enter in another window") {
+            QDialog other(&window());
+            auto* button = new QPushButton("Go", &other);
+            button->setAutoDefault(false);
+            connect(button, &QPushButton::clicked, &other, [&] { outcome = "clicked"; });
+            other.show();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+        } else {
+            const QSize before = window().size();
+            window().resultPanel()->swathCheck()->click();
+            window().resultPanel()->swathCheck()->click();
+            QTest::qWait(20);
+            outcome = window().size() == before ? "same size" : QStringLiteral("grew %1 %2 %3 %4").arg(before.width()).arg(before.height()).arg(window().width()).arg(window().height());
+        }
+        QTEST(outcome, "outcome");
     }
 };
 

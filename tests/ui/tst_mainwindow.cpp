@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
@@ -382,6 +383,7 @@ private slots:
         row("menu bar takes the focus", "5 edited");
         row("enter in another window", "clicked");
         row("swath on and off at 800 x 600", "same size");
+        row("long hint at 800 x 600", "Pan 4: inside the window; gone after a paste that succeeds");
     }
     void documentAndKeys()
     {
@@ -468,6 +470,21 @@ private slots:
             QVERIFY(QTest::qWaitForWindowActive(&other));
             button->setFocus();
             QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+        } else if (action.startsWith("long hint")) {
+            grid->setCurrentCell(4, ColDead);
+            QApplication::clipboard()->setText(QString(60, 'x'));
+            key(Qt::Key_V);
+            const auto label = [] {
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (qobject_cast<QLabel*>(top) && top->isVisible()) return top;
+                return static_cast<QWidget*>(nullptr);
+            };
+            QVERIFY(label() != nullptr);
+            outcome = shownHint().left(6) +
+                      (window().frameGeometry().contains(label()->geometry()) ? " inside the window" : " outside");
+            QApplication::clipboard()->setText("1");
+            key(Qt::Key_V);
+            outcome += shownHint().isEmpty() ? "; gone after a paste that succeeds" : "; still there";
         } else {
             const QSize before = window().size();
             window().resultPanel()->swathCheck()->click();

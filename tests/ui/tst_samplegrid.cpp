@@ -233,6 +233,37 @@ private slots:
         QCOMPARE(cell.data().toString(), dead);
     }
 
+    // Every value fits its column, whatever its size; room the window gives is shared out.
+    void columnsFitTheirValues_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed"); // into the column, with 1 g and 20 larvae beside it
+        QTest::addColumn<int>("shownIn");   // the column whose text must fit
+        QTest::newRow("long weight") << int(ColWeight) << "123456789012.34" << int(ColWeight);
+        QTest::newRow("density in the millions") << int(ColGranules) << "999999999" << int(ColDensity);
+        QTest::newRow("granules per gram") << int(ColGranules) << "123456789012345" << int(ColGranulesPerGram);
+    }
+    void columnsFitTheirValues()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(int, shownIn);
+        Fixture f(2000);
+        testing::enterRow(f.dataSet, 2000, {"1", {}, "20", {}});
+        f.grid->setFocus();
+        f.grid->setCurrentCell(2000, column);
+        QTest::keyClicks(f.grid, typed);
+        QTest::keyClick(f.grid, Qt::Key_Return);
+        const QString text = f.shownText(2000, shownIn).trimmed();
+        QVERIFY(!text.isEmpty());
+        QVERIFY2(f.grid->columnWidth(shownIn) >= f.grid->fontMetrics().horizontalAdvance(text) + 8, qPrintable(text));
+        f.window.resize(1400, 500);
+        QTRY_VERIFY(f.grid->viewport()->width() > 1000);
+        int total = 0;
+        for (int c = 0; c < kGridColumns; ++c) total += f.grid->columnWidth(c);
+        QCOMPARE(total, f.grid->viewport()->width());
+    }
+
     // A paste is one step and one recalculation, or nothing, with the first refused value named.
     void paste_data()
     {

@@ -1,6 +1,8 @@
 #include "ui/feedback.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -44,6 +46,13 @@ protected:
 };
 
 } // namespace
+
+QString notSaved(const QString& what, const QString& path, const QString& reason)
+{
+    const QFileInfo file(path);
+    return QStringLiteral("%1 could not be saved as \"%2\" in the folder %3.\n\n%4")
+        .arg(what, file.fileName(), QDir::toNativeSeparators(file.absolutePath()), reason);
+}
 
 void pressButtonsOnEnter()
 {

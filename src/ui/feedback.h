@@ -23,6 +23,9 @@ void clearHint();
 // The hint on show, empty when there is none.
 QString shownHint();
 
+// A failed save's message: what could not be saved, the file and its folder, then the reason.
+QString notSaved(const QString& what, const QString& path, const QString& reason);
+
 // From now on Enter and keypad Enter press the push or tool button that has the focus, in every
 // window of the program, as Space does.
 void pressButtonsOnEnter();

@@ -80,14 +80,6 @@ QString draggedDataSet(const QMimeData* mime)
     return QFileInfo(path).suffix().compare(u"csv", Qt::CaseInsensitive) == 0 ? path : QString();
 }
 
-// The writer's reason, after the file and the folder it was for.
-QString savingFailed(const QString& path, const QString& reason)
-{
-    const QFileInfo file(path);
-    return QStringLiteral("\"%1\" could not be saved in the folder %2.\n\n%3")
-        .arg(file.fileName(), QDir::toNativeSeparators(file.absolutePath()), reason);
-}
-
 } // namespace
 
 QString screenWarningText(int width, int height)
@@ -467,7 +459,8 @@ bool MainWindow::save(bool askName)
         return false; // the operator stopped it; nothing was written
     }
     if (!outcome.saved) {
-        QMessageBox::critical(this, kProgramName, savingFailed(path, outcome.message));
+        QMessageBox::critical(this, kProgramName,
+                              notSaved(QStringLiteral("The data set"), path, outcome.message));
         return false;
     }
     currentFile_ = QFileInfo(path).absoluteFilePath();

@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(boxes.boxes.size(), 1);
         // The file and its folder named first, then the reason.
         QVERIFY(boxes.boxes[0].startsWith(
-            BoxWatcher::text(QMessageBox::Critical, "\"pan-test.csv\" could not be saved in the folder /proc.\n\n" +
+            BoxWatcher::text(QMessageBox::Critical, "The data set could not be saved as \"pan-test.csv\" in the folder /proc.\n\n" +
                                                         datafile::saveErrorMessage({}))));
         QCOMPARE(f_->lastRequest.name, f_->file("pan-test.csv"));
         QVERIFY(window().isWindowModified());

@@ -43,9 +43,7 @@ const std::array<std::pair<const char*, const char*>, 31> kShortcuts{{
     {"Ctrl+1 \u2026 Ctrl+5", "Show kg/ha, CDF, #/m\u00b2, Gran./g or Mortality"},
     {"Ctrl+Delete", "Delete all data"},
     {"F1", "This list of keys"},
-    {"Enter, keypad Enter",
-     "Grid: next column; from Mortality to the next pan; fields: next field; "
-     "a button with the focus: press it"},
+    {"Enter, keypad Enter", "Grid: next cell; fields: next field; a button: press it"},
     {"Space", "Press the button or tick the box with the focus"},
     {"Escape", "Drop the typing in a cell or field; close a dialog or the print window"},
     {"Arrow keys", "Grid: move between cells"},

@@ -150,7 +150,6 @@ SampleGrid::SampleGrid(Editor& editor, QWidget* parent)
     header->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
     connect(&dataSet_, &DataSet::recalculated, this, &SampleGrid::fitColumns);
     connect(&dataSet_, &DataSet::resetDone, this, [this] { fitColumns(0, 0); });
-    connect(&dataSet_, &DataSet::unitsApplied, this, [this] { fitColumns(0, 0); });
     fitColumns(0, 0);
 
     // A reset keeps the operator's place in the grid but drops any uncommitted typing: the
@@ -234,7 +233,10 @@ void SampleGrid::spreadColumns()
     const int extra = std::max(0, viewport()->width() - total);
     for (int column = 0; column < kGridColumns; ++column) {
         const int share = extra / kGridColumns + (column < extra % kGridColumns ? 1 : 0);
-        setColumnWidth(column, needed_[std::size_t(column)] + share);
+        const int width = needed_[std::size_t(column)] + share;
+        if (columnWidth(column) != width) {
+            setColumnWidth(column, width);
+        }
     }
 }
 

@@ -379,6 +379,8 @@ private slots:
         row("select all, copy", "4 rows, 8 columns");
         row("F1", "Keyboard Shortcuts: Page Up, Page Down; Ctrl+X; Ctrl+A; F1");
         row("undo goes to the cell", "1.5 at 1 1");
+        row("ctrl+z without history", "1.5 dropped");
+        row("escape in a field", "12.0 stored, 12.0 shown");
         row("refused cell stops saving", "no dialog, 2a edited, # of Granules: whole numbers");
         row("menu bar takes the focus", "5 edited");
         row("enter in another window", "clicked");
@@ -448,6 +450,18 @@ private slots:
             grid->setCurrentCell(4, ColLarvae);
             key(Qt::Key_Z);
             outcome = shown(ds(), 1, ColWeight) + at();
+        } else if (action == "ctrl+z without history") {
+            grid->setCurrentCell(1, ColWeight);
+            QTest::keyClicks(grid, "7");
+            key(Qt::Key_Z);
+            outcome = grid->model()->index(0, ColWeight).data().toString() + (grid->cellEdited() ? " edited" : " dropped");
+        } else if (action == "escape in a field") {
+            QLineEdit* height = field(Field::ReleaseHeight);
+            height->setFocus(Qt::TabFocusReason);
+            QTest::keyClicks(height, "99");
+            key(Qt::Key_Escape, Qt::NoModifier);
+            grid->setFocus();
+            outcome = ds().fieldText(Field::ReleaseHeight) + " stored, " + height->text() + " shown";
         } else if (action == "refused cell stops saving") {
             grid->setCurrentCell(2, ColGranules);
             QTest::keyClicks(grid, "2a");

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 #include <optional>
 
@@ -665,8 +666,13 @@ void SampleGrid::mouseReleaseEvent(QMouseEvent* event)
 void SampleGrid::focusOutEvent(QFocusEvent* event)
 {
     QTableView::focusOutEvent(event);
-    if (cellEdited_ && leftForAnotherControl(event)) {
-        commitCell();
+    if (cellEdited_ && leftForAnotherControl(event) && !commitCell()) {
+        // A refused cell is not left until it is corrected or dropped.
+        QTimer::singleShot(0, this, [this] {
+            if (cellEdited_ && isVisible()) {
+                setFocus(Qt::OtherFocusReason);
+            }
+        });
     }
 }
 

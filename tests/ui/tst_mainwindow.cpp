@@ -469,6 +469,8 @@ private slots:
             key(Qt::Key_S);
             outcome = (f_->dialogTitles.isEmpty() ? "no dialog, " : "dialog, ") + grid->model()->index(1, ColGranules).data().toString() +
                       (grid->cellEdited() ? " edited, " : " committed, ") + shownHint();
+            QTest::keyClick(grid, Qt::Key_Tab);
+            QTRY_COMPARE(QApplication::focusWidget(), grid); // not left while refused
         } else if (action == "menu bar takes the focus") {
             grid->setCurrentCell(1, ColLarvae);
             QTest::keyClicks(grid, "5");

@@ -264,7 +264,7 @@ void MainWindow::returnFocusAfterMenu()
 {
     // After the menu has closed: moving to the next menu opens another popup at once.
     QTimer::singleShot(0, this, [this] {
-        if (!QApplication::activePopupWidget() && menuBar()->hasFocus() && lastFocus_ &&
+        if (!QApplication::activePopupWidget() && focusWidget() == menuBar() && lastFocus_ &&
             lastFocus_->isVisible()) {
             lastFocus_->setFocus(Qt::MenuBarFocusReason);
         }

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableWidget>
@@ -383,6 +384,7 @@ private slots:
         row("escape in a field", "12.0 stored, 12.0 shown");
         row("refused cell stops saving", "no dialog, 2a edited, # of Granules: whole numbers");
         row("menu bar takes the focus", "5 edited");
+        row("escape out of a menu", "57 typed on");
         row("enter in another window", "clicked");
         row("swath on and off at 800 x 600", "same size");
         row("long hint at 800 x 600", "Pan 4: inside the window; gone after a paste that succeeds");
@@ -477,6 +479,17 @@ private slots:
             QFocusEvent toMenu(QEvent::FocusOut, Qt::MenuBarFocusReason);
             QApplication::sendEvent(grid, &toMenu);
             outcome = grid->model()->index(0, ColLarvae).data().toString() + (grid->cellEdited() ? " edited" : " committed");
+        } else if (action == "escape out of a menu") {
+            grid->setCurrentCell(1, ColLarvae);
+            QTest::keyClicks(grid, "5");
+            window().menuBar()->setFocus(Qt::MenuBarFocusReason); // as Alt+E does
+            QMenu* edit = window().menuBar()->actions().at(1)->menu();
+            edit->popup(window().mapToGlobal(QPoint(40, 20)));
+            QTRY_VERIFY(edit->isVisible());
+            QTest::keyClick(edit, Qt::Key_Escape);
+            QTRY_COMPARE(window().focusWidget(), grid);
+            QTest::keyClicks(grid, "7");
+            outcome = grid->model()->index(0, ColLarvae).data().toString() + (grid->cellEdited() ? " typed on" : " lost");
         } else if (action == "enter in another window") {
             QDialog other(&window());
             auto* button = new QPushButton("Go", &other);

@@ -441,10 +441,13 @@ void SampleGrid::paste()
             }
             const QString refusal = pasteRefusal(value, row, column, cells);
             if (!refusal.isEmpty()) {
+                // A long value is cut, so that the hint stays one readable line.
+                QString named = values.at(j).trimmed();
+                if (named.size() > 20) {
+                    named = named.left(18) + QChar(0x2026);
+                }
                 refuse(std::min(row, dataSet_.dataRowCount()), column,
-                       QStringLiteral("Pan %1: \"%2\" refused. %3")
-                           .arg(row)
-                           .arg(values.at(j).trimmed(), refusal));
+                       QStringLiteral("Pan %1: \"%2\" refused. %3").arg(row).arg(named, refusal));
                 return;
             }
             cells << CellText{row, column, value};

@@ -41,6 +41,30 @@ void showStored(DataSet& dataSet, Field field)
 
 } // namespace
 
+FieldVerdict checkField(const DataSet& dataSet, Field field, const QString& text)
+{
+    const FieldInfo& s = fieldInfo(field);
+    const bool required = s.entry == Entry::Always || s.entry == Entry::Positive;
+    if (s.entry == Entry::Name || (text.isEmpty() && !required)) {
+        return FieldVerdict::Accepted;
+    }
+    if (text.isEmpty()) {
+        return FieldVerdict::Missing;
+    }
+    if (!numbers::isNumber(text)) {
+        return FieldVerdict::NotANumber;
+    }
+    const std::optional<float> value = acceptedValue(dataSet.units(), s, text);
+    if (!value || (s.entry == Entry::SentinelUnset && *value == kNotEntered)) {
+        return FieldVerdict::OutOfRange;
+    }
+    if ((s.entry == Entry::Positive && *value <= 0.0f) ||
+        (s.entry == Entry::ZeroUnset && *value < 0.0f)) {
+        return FieldVerdict::NotAboveZero;
+    }
+    return FieldVerdict::Accepted;
+}
+
 bool commitField(DataSet& dataSet, Field field, const QString& text)
 {
     const FieldInfo& s = fieldInfo(field);

@@ -14,4 +14,8 @@ class DataSet;
 // Returns true when the data set must be recalculated; the caller does that.
 bool commitField(DataSet& dataSet, Field field, const QString& text);
 
+// Whether commitField would store a text as typed; the other answers say why not.
+enum class FieldVerdict { Accepted, Missing, NotANumber, NotAboveZero, OutOfRange };
+FieldVerdict checkField(const DataSet& dataSet, Field field, const QString& text);
+
 } // namespace pellamar

@@ -27,6 +27,11 @@ const QStringList kHints{
     QStringLiteral("Time after treatment: hours, digits and one decimal point"),
     QStringLiteral("Mortality: a whole number of up to 4 digits")};
 
+NumberRule ruleOf(int index)
+{
+    return index == 2 ? NumberRule{kHoursLength, true} : NumberRule{kCountDigits, false};
+}
+
 } // namespace
 
 ControlDataDialog::ControlDataDialog(const ControlData& current, QWidget* parent)
@@ -44,19 +49,12 @@ ControlDataDialog::ControlDataDialog(const ControlData& current, QWidget* parent
     const QString larvae = QString::number(current_.larvae);
     const QString hours = numbers::formatGeneral(current_.hours);
     const QString dead = QString::number(current_.dead);
-    // Box 2 may get the stored hours back from its commit even without control data.
     const bool shown = current_.larvae > 0;
-    const std::array<QStringList, 3> kept{shown ? QStringList{larvae} : QStringList{},
-                                          QStringList{hours},
-                                          shown ? QStringList{dead, larvae} : QStringList{}};
     const int boxWidth = fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 12;
     for (int i = 0; i < 3; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         auto* box = new QLineEdit(frame);
-        auto* validator = new NumberValidator({i == 1 ? kHoursLength : kCountDigits, i == 1}, box);
-        validator->keep(kept[slot]);
-        box->setValidator(validator);
-        hintOnRefusal(box, kHints.at(i));
+        connect(box, &QLineEdit::textEdited, this, [this, i] { showRefusal(i + 1, false); });
         box->setFixedWidth(boxWidth);
         box->installEventFilter(this);
         auto* caption = new QLabel(captions.at(i), frame);
@@ -86,10 +84,10 @@ ControlDataDialog::ControlDataDialog(const ControlData& current, QWidget* parent
 
     larvaeChanged();
     if (shown) {
+        opened_ = {larvae, hours, dead};
         boxes_[0]->setText(larvae);
         boxes_[1]->setText(hours);
         boxes_[2]->setText(dead);
-        commit(2);
         accept_->setEnabled(true);
     }
     boxes_[0]->setFocus();
@@ -112,7 +110,13 @@ int ControlDataDialog::indexOf(const QObject* object) const
 
 void ControlDataDialog::larvaeChanged()
 {
-    const std::optional<double> larvae = numbers::parseDouble(boxes_[0]->text());
+    const QString text = boxes_[0]->text();
+    // A text being corrected leaves the other boxes as they are.
+    if (!ruleOf(1).follows(text)) {
+        accept_->setEnabled(true);
+        return;
+    }
+    const std::optional<double> larvae = numbers::parseDouble(text);
     const bool counted = larvae && *larvae >= 1.0;
     for (std::size_t i = 1; i < 3; ++i) {
         boxes_[i]->setEnabled(counted);
@@ -123,37 +127,70 @@ void ControlDataDialog::larvaeChanged()
     }
     // 0 is a valid entry: accepting it removes the control data.
     accept_->setEnabled(larvae.has_value());
+    if (counted) {
+        showRefusal(3, false);
+    }
 }
 
-void ControlDataDialog::commit(int index)
+QString ControlDataDialog::refusal(int index, bool complete) const
+{
+    const QString text = box(index)->text();
+    // What the dialog opened with stands, even in a form no key gives (a value from a file).
+    if (text == opened_.at(static_cast<std::size_t>(index - 1)) && !text.isEmpty() && index < 3) {
+        return {};
+    }
+    if (!ruleOf(index).follows(text) || (complete && text == u'.')) {
+        return kHints.at(index - 1);
+    }
+    if (index == 1 && complete && text.isEmpty()) {
+        return QStringLiteral("Larvae in pan: a count is needed (0 removes the control data)");
+    }
+    const std::optional<double> larvae = numbers::parseDouble(boxes_[0]->text());
+    const std::optional<double> dead = numbers::parseDouble(text);
+    if (index == 3 && larvae && dead && *dead > *larvae) {
+        return QStringLiteral("Mortality: at most %1, the larvae in pan").arg(boxes_[0]->text());
+    }
+    return {};
+}
+
+bool ControlDataDialog::showRefusal(int index, bool complete)
+{
+    QLineEdit* edit = box(index);
+    const QString why = edit->isEnabled() ? refusal(index, complete) : QString();
+    if (why.isEmpty() && edit->property("refused").toBool()) {
+        clearHint();
+    }
+    if (!why.isEmpty() || edit->property("refused").toBool()) {
+        markRefusal(edit, why);
+    }
+    return why.isEmpty();
+}
+
+bool ControlDataDialog::commit(int index)
 {
     if (boxes_[0]->text().isEmpty()) {
-        return;
+        return true;
     }
     QLineEdit* edit = box(index);
-    if (edit->text().isEmpty()) {
+    if (index > 1 && edit->text().isEmpty()) {
         edit->setText(QStringLiteral("0"));
-    } else if (!numbers::isNumber(edit->text())) {
-        edit->setText(index == 2 ? numbers::formatGeneral(current_.hours)
-                                 : QString::number(current_.dead));
     }
-    if (index == 3) {
-        const std::optional<double> larvae = numbers::parseDouble(boxes_[0]->text());
-        const std::optional<double> dead = numbers::parseDouble(edit->text());
-        if (larvae && dead && *dead > *larvae) {
-            edit->setText(QString::number(numbers::roundToInt16(*larvae)));
-        }
-    }
+    // A refused count is never lowered or replaced: it stays as typed until corrected.
+    return showRefusal(index, true);
 }
 
 void ControlDataDialog::acceptData()
 {
+    for (int index = 1; index <= 3; ++index) {
+        if (box(index)->isEnabled() && !commit(index)) {
+            box(index)->setFocus(Qt::OtherFocusReason);
+            showRefusal(index, true);
+            return;
+        }
+    }
     ControlData entered;
     entered.larvae = numbers::roundToInt16(numbers::parseDouble(boxes_[0]->text()).value_or(0.0));
     if (entered.larvae > 0) {
-        // "Accept" may be clicked without the last box ever losing the focus.
-        commit(2);
-        commit(3);
         entered.hours = numbers::parseFloat(boxes_[1]->text()).value_or(0.0f);
         entered.dead = numbers::roundToInt16(numbers::parseDouble(boxes_[2]->text()).value_or(0.0));
     }
@@ -166,8 +203,8 @@ bool ControlDataDialog::handleKey(int index, QKeyEvent* event)
     const int key = event->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (!box(index)->text().isEmpty()) {
-            if (index > 1) {
-                commit(index);
+            if (!commit(index)) {
+                return true;
             }
             for (int next = index + 1; next <= 3; ++next) {
                 if (box(next)->isEnabled()) {
@@ -179,7 +216,7 @@ bool ControlDataDialog::handleKey(int index, QKeyEvent* event)
         }
         return true;
     }
-    // The validator judges what every other key leaves.
+    // Every other key goes into the box, to be judged by what it leaves.
     return false;
 }
 
@@ -203,7 +240,7 @@ bool ControlDataDialog::eventFilter(QObject* watched, QEvent* event)
         return false;
     case QEvent::FocusOut:
         // A context menu (to paste) or a switch to another window is no leaving of the box.
-        if (index > 1 && leftForAnotherControl(static_cast<QFocusEvent*>(event))) {
+        if (leftForAnotherControl(static_cast<QFocusEvent*>(event))) {
             commit(index);
         }
         return false;

@@ -31,13 +31,19 @@ protected:
 private:
     bool handleKey(int index, QKeyEvent* event);
     void larvaeChanged();
-    void commit(int index);
+    // Empties become 0; false, with the hint, when the box's text is refused.
+    bool commit(int index);
+    // Why the box's text cannot be taken, empty when it can (`complete`: as it stands).
+    QString refusal(int index, bool complete) const;
+    // Marks the box refused or not; true when it is fine.
+    bool showRefusal(int index, bool complete);
     void acceptData();
     int indexOf(const QObject* object) const;
 
     ControlData current_;
     ControlData result_;
     std::array<QLineEdit*, 3> boxes_{};
+    std::array<QString, 3> opened_;
     std::array<QLabel*, 3> captions_{};
     QPushButton* accept_ = nullptr;
     QPushButton* cancel_ = nullptr;

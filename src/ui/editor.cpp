@@ -4,6 +4,7 @@
 
 #include <QUndoCommand>
 #include <algorithm>
+#include <functional>
 
 namespace pellamar::ui {
 
@@ -11,10 +12,12 @@ namespace {
 
 class CellsCommand : public QUndoCommand {
 public:
-    CellsCommand(DataSet& dataSet, QList<CellText> cells)
+    using Moved = std::function<void(int row, int column)>;
+    CellsCommand(DataSet& dataSet, QList<CellText> cells, Moved moved)
         : dataSet_(dataSet)
         , after_(std::move(cells))
         , rowsBefore_(dataSet.dataRowCount())
+        , moved_(std::move(moved))
     {
         for (CellText cell : after_) {
             cell.text = cell.row <= rowsBefore_ ? dataSet.input(cell.row, cell.column) : QString();
@@ -35,12 +38,16 @@ public:
         apply(after_);
         if (first == last) {
             dataSet_.calculateResults(first);
-            return;
+        } else {
+            if (last == dataSet_.dataRowCount()) {
+                dataSet_.ensureDataRows(last + 1);
+            }
+            dataSet_.calculateResults(0);
         }
-        if (last == dataSet_.dataRowCount()) {
-            dataSet_.ensureDataRows(last + 1);
+        // The first time the operator is already where the change was made.
+        if (!std::exchange(first_, false)) {
+            moveToChange();
         }
-        dataSet_.calculateResults(0);
     }
 
     void undo() override
@@ -48,6 +55,7 @@ public:
         apply(before_);
         dataSet_.truncateRows(rowsBefore_);
         dataSet_.calculateResults(0);
+        moveToChange();
     }
 
 private:
@@ -58,10 +66,20 @@ private:
         }
     }
 
+    // Undo and redo take the operator to the cell they changed.
+    void moveToChange()
+    {
+        if (moved_) {
+            moved_(std::min(after_.front().row, dataSet_.dataRowCount()), after_.front().column);
+        }
+    }
+
     DataSet& dataSet_;
     QList<CellText> after_;
     QList<CellText> before_;
     int rowsBefore_;
+    Moved moved_;
+    bool first_ = true;
 };
 
 // A change already made to the data set's state: redo puts it back only after an undo.
@@ -89,21 +107,35 @@ private:
     bool done_ = true;
 };
 
+// The file the data set came from goes and comes back with its data.
 class ResetCommand : public QUndoCommand {
 public:
-    ResetCommand(DataSet& dataSet, const SamplerSettings& sampler)
+    using FileNamed = std::function<void(const QString&)>;
+    ResetCommand(DataSet& dataSet, const SamplerSettings& sampler, QString file, FileNamed named)
         : dataSet_(dataSet)
         , before_(dataSet.snapshot())
         , sampler_(sampler)
+        , file_(std::move(file))
+        , named_(std::move(named))
     {}
 
-    void redo() override { dataSet_.clearDataSet(sampler_); }
-    void undo() override { dataSet_.restore(before_); }
+    void redo() override
+    {
+        dataSet_.clearDataSet(sampler_);
+        named_(QString());
+    }
+    void undo() override
+    {
+        dataSet_.restore(before_);
+        named_(file_);
+    }
 
 private:
     DataSet& dataSet_;
     DataSetSnapshot before_;
     SamplerSettings sampler_;
+    QString file_;
+    FileNamed named_;
 };
 
 } // namespace
@@ -124,7 +156,9 @@ void Editor::setCells(const QList<CellText>& cells)
         }
     }
     if (!changed.isEmpty()) {
-        history_.push(new CellsCommand(dataSet_, changed));
+        history_.push(new CellsCommand(dataSet_, changed, [this](int row, int column) {
+            emit cellChangedByHistory(row, column);
+        }));
     }
 }
 
@@ -168,9 +202,10 @@ bool Editor::switchUnits(bool metric)
     return switched;
 }
 
-void Editor::reset(const SamplerSettings& sampler)
+void Editor::reset(const SamplerSettings& sampler, const QString& file)
 {
-    history_.push(new ResetCommand(dataSet_, sampler));
+    history_.push(new ResetCommand(dataSet_, sampler, file,
+                                   [this](const QString& named) { emit fileNamed(named); }));
 }
 
 } // namespace pellamar::ui

@@ -25,6 +25,7 @@ public:
 
     DataSet& dataSet() { return dataSet_; }
     QUndoStack& history() { return history_; }
+    const QUndoStack& history() const { return history_; }
 
     // Input cells as committed, also past the last row; their rows are recalculated (the grid
     // grows when the last row is among them). Cells that keep their text make no step.
@@ -36,9 +37,16 @@ public:
     void setControlData(const ControlData& data);
     // Returns whether the system changed.
     bool switchUnits(bool metric);
-    void reset(const SamplerSettings& sampler);
+    // A new data set; `file` is the one the old data set came from, named again by undo.
+    void reset(const SamplerSettings& sampler, const QString& file);
     // A new history for a data set just loaded or started.
     void forget() { history_.clear(); }
+
+signals:
+    // Undo or redo changed this input cell (the first of a block).
+    void cellChangedByHistory(int row, int column);
+    // A reset or its undo: the file the data set now belongs to (empty for a new one).
+    void fileNamed(const QString& file);
 
 private:
     // Runs an edit of the data set's state and keeps it as a step when it changed anything.

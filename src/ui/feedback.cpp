@@ -1,12 +1,18 @@
 #include "ui/feedback.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QToolTip>
+#include <algorithm>
 
 namespace pellamar::ui {
 
@@ -19,11 +25,53 @@ QPointer<QLabel>& hintLabel()
     return label;
 }
 
+class EnterPressesButton : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button ||
+            !(qobject_cast<QPushButton*>(button) || qobject_cast<QToolButton*>(button)) ||
+            !button->isEnabled() || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+            return false;
+        }
+        button->click();
+        return true;
+    }
+};
+
 } // namespace
+
+QString notSaved(const QString& what, const QString& path, const QString& reason)
+{
+    const QFileInfo file(path);
+    return QStringLiteral("%1 could not be saved as \"%2\" in the folder %3.\n\n%4")
+        .arg(what, file.fileName(), QDir::toNativeSeparators(file.absolutePath()), reason);
+}
+
+void pressButtonsOnEnter()
+{
+    static EnterPressesButton* filter = nullptr;
+    if (filter == nullptr) {
+        filter = new EnterPressesButton;
+        filter->setParent(qApp);
+        qApp->installEventFilter(filter);
+    }
+}
 
 void refuseInput(QWidget* widget, const QRect& place, const QString& hint)
 {
     QApplication::beep();
+    showHint(widget, place, hint);
+}
+
+void showHint(QWidget* widget, const QRect& place, const QString& hint)
+{
     QPointer<QLabel>& label = hintLabel();
     if (!label || label->parentWidget() != widget->window()) {
         delete label;
@@ -40,10 +88,31 @@ void refuseInput(QWidget* widget, const QRect& place, const QString& hint)
         QObject::connect(timer, &QTimer::timeout, label, &QWidget::hide);
     }
     label->setText(hint);
+    // A long hint wraps rather than run past the window's right edge on a small screen.
+    const QRect window = widget->window()->geometry();
+    label->setWordWrap(false);
     label->adjustSize();
-    label->move(widget->mapToGlobal(place.bottomLeft()) + QPoint(0, 2));
+    if (label->width() > window.width() - 16) {
+        label->setWordWrap(true);
+        label->setFixedWidth(window.width() - 16);
+        label->setFixedHeight(label->heightForWidth(label->width()));
+    } else {
+        label->setMinimumSize(0, 0);
+        label->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        label->adjustSize();
+    }
+    QPoint at = widget->mapToGlobal(place.bottomLeft()) + QPoint(0, 2);
+    at.setX(std::clamp(at.x(), window.left() + 8, window.right() - 8 - label->width()));
+    label->move(at);
     label->show();
     label->findChild<QTimer*>(QStringLiteral("hideTimer"))->start();
+}
+
+void clearHint()
+{
+    if (QLabel* label = hintLabel()) {
+        label->hide();
+    }
 }
 
 QString shownHint()
@@ -55,33 +124,36 @@ QString shownHint()
 bool leftForAnotherControl(const QFocusEvent* event)
 {
     return event->reason() != Qt::ActiveWindowFocusReason &&
-           event->reason() != Qt::PopupFocusReason;
+           event->reason() != Qt::PopupFocusReason && event->reason() != Qt::MenuBarFocusReason;
 }
 
-void hintOnRefusal(QLineEdit* edit, const QString& hint)
+void markRefusal(QLineEdit* edit, const QString& refusal)
 {
-    QObject::connect(edit, &QLineEdit::inputRejected, edit,
-                     [edit, hint] { refuseInput(edit, edit->rect(), hint); });
+    // Only the text colour is set; everything else stays inherited.
+    QPalette palette;
+    if (!refusal.isEmpty()) {
+        palette.setColor(QPalette::Text, QColor(200, 0, 0));
+    }
+    edit->setPalette(palette);
+    edit->setProperty("refused", !refusal.isEmpty());
+    if (!refusal.isEmpty()) {
+        refuseInput(edit, edit->rect(), refusal);
+    }
 }
 
-QValidator::State NumberValidator::validate(QString& input, int& /*pos*/) const
+bool NumberRule::follows(QStringView input) const
 {
-    return kept_.contains(input) || follows(input, rule_) ? Acceptable : Invalid;
-}
-
-bool NumberValidator::follows(QStringView input, Rule rule)
-{
-    if (rule.maxLength > 0 && input.size() > rule.maxLength) {
+    if (maxLength > 0 && input.size() > maxLength) {
         return false;
     }
     int points = 0;
     for (qsizetype i = 0; i < input.size(); ++i) {
         const QChar c = input[i];
-        if (c == u'.' && rule.point) {
+        if (c == u'.' && point) {
             if (++points > 1) {
                 return false;
             }
-        } else if (!(c == u'-' && rule.sign && i == 0) && (c < u'0' || c > u'9')) {
+        } else if (!(c == u'-' && sign && i == 0) && (c < u'0' || c > u'9')) {
             return false;
         }
     }

@@ -51,7 +51,7 @@ bool GraphPicture::savePicture()
         graphics::savePicture(path, painter_, size(), palette().color(QPalette::Button));
     if (!reason.isEmpty()) {
         QMessageBox::critical(this, kProgramName,
-                              QStringLiteral("The picture could not be saved:\n\n") + reason);
+                              notSaved(QStringLiteral("The picture"), path, reason));
         return false;
     }
     return true;

@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -120,6 +121,10 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     connect(swathMode_, &SwathMode::averageCaptionChanged, results_,
             &ResultPanel::setAverageCaption);
     connect(results_->swathCheck(), &QCheckBox::toggled, this, &MainWindow::switchSwathAnalysis);
+    connect(swathMode_, &SwathMode::choiceChanged, this, [this] {
+        choiceUnsaved_ = true;
+        updateTitle();
+    });
     connect(pages_, &ParameterPages::unitsSwitched, swathMode_, &SwathMode::redraw);
     connect(&dataSet_, &DataSet::recalculated, this, &MainWindow::followDataSet);
     connect(&dataSet_, &DataSet::resetDone, this, &MainWindow::followDataSet);
@@ -139,6 +144,7 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     // The first keys go to grid cell (1,1), which is drawn current.
     grid_->setFocus();
     qApp->installEventFilter(this);
+    pressButtonsOnEnter();
 }
 
 void MainWindow::buildHistoryActions()
@@ -160,6 +166,12 @@ void MainWindow::buildHistoryActions()
     connect(&history, &QUndoStack::canUndoChanged, this, enable);
     connect(&history, &QUndoStack::canRedoChanged, this, enable);
     connect(&history, &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
+    // A change that went through says nothing more about an earlier refusal.
+    connect(&history, &QUndoStack::indexChanged, this, &clearHint);
+    connect(&editor_, &Editor::fileNamed, this, [this](const QString& file) {
+        currentFile_ = file;
+        updateTitle();
+    });
     connect(results_->swathCheck(), &QCheckBox::toggled, this, enable);
     enable();
 }
@@ -170,7 +182,12 @@ void MainWindow::updateTitle()
     setWindowTitle(currentFile_.isEmpty() ? kCaption + QStringLiteral("[*]")
                                           : QFileInfo(currentFile_).fileName() +
                                                 QStringLiteral("[*] \u2014 ") + kCaption);
-    setWindowModified(!editor_.history().isClean());
+    setWindowModified(modified());
+}
+
+bool MainWindow::modified() const
+{
+    return choiceUnsaved_ || !editor_.history().isClean();
 }
 
 QString MainWindow::documentName() const
@@ -179,15 +196,14 @@ QString MainWindow::documentName() const
                                   : QFileInfo(currentFile_).fileName();
 }
 
-void MainWindow::commitEdits()
+bool MainWindow::commitEdits()
 {
-    grid_->commitCell();
-    pages_->commitEdit();
+    return grid_->commitCell() && pages_->commitEdit();
 }
 
 bool MainWindow::settleChanges()
 {
-    if (editor_.history().isClean()) {
+    if (!modified()) {
         return true;
     }
     QMessageBox box(QMessageBox::Question, kProgramName,
@@ -214,8 +230,9 @@ void MainWindow::undo()
         grid_->cancelEdit();
         return;
     }
-    pages_->commitEdit();
-    editor_.history().undo();
+    if (pages_->commitEdit()) {
+        editor_.history().undo();
+    }
 }
 
 void MainWindow::redo()
@@ -223,8 +240,9 @@ void MainWindow::redo()
     if (swathOn_) {
         return;
     }
-    commitEdits();
-    editor_.history().redo();
+    if (commitEdits()) {
+        editor_.history().redo();
+    }
 }
 
 MainWindow::~MainWindow()
@@ -251,8 +269,8 @@ void MainWindow::buildLayout(int screenHeight)
     const int gridWidth =
         SampleGrid::kPositionWidth + 4 * SampleGrid::kInputWidth + 4 * SampleGrid::kResultWidth +
         grid_->verticalScrollBar()->sizeHint().width() + 2 * grid_->frameWidth() + 2;
+    // The grid grows with the window; its columns share the room.
     grid_->setMinimumWidth(gridWidth);
-    grid_->setMaximumWidth(gridWidth);
     if (compact_) {
         grid_->setFixedHeight(kCompactGridHeight);
     } else {
@@ -300,9 +318,13 @@ void MainWindow::switchSwathAnalysis(bool on)
     if (on == swathOn_ && on == swathMode_->panel()->isVisible()) {
         return;
     }
+    if (on && !commitEdits()) {
+        results_->swathCheck()->setChecked(false);
+        return;
+    }
     swathOn_ = on;
+    const QSize before = size();
     if (on) {
-        commitEdits();
         grid_->hide();
     }
     pages_->setSwathLocked(on);
@@ -317,13 +339,22 @@ void MainWindow::switchSwathAnalysis(bool on)
         swathMode_->switchOff();
         grid_->show();
     }
+    // The grid and the panel take turns in one place: the window keeps its size. Until the
+    // layout has settled, the grid shown beside the swath statistics would grow it past a small
+    // screen.
+    if (!isMaximized() && !isFullScreen()) {
+        QTimer::singleShot(0, this, [this, before] {
+            layout()->invalidate();
+            layout()->activate();
+            resize(before);
+        });
+    }
     updateCommands();
 }
 
 void MainWindow::loadDataSet()
 {
-    commitEdits();
-    if (!settleChanges()) {
+    if (!commitEdits() || !settleChanges()) {
         return;
     }
     const QString path = chooser_({false, QStringLiteral("Load Data Set"), initialDir_, {}});
@@ -350,6 +381,7 @@ bool MainWindow::loadFile(const QString& path)
     }
     currentFile_ = QFileInfo(path).absoluteFilePath();
     rememberFile(currentFile_);
+    choiceUnsaved_ = false;
     editor_.forget();
     updateTitle();
     resetView();
@@ -393,8 +425,7 @@ bool MainWindow::saveDataSetAs()
 
 bool MainWindow::save(bool askName)
 {
-    commitEdits();
-    if (!dataSet_.hasData()) {
+    if (!commitEdits() || !dataSet_.hasData()) {
         return false;
     }
     // Asked before anything is written, so the operator can still change the names.
@@ -428,11 +459,13 @@ bool MainWindow::save(bool askName)
         return false; // the operator stopped it; nothing was written
     }
     if (!outcome.saved) {
-        QMessageBox::critical(this, kProgramName, outcome.message);
+        QMessageBox::critical(this, kProgramName,
+                              notSaved(QStringLiteral("The data set"), path, outcome.message));
         return false;
     }
     currentFile_ = QFileInfo(path).absoluteFilePath();
     rememberFile(currentFile_);
+    choiceUnsaved_ = false;
     editor_.history().setClean();
     updateTitle();
     return true;
@@ -440,7 +473,9 @@ bool MainWindow::save(bool askName)
 
 void MainWindow::openControlData()
 {
-    commitEdits();
+    if (!commitEdits()) {
+        return;
+    }
     auto* dialog = new ControlDataDialog(dataSet_.controlData(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
@@ -459,8 +494,7 @@ void MainWindow::openControlData()
 
 void MainWindow::openPrintPreview()
 {
-    commitEdits();
-    if (!dataSet_.hasData()) {
+    if (!commitEdits() || !dataSet_.hasData()) {
         return;
     }
     const swath::SwathChoice choice = swathChoice();
@@ -476,8 +510,7 @@ void MainWindow::openPrintPreview()
 
 bool MainWindow::exportPdf()
 {
-    commitEdits();
-    if (!dataSet_.hasData()) {
+    if (!commitEdits() || !dataSet_.hasData()) {
         return false;
     }
     const QString path = chooser_({true, QStringLiteral("Export Report as PDF"), initialDir_,
@@ -500,9 +533,11 @@ bool MainWindow::exportPdf()
 
 void MainWindow::deleteAllData()
 {
-    commitEdits();
+    if (!commitEdits()) {
+        return;
+    }
     const QString question = QStringLiteral("Are you sure you want to delete all data?");
-    if (editor_.history().isClean()) {
+    if (!modified()) {
         const auto answer = QMessageBox::question(
             this, kProgramName, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes) {
@@ -522,15 +557,19 @@ void MainWindow::deleteAllData()
             return;
         }
     }
-    editor_.reset(readSamplerSettings(settings_));
-    // A new data set: Save must not write it over the file the old one came from.
-    currentFile_.clear();
-    updateTitle();
+    // A new data set: Save must not write it over the file the old one came from (the reset
+    // names no file; its undo names this one again).
+    choiceUnsaved_ = false;
+    editor_.reset(readSamplerSettings(settings_), currentFile_);
     resetView();
 }
 
 bool MainWindow::handleWindowKey(QKeyEvent* event)
 {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        showShortcuts();
+        return true;
+    }
     if (event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier) &&
         event->key() == Qt::Key_S) {
         saveDataSetAs();
@@ -573,17 +612,12 @@ bool MainWindow::handleWindowKey(QKeyEvent* event)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
     // The window sees every key before the control that has the focus.
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this && !QApplication::activeModalWidget()) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        // Enter presses a command button that has the focus, as Space does.
-        auto* button = qobject_cast<QPushButton*>(watched);
-        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            button->click();
-            return true;
-        }
+    if (static_cast<QWidget*>(watched)->window() == this && !QApplication::activeModalWidget()) {
         return handleWindowKey(key);
     }
     return QMainWindow::eventFilter(watched, event);
@@ -607,8 +641,7 @@ void MainWindow::writeSettings()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    commitEdits();
-    if (!settleChanges()) {
+    if (!commitEdits() || !settleChanges()) {
         event->ignore();
         return;
     }
@@ -632,8 +665,7 @@ void MainWindow::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     // After the drop has finished: the question and the load are modal.
     QTimer::singleShot(0, this, [this, path] {
-        commitEdits();
-        if (settleChanges()) {
+        if (commitEdits() && settleChanges()) {
             loadFile(path);
         }
     });

@@ -5,6 +5,7 @@
 #include "ui/editor.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 
@@ -42,8 +43,10 @@ struct Commands {
     QAction* printPreview = nullptr;
     QAction* exportPdf = nullptr;
     QAction* quit = nullptr;
+    QAction* cut = nullptr;
     QAction* copy = nullptr;
     QAction* paste = nullptr;
+    QAction* selectAll = nullptr;
     QAction* deleteAll = nullptr;
     QAction* controlData = nullptr;
     std::array<QAction*, 5> results{};
@@ -129,7 +132,10 @@ private:
     void buildLayout(int screenHeight);
     void buildHistoryActions();
     void buildMenus();
+    QMenu* buildEditMenu();
     void fillRecentMenu();
+    // A menu left with Escape gives the keys back to the control that had them.
+    void returnFocusAfterMenu();
     void rememberFile(const QString& path);
     bool save(bool askName);
     // The data set's own name without suffix, or the name proposed for a new file.
@@ -137,8 +143,11 @@ private:
     void updateTitle();
     // The file's name, as questions name the data set.
     QString documentName() const;
-    // Commits what is being typed in a grid cell or a parameter field.
-    void commitEdits();
+    // Commits what is being typed in a grid cell or a parameter field; false when it is
+    // refused (the hint says why), and the command that asked must stop.
+    bool commitEdits();
+    // Whether there is anything Save would write differently from the file.
+    bool modified() const;
     // Settles unsaved changes before they would be lost: true to go on.
     bool settleChanges();
     void undo();
@@ -174,9 +183,13 @@ private:
     QString initialDir_;
     bool compact_ = false;
     bool swathOn_ = false;
+    // A swath width, source or pattern chosen since the last save: no step of the history.
+    bool choiceUnsaved_ = false;
     FileChooser chooser_;
     Commands commands_;
     QStringList recent_;
+    // The control that last had the focus outside the menu bar.
+    QPointer<QWidget> lastFocus_;
 };
 
 } // namespace pellamar::ui

@@ -23,6 +23,7 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
 
@@ -31,30 +32,38 @@ namespace pellamar::ui {
 namespace {
 
 // Every key of the window and the grid, as Help lists them.
-const std::array<std::pair<const char*, const char*>, 23> kShortcuts{{
+const std::array<std::pair<const char*, const char*>, 31> kShortcuts{{
     {"Ctrl+L, Ctrl+O", "Load a data set"},
     {"Ctrl+S", "Save the data set"},
     {"Ctrl+Shift+S", "Save the data set as a new file"},
     {"Ctrl+P", "Print preview"},
     {"Ctrl+Q", "Quit"},
-    {"Ctrl+Z", "Undo"},
+    {"Ctrl+Z", "Undo (first the typing in a cell or field)"},
     {"Ctrl+Shift+Z, Ctrl+Y", "Redo"},
     {"Ctrl+1 \u2026 Ctrl+5", "Show kg/ha, CDF, #/m\u00b2, Gran./g or Mortality"},
     {"Ctrl+Delete", "Delete all data"},
-    {"Enter", "Grid: next column; from Mortality to the next pan; fields: next field"},
+    {"F1", "This list of keys"},
+    {"Enter, keypad Enter", "Grid: next cell; fields: next field; a button: press it"},
+    {"Space", "Press the button or tick the box with the focus"},
+    {"Escape", "Drop the typing in a cell or field; close a dialog or the print window"},
     {"Arrow keys", "Grid: move between cells"},
-    {"Shift+arrow keys", "Grid: select a block of input cells (or drag with the mouse)"},
+    {"Page Up, Page Down", "Grid: a screen of pans up or down"},
+    {"Home, End", "Grid: first or last column of the pan"},
+    {"Ctrl+Home, Ctrl+End", "Grid: first or last pan"},
+    {"Shift+arrow keys", "Grid: select a block of cells (or drag with the mouse)"},
     {"Ctrl+Tab, Ctrl+Shift+Tab", "Grid: next or previous column"},
     {"Tab, Shift+Tab", "Leave the grid; next or previous field"},
     {"Delete", "Grid: clear the cell"},
     {"Shift+Delete", "Grid: clear the pan's row"},
+    {"Ctrl+X", "Grid: cut the selected cells (copy, then clear the inputs)"},
     {"Ctrl+C", "Grid: copy the selected cells"},
     {"Ctrl+V", "Grid: paste from the current cell"},
+    {"Ctrl+A", "Grid: select every pan; fields: select the text"},
     {"Backspace", "Grid: remove the last character typed"},
     {"-", "Position 1: change the sign"},
     {"Arrow keys, Home, End", "Swath analysis: choose the width"},
-    {"Alt+F, Alt+E, Alt+V, Alt+H", "Open a menu"},
-    {"Escape", "Print window: close it"},
+    {"Page Up, Page Down", "Swath analysis: ten widths at a time"},
+    {"Alt+F, Alt+E, Alt+V, Alt+H", "Open a menu (Escape closes it)"},
 }};
 
 // The window handles these keys itself, before the control with the focus; the menu only shows
@@ -109,6 +118,46 @@ QString proposedFileName(const QString& sprayer, const QDate& date, const QStrin
     return (name.isEmpty() ? day : name + u' ' + day) + u'.' + suffix;
 }
 
+QMenu* MainWindow::buildEditMenu()
+{
+    Commands& c = commands_;
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addActions({undo_, redo_});
+    edit->addSeparator();
+    c.cut = command(edit, QStringLiteral("Cu&t"), {QKeySequence::Cut});
+    c.copy = command(edit, QStringLiteral("&Copy"), {QKeySequence::Copy});
+    c.paste = command(edit, QStringLiteral("&Paste"), {QKeySequence::Paste});
+    c.selectAll = command(edit, QStringLiteral("Select &All"), {QKeySequence::SelectAll});
+    edit->addSeparator();
+    c.deleteAll = command(edit, QStringLiteral("&Delete All Data\u2026"), {ctrl(Qt::Key_Delete)});
+    c.controlData = command(edit, QStringLiteral("C&ontrol Data\u2026"));
+    // A parameter field with the focus takes them as its own keys would; otherwise the grid.
+    const auto fieldInFocus = [this] { return qobject_cast<QLineEdit*>(focusWidget()); };
+    connect(c.cut, &QAction::triggered, this, [this, fieldInFocus] {
+        QLineEdit* field = fieldInFocus();
+        field ? field->cut() : grid_->cutSelection();
+    });
+    connect(c.selectAll, &QAction::triggered, this, [this, fieldInFocus] {
+        QLineEdit* field = fieldInFocus();
+        field ? field->selectAll() : grid_->selectAll();
+    });
+    connect(c.copy, &QAction::triggered, this, [this, fieldInFocus] {
+        QLineEdit* field = fieldInFocus();
+        if (field) {
+            field->copy();
+        } else {
+            grid_->copySelection();
+        }
+    });
+    connect(c.paste, &QAction::triggered, this, [this, fieldInFocus] {
+        QLineEdit* field = fieldInFocus();
+        field ? field->paste() : grid_->paste();
+    });
+    connect(c.deleteAll, &QAction::triggered, this, &MainWindow::deleteAllData);
+    connect(c.controlData, &QAction::triggered, this, &MainWindow::openControlData);
+    return edit;
+}
+
 void MainWindow::buildMenus()
 {
     Commands& c = commands_;
@@ -131,26 +180,7 @@ void MainWindow::buildMenus()
     connect(c.exportPdf, &QAction::triggered, this, &MainWindow::exportPdf);
     connect(c.quit, &QAction::triggered, this, &MainWindow::close);
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    edit->addActions({undo_, redo_});
-    edit->addSeparator();
-    c.copy = command(edit, QStringLiteral("&Copy"), {QKeySequence::Copy});
-    c.paste = command(edit, QStringLiteral("&Paste"), {QKeySequence::Paste});
-    edit->addSeparator();
-    c.deleteAll = command(edit, QStringLiteral("&Delete All Data\u2026"), {ctrl(Qt::Key_Delete)});
-    c.controlData = command(edit, QStringLiteral("C&ontrol Data\u2026"));
-    // A parameter field with the focus takes them as its own keys would; otherwise the grid.
-    const auto fieldInFocus = [this] { return qobject_cast<QLineEdit*>(focusWidget()); };
-    connect(c.copy, &QAction::triggered, this, [this, fieldInFocus] {
-        QLineEdit* field = fieldInFocus();
-        field ? field->copy() : grid_->copySelection();
-    });
-    connect(c.paste, &QAction::triggered, this, [this, fieldInFocus] {
-        QLineEdit* field = fieldInFocus();
-        field ? field->paste() : grid_->paste();
-    });
-    connect(c.deleteAll, &QAction::triggered, this, &MainWindow::deleteAllData);
-    connect(c.controlData, &QAction::triggered, this, &MainWindow::openControlData);
+    QMenu* edit = buildEditMenu();
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     auto* results = new QActionGroup(this);
@@ -178,7 +208,7 @@ void MainWindow::buildMenus()
     mirror(c.racetrack, swathMode_->racetrack());
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    c.shortcuts = command(help, QStringLiteral("&Keyboard Shortcuts"));
+    c.shortcuts = command(help, QStringLiteral("&Keyboard Shortcuts"), {QKeySequence(Qt::Key_F1)});
     c.about = command(help, QStringLiteral("&About Pellamar"));
     connect(c.shortcuts, &QAction::triggered, this, &MainWindow::showShortcuts);
     connect(c.about, &QAction::triggered, this, &MainWindow::showAbout);
@@ -186,6 +216,14 @@ void MainWindow::buildMenus()
     for (QMenu* menu : {file, edit, view}) {
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommands);
     }
+    for (QMenu* menu : {file, edit, view, help}) {
+        connect(menu, &QMenu::aboutToHide, this, &MainWindow::returnFocusAfterMenu);
+    }
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && now != menuBar() && now->window() == this) {
+            lastFocus_ = now;
+        }
+    });
     connect(c.recent, &QMenu::aboutToShow, this, &MainWindow::fillRecentMenu);
     connect(results_, &ResultPanel::graphSelected, this, &MainWindow::updateCommands);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &MainWindow::updateCommands);
@@ -207,7 +245,9 @@ void MainWindow::updateCommands()
     c.printPreview->setEnabled(hasData);
     c.exportPdf->setEnabled(hasData);
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
-    c.copy->setEnabled(!swathOn_);
+    for (QAction* action : {c.cut, c.copy, c.selectAll}) {
+        action->setEnabled(!swathOn_);
+    }
     c.paste->setEnabled(!swathOn_ && clipboard && clipboard->hasText());
     c.deleteAll->setEnabled(hasData && !swathOn_);
     for (QAction* option : c.results) {
@@ -218,6 +258,17 @@ void MainWindow::updateCommands()
     for (QAction* choice : {c.deposit, c.density, c.racetrack}) {
         choice->setEnabled(swathOn_);
     }
+}
+
+void MainWindow::returnFocusAfterMenu()
+{
+    // After the menu has closed: moving to the next menu opens another popup at once.
+    QTimer::singleShot(0, this, [this] {
+        if (!QApplication::activePopupWidget() && focusWidget() == menuBar() && lastFocus_ &&
+            lastFocus_->isVisible()) {
+            lastFocus_->setFocus(Qt::MenuBarFocusReason);
+        }
+    });
 }
 
 void MainWindow::fillRecentMenu()
@@ -256,8 +307,7 @@ void MainWindow::openRecentFile(const QString& path)
                                  .arg(QDir::toNativeSeparators(path)));
         return;
     }
-    commitEdits();
-    if (settleChanges()) {
+    if (commitEdits() && settleChanges()) {
         loadFile(path);
     }
 }

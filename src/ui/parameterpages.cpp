@@ -1,5 +1,6 @@
 #include "ui/parameterpages.h"
 
+#include "core/fieldcommit.h"
 #include "ui/editor.h"
 #include "ui/feedback.h"
 
@@ -52,6 +53,41 @@ QString keyHint(Field field)
     return name + (field == Field::Position1
                        ? QStringLiteral(": digits and one decimal point; \"-\" changes the sign")
                        : QStringLiteral(": digits and one decimal point"));
+}
+
+NumberRule ruleOf(Field field)
+{
+    return {0, true, field == Field::Position1};
+}
+
+// Why the field's text cannot be committed, empty when it can. While typing (`complete` false)
+// only the characters are judged.
+QString fieldRefusal(const DataSet& dataSet, Field field, const QString& text, bool complete)
+{
+    if (fieldInfo(field).entry == Entry::Name) {
+        return {};
+    }
+    QString name = fieldInfo(field).caption.toString();
+    name.chop(1); // its colon
+    if (!ruleOf(field).follows(text)) {
+        return keyHint(field);
+    }
+    if (!complete) {
+        return {};
+    }
+    switch (checkField(dataSet, field, text)) {
+    case FieldVerdict::Accepted:
+        return {};
+    case FieldVerdict::Missing:
+        return name + QStringLiteral(": a value is needed");
+    case FieldVerdict::NotANumber:
+        return keyHint(field);
+    case FieldVerdict::NotAboveZero:
+        return name + QStringLiteral(": a number above 0");
+    case FieldVerdict::OutOfRange:
+        return name + QStringLiteral(": out of range");
+    }
+    return {};
 }
 
 // The "-" key in the position of pan 1 toggles the sign and keeps the caret with its digits.
@@ -123,7 +159,6 @@ ParameterPages::ParameterPages(Editor& editor, QWidget* parent)
 
     connect(&dataSet_, &DataSet::fieldTextChanged, this, [this](Field field) {
         QLineEdit* edit = edits_[slot(field)];
-        keepShownText(field);
         if (edit->text() != dataSet_.fieldText(field)) {
             edit->setText(dataSet_.fieldText(field));
         }
@@ -154,14 +189,19 @@ QWidget* ParameterPages::buildPage(const QList<Field>& fields, QWidget* extra, i
         edit->installEventFilter(this);
         // A file dropped anywhere on the window opens it; here it would become text.
         edit->setAcceptDrops(false);
-        if (fieldInfo(field).entry != Entry::Name) {
-            validators_[slot(field)] =
-                new NumberValidator({0, true, field == Field::Position1}, edit);
-            edit->setValidator(validators_[slot(field)]);
-            hintOnRefusal(edit, keyHint(field));
-        }
-        // Any change the operator makes, typed or pasted, has to be committed.
-        connect(edit, &QLineEdit::textEdited, this, [this, field] { markEdited(field); });
+        // Any change the operator makes, typed or pasted, has to be committed; a text that
+        // breaks the field's rule is kept as typed and shown refused.
+        connect(edit, &QLineEdit::textEdited, this, [this, edit, field](const QString& text) {
+            const bool wasRefused = edit->property("refused").toBool();
+            markEdited(field);
+            const QString refusal = fieldRefusal(dataSet_, field, text, false);
+            if (!refusal.isEmpty() || wasRefused) {
+                markRefusal(edit, refusal);
+            }
+            if (wasRefused && refusal.isEmpty()) {
+                clearHint();
+            }
+        });
         edits_[slot(field)] = edit;
         units_[slot(field)] = unit;
         grid->addWidget(caption, row, 0);
@@ -204,8 +244,8 @@ void ParameterPages::selectPage(Page page)
 void ParameterPages::refresh()
 {
     for (int i = 0; i < kFieldCount; ++i) {
-        keepShownText(static_cast<Field>(i));
         edits_[static_cast<std::size_t>(i)]->setText(dataSet_.fieldText(static_cast<Field>(i)));
+        markRefusal(edits_[static_cast<std::size_t>(i)], {});
     }
     samplerType_->setCurrentIndex(dataSet_.parameters().openingType);
     (dataSet_.metric() ? metricOption_ : usOption_)->setChecked(true);
@@ -243,27 +283,48 @@ Field ParameterPages::fieldOf(const QObject* edit) const
     return Field::Agency;
 }
 
-void ParameterPages::keepShownText(Field field)
+bool ParameterPages::commitEdit()
 {
-    if (NumberValidator* validator = validators_[slot(field)]) {
-        validator->keep({dataSet_.fieldText(field)});
-    }
+    return commit(editedField_);
 }
 
-void ParameterPages::commitEdit()
-{
-    commit(editedField_);
-}
-
-void ParameterPages::commit(Field field)
+bool ParameterPages::commit(Field field)
 {
     if (!parameterEdited_ || field != editedField_) {
-        return;
+        return true;
+    }
+    QLineEdit* edit = edits_[slot(field)];
+    // Refused, the field keeps every key typed until it is corrected or Escape drops it.
+    const QString refusal = fieldRefusal(dataSet_, field, edit->text(), true);
+    if (!refusal.isEmpty()) {
+        markRefusal(edit, refusal);
+        return false;
     }
     parameterEdited_ = false;
-    QLineEdit* edit = edits_[slot(field)];
+    markRefusal(edit, {});
     editor_.commitField(field, edit->text());
     edit->setText(dataSet_.fieldText(field));
+    return true;
+}
+
+void ParameterPages::cancelEdit(Field field)
+{
+    parameterEdited_ = false;
+    QLineEdit* edit = edits_[slot(field)];
+    edit->setText(dataSet_.fieldText(field));
+    edit->selectAll();
+    markRefusal(edit, {});
+    clearHint();
+}
+
+void ParameterPages::takeFocusBack(Field field)
+{
+    for (int page = 0; page < pages_->count(); ++page) {
+        if (pages_->widget(page)->isAncestorOf(edits_[slot(field)])) {
+            selectPage(static_cast<Page>(page));
+        }
+    }
+    edits_[slot(field)]->setFocus(Qt::OtherFocusReason);
 }
 
 void ParameterPages::moveAfter(Field field)
@@ -286,7 +347,6 @@ void ParameterPages::moveAfter(Field field)
         edits_[slot(field) + 1]->setFocus(Qt::TabFocusReason);
         break;
     case Field::Separation:
-        commit(field);
         focus(MeteorologyPage, edits_[slot(Field::MetHeight)]);
         break;
     case Field::MetHeight:
@@ -317,7 +377,13 @@ bool ParameterPages::handleFieldKey(QLineEdit* edit, Field field, QKeyEvent* eve
 {
     const int key = event->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        moveAfter(field);
+        if (commit(field)) {
+            moveAfter(field);
+        }
+        return true;
+    }
+    if (key == Qt::Key_Escape && parameterEdited_ && editedField_ == field) {
+        cancelEdit(field);
         return true;
     }
     if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
@@ -343,10 +409,6 @@ bool ParameterPages::handleFieldKey(QLineEdit* edit, Field field, QKeyEvent* eve
             edit->setCursorPosition(toggled.selectionStart);
         }
         markEdited(field);
-        return true;
-    }
-    if ((typed < u'0' || typed > u'9') && typed != u'.') {
-        refuseInput(edit, edit->rect(), keyHint(field));
         return true;
     }
     return false;
@@ -396,7 +458,12 @@ bool ParameterPages::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool history = key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
                              (key->key() == Qt::Key_Y && key->modifiers() == Qt::ControlModifier);
-        return history && !(parameterEdited_ && editedField_ == field);
+        const bool typing = parameterEdited_ && editedField_ == field;
+        if (key->key() == Qt::Key_Escape && typing) {
+            event->accept(); // the field's, not a dialog's
+            return true;
+        }
+        return history && !typing;
     }
     case QEvent::FocusIn: {
         // Reached on purpose: its whole text is selected, to be typed over. Coming back from
@@ -414,8 +481,9 @@ bool ParameterPages::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     case QEvent::FocusOut:
-        if (leftForAnotherControl(static_cast<QFocusEvent*>(event))) {
-            commit(field);
+        if (leftForAnotherControl(static_cast<QFocusEvent*>(event)) && !commit(field)) {
+            // After the focus has settled where the operator sent it.
+            QTimer::singleShot(0, this, [this, field] { takeFocusBack(field); });
         }
         return false;
     default:

@@ -15,7 +15,6 @@ class QTabBar;
 namespace pellamar::ui {
 
 class Editor;
-class NumberValidator;
 
 // The tabbed parameter pages: "Sprayer", "Sampler", "Meteorology", "Product", "Units". Every
 // field routes its keys and its focus loss to the field rules; the data set holds the values
@@ -36,8 +35,9 @@ public:
 
     // Shows what the data set holds after a reset or a load.
     void refresh();
-    // Commits the field being typed into, if any, as leaving it would.
-    void commitEdit();
+    // Commits the field being typed into, if any, as leaving it would; false when its text is
+    // refused (the field then keeps it, with the hint).
+    bool commitEdit();
     // Locks the sampler line, the swath width and the units while swath analysis is on.
     void setSwathLocked(bool locked);
 
@@ -53,10 +53,12 @@ private:
     QWidget* buildUnitsPage();
     bool handleFieldKey(QLineEdit* edit, Field field, QKeyEvent* event);
     void moveAfter(Field field);
-    void commit(Field field);
+    bool commit(Field field);
+    // Escape: the field shows its stored value again.
+    void cancelEdit(Field field);
+    // A refused field is not left until it is corrected or dropped.
+    void takeFocusBack(Field field);
     void markEdited(Field field);
-    // The validator of a number field lets the text shown for the stored value stand.
-    void keepShownText(Field field);
     void refreshCaptions();
     Field fieldOf(const QObject* edit) const;
 
@@ -66,7 +68,6 @@ private:
     QStackedWidget* pages_ = nullptr;
     std::array<QLineEdit*, kFieldCount> edits_{};
     std::array<QLabel*, kFieldCount> units_{};
-    std::array<NumberValidator*, kFieldCount> validators_{};
     QComboBox* samplerType_ = nullptr;
     QRadioButton* usOption_ = nullptr;
     QRadioButton* metricOption_ = nullptr;

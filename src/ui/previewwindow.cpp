@@ -40,9 +40,9 @@ QString jobName()
 bool writeReportPdf(const QString& path, const report::ReportInputs& inputs, QString* error,
                     const std::function<void(const QString& caption)>& progress)
 {
-    const auto fail = [error](const QString& reason) {
+    const auto fail = [error, &path](const QString& reason) {
         if (error) {
-            *error = QStringLiteral("The report could not be saved as PDF:\n\n") + reason;
+            *error = notSaved(QStringLiteral("The report"), path, reason);
         }
         return false;
     };

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 #include <optional>
 
@@ -41,6 +42,34 @@ QString keyHint(int column)
                                      : QStringLiteral(": whole numbers"));
 }
 
+QString lengthHint(int column)
+{
+    return QStringLiteral("%1: at most %2 %3")
+        .arg(columnName(column))
+        .arg(maxLength(column))
+        .arg(column == ColWeight ? QStringLiteral("characters") : QStringLiteral("digits"));
+}
+
+// Why a text cannot be committed to a cell of the column, empty when it can; `larvae` is the
+// count the mortality is held to. While typing (`complete` false) a lone "." is still fine.
+QString cellRefusal(const QString& text, int column, const QString& larvae, bool complete)
+{
+    if (!NumberRule{0, column == ColWeight, false}.follows(text) ||
+        (complete && !text.isEmpty() && !numbers::isNumber(text))) {
+        return keyHint(column);
+    }
+    if (text.size() > maxLength(column)) {
+        return lengthHint(column);
+    }
+    if (column == ColDead && !text.isEmpty()) {
+        const std::optional<double> most = numbers::parseDouble(larvae);
+        if (most && numbers::parseDouble(text).value_or(0.0) > *most) {
+            return QStringLiteral("Mortality: at most %1, the larvae in this pan").arg(larvae);
+        }
+    }
+    return {};
+}
+
 int widthOf(int column)
 {
     if (column == ColPosition) {
@@ -59,6 +88,10 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
+        // A refused text stays red when its cell is the current one.
+        if (index.data(Qt::ForegroundRole).isValid()) {
+            option->palette.setColor(QPalette::Highlight, QColor(200, 0, 0));
+        }
         const QWidget* view = option->widget;
         const QStyle* style = view ? view->style() : nullptr;
         const int margin =
@@ -116,23 +149,102 @@ SampleGrid::SampleGrid(Editor& editor, QWidget* parent)
     header->setHighlightSections(false);
     // A heading too wide for its column breaks at a blank, as the two-line ones do.
     header->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
-    for (int column = 0; column < kGridColumns; ++column) {
-        setColumnWidth(column, widthOf(column));
-    }
+    connect(&dataSet_, &DataSet::recalculated, this, &SampleGrid::fitColumns);
+    connect(&dataSet_, &DataSet::resetDone, this, [this] { fitColumns(0, 0); });
+    fitColumns(0, 0);
 
     // A reset keeps the operator's place in the grid but drops any uncommitted typing: the
     // texts it belonged to are gone.
     connect(&dataSet_, &DataSet::aboutToReset, this, [this] {
         cellEdited_ = false;
+        typedRefused_ = false;
         typed_.clear();
         if (currentDataRow() > 0) {
             resetRow_ = currentDataRow();
             resetColumn_ = currentColumn();
         }
     });
+    connect(&editor, &Editor::cellChangedByHistory, this, [this](int row, int column) {
+        placeQuietly(row, column);
+        scrollTo(currentIndex());
+    });
     connect(&dataSet_, &DataSet::resetDone, this,
             [this] { placeQuietly(std::min(resetRow_, dataSet_.dataRowCount()), resetColumn_); });
     placeQuietly(1, ColWeight);
+}
+
+void SampleGrid::fitColumns(int first, int last)
+{
+    const int rows = dataSet_.dataRowCount();
+    if (first <= 1 && last >= rows) {
+        for (int column = 0; column < kGridColumns; ++column) {
+            needed_[std::size_t(column)] = widthOf(column);
+        }
+    }
+    // Digits share one width, so the longest input and the result of the largest magnitude (a
+    // minus sign counted as a digit) give the widest text; only those are formatted.
+    constexpr std::array<std::pair<int, Result>, 4> kResultColumns{
+        {{ColDeposit, Result::Deposit},
+         {ColDensity, Result::Density},
+         {ColGranulesPerGram, Result::GranulesPerGram},
+         {ColCorrectedMortality, Result::Mortality}}};
+    std::array<int, kGridColumns> widest{};
+    std::array<double, kGridColumns> extent{};
+    const auto consider = [&](int column, double size, int row) {
+        if (size > extent[std::size_t(column)]) {
+            extent[std::size_t(column)] = size;
+            widest[std::size_t(column)] = row;
+        }
+    };
+    for (int row = std::max(first, 1); row <= std::min(last, rows); ++row) {
+        for (int column = ColWeight; column <= ColDead; ++column) {
+            consider(column, double(dataSet_.input(row, column).size()), row);
+        }
+        for (const auto& [column, result] : kResultColumns) {
+            if (dataSet_.hasResult(row, result)) {
+                const double value = dataSet_.result(row).value(result);
+                consider(column, value < 0.0 ? -10.0 * value : value, row);
+            }
+        }
+    }
+    const QFontMetrics metrics = fontMetrics();
+    const auto fit = [&](int column, int row) {
+        const int width = metrics.horizontalAdvance(cellText(dataSet_, row, column)) + 16;
+        int& needed = needed_[std::size_t(column)];
+        needed = std::max(needed, width);
+    };
+    for (int column = ColWeight; column < kGridColumns; ++column) {
+        if (widest[std::size_t(column)] > 0) {
+            fit(column, widest[std::size_t(column)]);
+        }
+    }
+    if (rows > 0) {
+        fit(ColPosition, 1);
+        fit(ColPosition, rows);
+    }
+    spreadColumns();
+}
+
+void SampleGrid::spreadColumns()
+{
+    int total = 0;
+    for (int width : needed_) {
+        total += width;
+    }
+    const int extra = std::max(0, viewport()->width() - total);
+    for (int column = 0; column < kGridColumns; ++column) {
+        const int share = extra / kGridColumns + (column < extra % kGridColumns ? 1 : 0);
+        const int width = needed_[std::size_t(column)] + share;
+        if (columnWidth(column) != width) {
+            setColumnWidth(column, width);
+        }
+    }
+}
+
+void SampleGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    spreadColumns();
 }
 
 int SampleGrid::currentDataRow() const
@@ -167,35 +279,47 @@ void SampleGrid::placeQuietly(int dataRow, int column)
     gridBusy_ = false;
 }
 
-void SampleGrid::commitCell()
+bool SampleGrid::commitCell()
 {
-    commitAt(currentDataRow(), currentColumn());
+    return commitAt(currentDataRow(), currentColumn());
 }
 
 void SampleGrid::cancelEdit()
 {
+    if (cellEdited_) {
+        clearHint();
+    }
     cellEdited_ = false;
+    typedRefused_ = false;
     typed_.clear();
     model_->endTyping();
 }
 
-void SampleGrid::commitAt(int row, int column)
+bool SampleGrid::commitAt(int row, int column)
 {
     if (gridBusy_ || !cellEdited_ || row < 1 || row > dataSet_.dataRowCount() ||
         column < ColWeight || column > ColDead) {
-        return;
+        return true;
     }
-    // A text that is not a number (a lone ".") is erased.
-    const QString text = numbers::isNumber(typed_) ? typed_ : QString();
+    // Refused, the cell stays in edit with every key typed, until corrected or dropped.
+    const QString refusal = cellRefusal(typed_, column, dataSet_.input(row, ColLarvae), true);
+    if (!refusal.isEmpty()) {
+        refuse(row, column, refusal);
+        return false;
+    }
+    const QString text = typed_;
     // Cleared first: the recalculation may redraw and move the focus, which commits again.
     cellEdited_ = false;
+    typedRefused_ = false;
     typed_.clear();
+    clearHint();
     if (text != dataSet_.input(row, column)) {
         model_->setCells({{row, column, text}});
-        return;
+        return true;
     }
     model_->endTyping();
     dataSet_.calculateResults(row);
+    return true;
 }
 
 QRect SampleGrid::selectedBlock() const
@@ -226,12 +350,11 @@ void SampleGrid::extendBlock(int row, int column)
     }
 }
 
-void SampleGrid::copySelection()
+bool SampleGrid::copySelection()
 {
-    commitCell();
     const QRect block = selectedBlock();
-    if (block.top() < 1) {
-        return;
+    if (!commitCell() || block.top() < 1) {
+        return false;
     }
     QString text;
     for (int row = block.top(); row <= block.bottom(); ++row) {
@@ -243,75 +366,99 @@ void SampleGrid::copySelection()
         text += cells.join(u'\t') + u'\n';
     }
     QApplication::clipboard()->setText(text);
+    return true;
 }
 
-QString SampleGrid::pasteRefusal(QString& value, int row, int column,
+void SampleGrid::cutSelection()
+{
+    if (!copySelection()) {
+        return;
+    }
+    const QRect block = selectedBlock();
+    QList<CellText> cleared;
+    for (int row = block.top(); row <= block.bottom(); ++row) {
+        for (int column = std::max(block.left(), int(ColWeight));
+             column <= std::min(block.right(), int(ColDead)); ++column) {
+            cleared << CellText{row, column, QString()};
+        }
+    }
+    model_->setCells(cleared);
+}
+
+void SampleGrid::selectAll()
+{
+    if (!commitCell()) {
+        return;
+    }
+    placeQuietly(1, ColWeight);
+    extendBlock(std::max(dataSet_.lastDataRow(), 1) - 1, kGridColumns - 1);
+}
+
+QString SampleGrid::pasteRefusal(const QString& value, int row, int column,
                                  const QList<CellText>& before) const
 {
-    if (column > ColDead) {
-        return QStringLiteral("only Sample Wt to Mortality take values");
-    }
-    if (column == ColWeight) {
-        value.replace(u',', u'.');
-    }
-    if (!NumberValidator::follows(value, {0, column == ColWeight, false}) ||
-        (!value.isEmpty() && !numbers::isNumber(value))) {
-        return keyHint(column);
-    }
-    if (value.size() > maxLength(column)) {
-        return QStringLiteral("%1: at most %2 characters")
-            .arg(columnName(column))
-            .arg(maxLength(column));
-    }
-    if (column == ColDead && !value.isEmpty()) {
-        QString larvae =
-            row <= dataSet_.dataRowCount() ? dataSet_.input(row, ColLarvae) : QString();
-        for (const CellText& cell : before) {
-            if (cell.row == row && cell.column == ColLarvae) {
-                larvae = cell.text;
-            }
-        }
-        const std::optional<double> most = numbers::parseDouble(larvae);
-        if (most && numbers::parseDouble(value).value_or(0.0) > *most) {
-            return QStringLiteral("Mortality: at most %1, the larvae in this pan").arg(larvae);
+    QString larvae = row <= dataSet_.dataRowCount() ? dataSet_.input(row, ColLarvae) : QString();
+    for (const CellText& cell : before) {
+        if (cell.row == row && cell.column == ColLarvae) {
+            larvae = cell.text;
         }
     }
-    return {};
+    return cellRefusal(value, column, larvae, true);
 }
 
 void SampleGrid::paste()
 {
-    commitCell();
     const int top = currentDataRow();
     const int left = currentColumn();
     QStringList lines =
         QApplication::clipboard()->text().split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
-    if (!lines.isEmpty() && lines.back().isEmpty()) {
+    // Editors and balance printouts end a block with empty lines; they empty no pan.
+    while (!lines.isEmpty() && lines.back().trimmed().isEmpty()) {
         lines.removeLast();
     }
-    if (top < 1 || lines.isEmpty()) {
+    if (!commitCell() || top < 1 || lines.isEmpty()) {
         return;
     }
     QList<CellText> cells;
+    bool results = false;
     for (int i = 0; i < lines.size(); ++i) {
-        const QStringList values = lines.at(i).split(u'\t');
+        QStringList values = lines.at(i).split(u'\t');
+        // A spreadsheet row may end in a tab.
+        while (values.size() > 1 && values.back().trimmed().isEmpty()) {
+            values.removeLast();
+        }
         for (int j = 0; j < values.size(); ++j) {
-            QString value = values.at(j).trimmed();
             const int row = top + i;
             const int column = left + j;
+            // Computed columns copied along with the inputs are results, not values to paste.
+            if (column > ColDead) {
+                results = true;
+                continue;
+            }
+            QString value = values.at(j).trimmed();
+            if (column == ColWeight) {
+                value.replace(u',', u'.');
+            }
             const QString refusal = pasteRefusal(value, row, column, cells);
             if (!refusal.isEmpty()) {
-                refuse(std::min(row, dataSet_.dataRowCount()), std::min(column, int(ColDead)),
-                       QStringLiteral("\"%1\" for pan %2 refused. %3")
-                           .arg(values.at(j).trimmed())
-                           .arg(row)
-                           .arg(refusal));
+                // A long value is cut, so that the hint stays one readable line.
+                QString named = values.at(j).trimmed();
+                if (named.size() > 20) {
+                    named = named.left(18) + QChar(0x2026);
+                }
+                refuse(std::min(row, dataSet_.dataRowCount()), column,
+                       QStringLiteral("Pan %1: \"%2\" refused. %3").arg(row).arg(named, refusal));
                 return;
             }
             cells << CellText{row, column, value};
         }
     }
+    clearHint();
     model_->setCells(cells);
+    if (results) {
+        showHint(viewport(), visualRect(currentIndex()),
+                 QStringLiteral("Columns past Mortality were not pasted: they are results"));
+    }
 }
 
 QString SampleGrid::currentText(int row, int column) const
@@ -321,9 +468,16 @@ QString SampleGrid::currentText(int row, int column) const
 
 void SampleGrid::setTyped(int row, int column, const QString& text)
 {
+    const bool refused =
+        !cellRefusal(text, column, dataSet_.input(row, ColLarvae), false).isEmpty();
+    // Corrected: the hint about the refused text no longer applies.
+    if (typedRefused_ && !refused) {
+        clearHint();
+    }
+    typedRefused_ = refused;
     cellEdited_ = true;
     typed_ = text;
-    model_->showTyping(row, column, text);
+    model_->showTyping(row, column, text, refused);
 }
 
 void SampleGrid::refuse(int row, int column, const QString& hint)
@@ -337,35 +491,60 @@ void SampleGrid::type(QChar character, int row, int column)
     if (character == u',' && column == ColWeight) {
         character = u'.';
     }
-    const bool point = character == u'.';
-    if (!point && (character < u'0' || character > u'9')) {
-        refuse(row, column, keyHint(column));
-        return;
-    }
-    if (point && (column > ColWeight || (cellEdited_ && typed_.contains(u'.')))) {
-        refuse(row, column, keyHint(column));
-        return;
-    }
-    if (cellEdited_ && typed_.size() >= maxLength(column)) {
-        refuse(row, column,
-               QStringLiteral("%1: at most %2 %3")
-                   .arg(columnName(column))
-                   .arg(maxLength(column))
-                   .arg(column == ColWeight ? QStringLiteral("characters")
-                                            : QStringLiteral("digits")));
-        return;
-    }
+    // Every key stays in the text: one dropped from the middle would leave another number.
     const QString text = cellEdited_ ? typed_ + character : QString(character);
-    if (column == ColDead) {
-        const std::optional<double> larvae = numbers::parseDouble(dataSet_.input(row, ColLarvae));
-        if (larvae && numbers::parseDouble(text).value_or(0.0) > *larvae) {
-            refuse(row, column,
-                   QStringLiteral("Mortality: at most %1, the larvae in this pan")
-                       .arg(dataSet_.input(row, ColLarvae)));
-            return;
-        }
+    const QString refusal = cellRefusal(text, column, dataSet_.input(row, ColLarvae), false);
+    if (!refusal.isEmpty()) {
+        refuse(row, column, refusal);
     }
     setTyped(row, column, text);
+}
+
+bool SampleGrid::event(QEvent* event)
+{
+    // Undo and Escape take back the typing in the cell before anything else.
+    if (event->type() == QEvent::ShortcutOverride && cellEdited_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->key() == Qt::Key_Escape) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTableView::event(event);
+}
+
+bool SampleGrid::commandKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
+{
+    if (cellEdited_ && (event->matches(QKeySequence::Undo) || event->key() == Qt::Key_Escape)) {
+        cancelEdit();
+        return true;
+    }
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        return true;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        paste();
+        return true;
+    }
+    if (event->matches(QKeySequence::Cut)) {
+        cutSelection();
+        return true;
+    }
+    if (modifiers == Qt::ShiftModifier) {
+        const QPoint step = event->key() == Qt::Key_Left    ? QPoint(-1, 0)
+                            : event->key() == Qt::Key_Right ? QPoint(1, 0)
+                            : event->key() == Qt::Key_Up    ? QPoint(0, -1)
+                            : event->key() == Qt::Key_Down  ? QPoint(0, 1)
+                                                            : QPoint();
+        if (!step.isNull()) {
+            // Keys select input cells only.
+            extendBlock(std::clamp(extent_.y() + step.y(), 0, model_->rowCount() - 1),
+                        std::clamp(extent_.x() + step.x(), int(ColWeight), int(ColDead)));
+            return true;
+        }
+    }
+    return false;
 }
 
 void SampleGrid::keyPressEvent(QKeyEvent* event)
@@ -378,24 +557,9 @@ void SampleGrid::keyPressEvent(QKeyEvent* event)
         QTableView::keyPressEvent(event);
         return;
     }
-    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Paste)) {
-        event->matches(QKeySequence::Copy) ? copySelection() : paste();
+    if (commandKey(event, modifiers)) {
         event->accept();
         return;
-    }
-    if (modifiers == Qt::ShiftModifier) {
-        const QPoint step = event->key() == Qt::Key_Left    ? QPoint(-1, 0)
-                            : event->key() == Qt::Key_Right ? QPoint(1, 0)
-                            : event->key() == Qt::Key_Up    ? QPoint(0, -1)
-                            : event->key() == Qt::Key_Down  ? QPoint(0, 1)
-                                                            : QPoint();
-        if (!step.isNull()) {
-            // Keys select input cells only.
-            extendBlock(std::clamp(extent_.y() + step.y(), 0, model_->rowCount() - 1),
-                        std::clamp(extent_.x() + step.x(), int(ColWeight), int(ColDead)));
-            event->accept();
-            return;
-        }
     }
     const QString text = currentText(row, column);
     switch (event->key()) {
@@ -505,8 +669,13 @@ void SampleGrid::mouseReleaseEvent(QMouseEvent* event)
 void SampleGrid::focusOutEvent(QFocusEvent* event)
 {
     QTableView::focusOutEvent(event);
-    if (cellEdited_ && leftForAnotherControl(event)) {
-        commitCell();
+    if (cellEdited_ && leftForAnotherControl(event) && !commitCell()) {
+        // A refused cell is not left until it is corrected or dropped.
+        QTimer::singleShot(0, this, [this] {
+            if (cellEdited_ && isVisible()) {
+                setFocus(Qt::OtherFocusReason);
+            }
+        });
     }
 }
 
@@ -516,8 +685,12 @@ void SampleGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
         QTableView::currentChanged(current, previous);
         return;
     }
-    if (previous.isValid()) {
-        commitAt(previous.row() + 1, previous.column());
+    if (previous.isValid() && !commitAt(previous.row() + 1, previous.column())) {
+        // Refused: the operator stays in the cell until it is corrected or dropped.
+        QTableView::currentChanged(current, previous);
+        placeQuietly(previous.row() + 1, previous.column());
+        scrollTo(previous);
+        return;
     }
     if (!current.isValid()) {
         QTableView::currentChanged(current, previous);

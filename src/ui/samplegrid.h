@@ -3,6 +3,7 @@
 #include "ui/editor.h"
 
 #include <QTableView>
+#include <array>
 
 namespace pellamar {
 class DataSet;
@@ -29,15 +30,20 @@ public:
     int currentColumn() const;
     void setCurrentCell(int dataRow, int column);
     bool cellEdited() const { return cellEdited_; }
-    // Commits the current cell: a text that is not a number is erased; an edited cell
-    // recalculates its row.
-    void commitCell();
+    // Commits the current cell; an edited cell recalculates its row. False when its text is
+    // refused: the cell then stays in edit, with the hint.
+    bool commitCell();
     // Drops what is being typed; the cell shows its committed text again.
     void cancelEdit();
-    // The block selected, as tab-separated lines, to the clipboard.
-    void copySelection();
+    // The block selected, as tab-separated lines, to the clipboard; false when nothing was.
+    bool copySelection();
+    // Copies the block, then clears its input cells as one step.
+    void cutSelection();
+    // The pans' columns of every row with data, from Sample Wt on.
+    void selectAll() override;
     // Tab- and newline-separated values from the clipboard into the cells from the current one
-    // on, as one step; when any would be refused as typed, nothing is pasted.
+    // on, as one step; when any would be refused as typed, nothing is pasted. Empty trailing
+    // lines and fields, and values that fall on the computed columns, are left out.
     void paste();
     // The block selected: first and last data row and column.
     QRect selectedBlock() const;
@@ -49,6 +55,8 @@ public:
     static constexpr int kResultWidth = 80;
 
 protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -60,22 +68,31 @@ protected:
 
 private:
     void type(QChar character, int row, int column);
+    // Undo or Escape while typing, the clipboard keys, Shift with the arrows; true when taken.
+    bool commandKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers);
     // The text being typed into the current cell.
     void setTyped(int row, int column, const QString& text);
     QString currentText(int row, int column) const;
     void refuse(int row, int column, const QString& hint);
-    void commitAt(int row, int column);
+    bool commitAt(int row, int column);
     // Moves the current cell without the leave/enter handling.
     void placeQuietly(int dataRow, int column);
     // Why a pasted value would be refused in the cell; empty when it is taken (as `value`).
-    QString pasteRefusal(QString& value, int row, int column, const QList<CellText>& before) const;
+    QString pasteRefusal(const QString& value, int row, int column,
+                         const QList<CellText>& before) const;
     void extendBlock(int row, int column);
+    // Widens the columns for the widest texts of rows first..last (every row when they span the
+    // grid; only then may a column narrow again).
+    void fitColumns(int first, int last);
+    // The room the window gives the grid beyond what the columns need, shared among them.
+    void spreadColumns();
     void showBlock();
 
     DataSet& dataSet_;
     SampleGridModel* model_ = nullptr;
     bool cellEdited_ = false;
     QString typed_;
+    bool typedRefused_ = false;
     bool gridBusy_ = false;
     bool collapsing_ = false;
     int resetRow_ = 1;
@@ -83,6 +100,7 @@ private:
     // The corner of the block opposite the current cell (model row and column).
     QPoint extent_;
     bool dragging_ = false;
+    std::array<int, kGridColumns> needed_{};
 };
 
 } // namespace pellamar::ui

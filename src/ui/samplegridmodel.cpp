@@ -87,6 +87,11 @@ QVariant SampleGridModel::data(const QModelIndex& index, int role) const
             return typing_.text;
         }
         return shown(dataSet_, index.row() + 1, column);
+    case Qt::ForegroundRole:
+        if (typingRefused_ && typing_.row == index.row() + 1 && typing_.column == column) {
+            return QColor(200, 0, 0);
+        }
+        return {};
     case Qt::BackgroundRole:
         if (column == ColDead && dataSet_.deadAboveLarvae(index.row() + 1)) {
             return kWarning;
@@ -95,7 +100,7 @@ QVariant SampleGridModel::data(const QModelIndex& index, int role) const
         return isInputColumn(column) ? kInputWhite : kShade;
     case Qt::ToolTipRole:
         if (column == ColDead && dataSet_.deadAboveLarvae(index.row() + 1)) {
-            return QStringLiteral("more dead than larvae");
+            return QStringLiteral("More dead than larvae");
         }
         return {};
     case Qt::TextAlignmentRole:
@@ -153,19 +158,21 @@ void SampleGridModel::setCells(const QList<CellText>& cells)
     editor_.setCells(cells);
 }
 
-void SampleGridModel::showTyping(int row, int column, const QString& text)
+void SampleGridModel::showTyping(int row, int column, const QString& text, bool refused)
 {
     typing_ = {row, column, text};
+    typingRefused_ = refused;
     const QModelIndex cell = index(row - 1, column);
-    emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
+    emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole, Qt::ForegroundRole});
 }
 
 void SampleGridModel::endTyping()
 {
     const CellText ended = std::exchange(typing_, CellText{});
+    typingRefused_ = false;
     if (ended.row > 0 && ended.row <= rowCount()) {
         const QModelIndex cell = index(ended.row - 1, ended.column);
-        emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
+        emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole, Qt::ForegroundRole});
     }
 }
 

@@ -32,8 +32,9 @@ public:
     DataSet& dataSet() { return dataSet_; }
     // Several input cells committed as one step.
     void setCells(const QList<CellText>& cells);
-    // The text being typed into a cell, shown until it is committed or dropped.
-    void showTyping(int row, int column, const QString& text);
+    // The text being typed into a cell, shown until it is committed or dropped; in red while
+    // it cannot be committed.
+    void showTyping(int row, int column, const QString& text, bool refused);
     void endTyping();
 
     // Re-reads the headings (units, the corrected-mortality heading colour).
@@ -43,6 +44,7 @@ private:
     Editor& editor_;
     DataSet& dataSet_;
     CellText typing_;
+    bool typingRefused_ = false;
     std::array<QString, kGridColumns> headings_;
     QColor mortalityHeadingColor_;
 };

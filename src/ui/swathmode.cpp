@@ -116,7 +116,9 @@ bool SwathMode::switchOn()
         const swath::WidthChoice proposal = swath::selectSwathWidth(record_.cov);
         chosen_.width(source) = proposal.found ? proposal.width : 1;
     }
+    proposing_ = true;
     widths_->click(chosen_.width(chosen));
+    proposing_ = false;
     return true;
 }
 
@@ -136,6 +138,9 @@ void SwathMode::widthClicked(int index)
     record_.widthIndex = index;
     swath::overlapSwath(record_, index, swath::SwathInputs::from(dataSet_), pattern());
     redraw();
+    if (!proposing_) {
+        emit choiceChanged();
+    }
 }
 
 void SwathMode::sourceClicked(swath::Source source)
@@ -146,6 +151,7 @@ void SwathMode::sourceClicked(swath::Source source)
         return;
     }
     emit averageCaptionChanged(graphics::averageCaption(source));
+    emit choiceChanged();
     const int width = chosen_.width(source);
     if (width >= 1 && width <= widths_->count()) {
         widths_->click(width); // the width's overlap and the picture follow the click
@@ -163,6 +169,7 @@ void SwathMode::patternClicked()
     }
     swath::overlapSwath(record_, record_.widthIndex, swath::SwathInputs::from(dataSet_), pattern());
     redraw();
+    emit choiceChanged();
 }
 
 void SwathMode::redraw()

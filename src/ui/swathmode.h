@@ -51,6 +51,8 @@ signals:
     // The statistics shown beside the panel.
     void statisticsChanged(const QString& cov, const QString& average, const QString& maxMin);
     void averageCaptionChanged(const QString& caption);
+    // The operator chose another width, source or flight pattern: what a save writes changed.
+    void choiceChanged();
 
 private:
     // Recalculates the record for the source; false (record untouched) when stopped.
@@ -72,6 +74,8 @@ private:
     swath::SwathRecord record_;
     swath::SwathChoice chosen_; // its pattern follows the racetrack box
     bool on_ = false;
+    // The width the analysis proposes on switching on is no choice of the operator's.
+    bool proposing_ = false;
 };
 
 } // namespace pellamar::ui

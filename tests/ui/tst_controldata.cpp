@@ -1,4 +1,5 @@
 #include "ui/controldatadialog.h"
+#include "ui/feedback.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -34,7 +35,8 @@ class TestControlData : public QObject {
 
 private slots:
     // Opening (hours > 0: with 20 larvae and 2 dead, else without control data), entering the
-    // keys box by box (a null entry leaves the box alone), then "Accept" clicked straight away.
+    // keys box by box (a null entry leaves the box alone), then "Accept" clicked straight away
+    // (stored {-1}: it refuses, the dialog stays open with the hint, nothing lowered).
     void scenario_data()
     {
         QTest::addColumn<float>("hours");
@@ -52,8 +54,10 @@ private slots:
         row("reopened", 24, {k, k, k}, {"20", "24", "2"}, true, true, {20, 24, 2});
         row("larvae only", 0, {"5", k, k}, {"5", "", ""}, true, true, {5, 0, 0});
         row("zero removes", 24, {"0", k, k}, {"0", "", ""}, false, true, {0, 0, 0});
-        row("dead clamped", 0, {"20", "", "25"}, {"20", "0", "25"}, true, true, {20, 0, 20});
-        row("lone point", 1.5f, {k, ".", k}, {"20", ".", "2"}, true, true, {20, 1.5f, 2});
+        row("dead above larvae refused", 0, {"20", "", "25"}, {"20", "0", "25"}, true, true, {-1});
+        row("dead of 20 taken", 0, {"20", "", "20"}, {"20", "0", "20"}, true, true, {20, 0, 20});
+        row("lone point refused", 1.5f, {k, ".", k}, {"20", ".", "2"}, true, true, {-1});
+        row("20.5 larvae kept, refused", 24, {"20.5", k, k}, {"20.5", "24", "2"}, true, true, {-1});
     }
     void scenario()
     {
@@ -69,7 +73,12 @@ private slots:
             QCOMPARE(caption->isEnabled(), caption->buddy() == box(1) || boxes);
         for (int i : {2, 3}) QCOMPARE(box(i)->isEnabled(), boxes);
         QTEST(dialog_->acceptButton()->isEnabled(), "accept");
-        if (!stored.isEmpty()) {
+        if (stored == QList<float>{-1}) {
+            dialog_->acceptButton()->click();
+            QVERIFY(dialog_->isVisible());
+            QVERIFY(!ui::shownHint().isEmpty() && ui::shownHint().front().isUpper());
+            QVERIFY(QApplication::focusWidget()->property("refused").toBool());
+        } else if (!stored.isEmpty()) {
             dialog_->acceptButton()->click();
             QCOMPARE(dialog_->QDialog::result(), int(QDialog::Accepted));
             const ControlData data = dialog_->result();
@@ -92,9 +101,14 @@ private slots:
         key(Qt::Key_Return);
         QTRY_COMPARE(box(3)->selectedText(), "2");
         QTest::keyClicks(box(3), "25");
+        key(Qt::Key_Return); // refused, never lowered: the box keeps it and the focus
+        QCOMPARE(box(3)->text(), "25");
+        QCOMPARE(focus(), box(3));
+        QCOMPARE(ui::shownHint(), "Mortality: at most 20, the larvae in pan");
+        key(Qt::Key_Backspace);
         key(Qt::Key_Return);
-        QCOMPARE(box(3)->text(), "20");
         QCOMPARE(focus(), dialog_->acceptButton());
+        QCOMPARE(ui::shownHint(), "");
         key(Qt::Key_Return);
         QCOMPARE(dialog_->QDialog::result(), int(QDialog::Accepted));
         QCOMPARE(dialog_->result().hours, 48.0f);

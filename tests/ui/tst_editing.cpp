@@ -74,7 +74,10 @@ private slots:
         BoxWatcher boxes;
         key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(boxes.boxes.size(), 1);
-        QVERIFY(boxes.boxes[0].startsWith(BoxWatcher::text(QMessageBox::Critical, datafile::saveErrorMessage({}))));
+        // The file and its folder named first, then the reason.
+        QVERIFY(boxes.boxes[0].startsWith(
+            BoxWatcher::text(QMessageBox::Critical, "The data set could not be saved as \"pan-test.csv\" in the folder /proc.\n\n" +
+                                                        datafile::saveErrorMessage({}))));
         QCOMPARE(f_->lastRequest.name, f_->file("pan-test.csv"));
         QVERIFY(window().isWindowModified());
         f_->nextFile = f_->file("saved.csv");
@@ -216,20 +219,24 @@ private slots:
         QCOMPARE(snapshot(ds()), after);
     }
 
-    // Keys and pastes a number field refuses leave it as it was and say what it takes.
+    // A number field keeps every key typed or pasted; Enter or leaving commits it only when it
+    // keeps the field's rule, else the field keeps the text and the focus with the hint, until
+    // Escape shows the stored value again.
     void refusedInput_data()
     {
         QTest::addColumn<Field>("field");
         QTest::addColumn<bool>("pasted");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("shown"); // and the hint
+        QTest::addColumn<QString>("shown"); // after Enter, and the hint
         const auto row = [](const char* name, Field f, bool pasted, const char* text, const QString& shown) {
             QTest::newRow(name) << f << pasted << QString(text) << shown;
         };
         const QString height = " | Release Height: digits and one decimal point";
-        row("typed second point", Field::ReleaseHeight, false, "1.2.3x", "1.23" + height);
-        row("pasted decimal comma", Field::ReleaseHeight, true, "0,58", "12.0" + height);
-        row("pasted minus", Field::Separation, true, "-2", "10.0 | Separation: digits and one decimal point");
+        row("typed second point", Field::ReleaseHeight, false, "1.2.3x", "1.2.3x" + height);
+        row("pasted decimal comma", Field::ReleaseHeight, true, "0,58", "0,58" + height);
+        row("pasted minus", Field::Separation, true, "-2", "-2 | Separation: digits and one decimal point");
+        row("zero separation", Field::Separation, false, "0", "0 | Separation: a number above 0");
+        row("emptied position", Field::Position1, false, "\b", " | Position 1: a value is needed");
         row("pasted sign in position", Field::Position1, true, "-2.5", "-2.5 | ");
     }
     void refusedInput()
@@ -241,11 +248,21 @@ private slots:
         window().parameterPages()->selectPage(field < Field::OpeningArea ? ParameterPages::SprayerPage
                                                                          : ParameterPages::SamplerPage);
         QLineEdit* edit = this->field(field);
+        const QString stored = ds().fieldText(field);
         edit->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(edit->hasSelectedText());
         if (pasted) QApplication::clipboard()->setText(text);
         pasted ? QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier) : QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
         QTEST(edit->text() + " | " + shownHint(), "shown");
+        if (shownHint().isEmpty()) return;
+        QCOMPARE(ds().fieldText(field), stored);
+        QTest::keyClick(edit, Qt::Key_Tab); // not left while refused
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        QCOMPARE(ds().fieldText(field), stored);
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QCOMPARE(edit->text() + " | " + shownHint(), stored + " | ");
+        QVERIFY(!edit->property("refused").toBool() && !window().isWindowModified());
     }
 
     // The focus stays where the operator left it: no commit or selection when the window is

@@ -10,12 +10,16 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTableWidget>
+#include "ui/feedback.h"
 
 using namespace pellamar;
 using namespace pellamar::testing;
@@ -362,6 +366,165 @@ private slots:
         window().close();
         f_->open();
         QCOMPARE(window().recentFiles(), QStringList{f_->file("saved.csv")} + recent);
+    }
+    // What Save writes is what the title marks; keys reach every command; undo takes the
+    // operator back to the cell; a refused entry stops the commands that read the data.
+    void documentAndKeys_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("outcome");
+        const auto row = [](const char* action, const char* outcome) { QTest::newRow(action) << action << outcome; };
+        row("swath width chosen", "modified, then saved: saved");
+        row("undo delete all", "pan.csv saved, Ctrl+S asks nothing: pan.csv");
+        row("cut", "1.5;3; | | | 1.5|3 at 1 1");
+        row("select all, copy", "4 rows, 8 columns");
+        row("F1", "Keyboard Shortcuts: Page Up, Page Down; Ctrl+X; Ctrl+A; F1");
+        row("undo goes to the cell", "1.5 at 1 1");
+        row("ctrl+z without history", "1.5 dropped");
+        row("escape in a field", "12.0 stored, 12.0 shown");
+        row("refused cell stops saving", "no dialog, 2a edited, # of Granules: whole numbers");
+        row("menu bar takes the focus", "5 edited");
+        row("escape out of a menu", "57 typed on");
+        row("enter in another window", "clicked");
+        row("swath on and off at 800 x 600", "same size");
+        row("long hint at 800 x 600", "Pan 4: inside the window; gone after a paste that succeeds");
+    }
+    void documentAndKeys()
+    {
+        QFETCH(QString, action);
+        if (action.contains("800")) f_->open(600);
+        QVERIFY(writeFile(f_->file("pan.csv"), readTestFile("writer_metric.csv")));
+        QVERIFY(window().loadFile(f_->file("pan.csv")));
+        SampleGrid* grid = window().grid();
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = Qt::ControlModifier) {
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus ? focus : grid, k, m);
+        };
+        const auto saved = [&] { return QString(window().isWindowModified() ? "modified" : "saved"); };
+        const auto at = [&] { return QStringLiteral(" at %1 %2").arg(grid->currentDataRow()).arg(grid->currentColumn()); };
+        QString outcome;
+        if (action == "swath width chosen") {
+            window().resultPanel()->swathCheck()->click();
+            WidthOptions* options = window().swathMode()->widthOptions();
+            QTest::mouseClick(options, Qt::LeftButton, {}, options->centre(2));
+            outcome = saved() + ", then ";
+            f_->nextFile = f_->file("pan.csv");
+            key(Qt::Key_S);
+            outcome += "saved: " + saved();
+        } else if (action == "undo delete all") {
+            BoxWatcher yes(QMessageBox::Yes);
+            key(Qt::Key_Delete);
+            QTRY_VERIFY(window().currentFile().isEmpty());
+            window().activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window()));
+            key(Qt::Key_Z);
+            outcome = QFileInfo(window().currentFile()).fileName() + ' ' + saved() + ", Ctrl+S asks nothing: ";
+            key(Qt::Key_S);
+            outcome += QFileInfo(window().currentFile()).fileName() + f_->dialogTitles.join(',');
+        } else if (action == "cut") {
+            grid->setCurrentCell(1, ColWeight);
+            key(Qt::Key_Down, Qt::ShiftModifier);
+            key(Qt::Key_X);
+            const auto weights = [&] { return shown(ds(), 1, ColWeight) + '|' + shown(ds(), 2, ColWeight); };
+            outcome = QApplication::clipboard()->text().replace('\n', ';') + " | " + weights();
+            grid->setCurrentCell(4, ColDead);
+            key(Qt::Key_Z);
+            outcome += " | " + weights() + at();
+        } else if (action == "select all, copy") {
+            key(Qt::Key_A);
+            key(Qt::Key_C);
+            const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+            outcome = QStringLiteral("%1 rows, %2 columns").arg(lines.size()).arg(lines.front().count('\t') + 1);
+        } else if (action == "F1") {
+            key(Qt::Key_F1, Qt::NoModifier);
+            QDialog* dialog = nullptr;
+            QTRY_VERIFY((dialog = window().findChild<QDialog*>()) != nullptr);
+            outcome = dialog->windowTitle() + ':';
+            for (const char* keys : {"Page Up, Page Down", "Ctrl+X", "Ctrl+A", "F1"})
+                if (!dialog->findChild<QTableWidget*>()->findItems(keys, Qt::MatchExactly).isEmpty())
+                    outcome += QStringLiteral(" %1;").arg(keys);
+            outcome.chop(1);
+        } else if (action == "undo goes to the cell") {
+            grid->setCurrentCell(1, ColWeight);
+            typeAndEnter("7");
+            grid->setCurrentCell(4, ColLarvae);
+            key(Qt::Key_Z);
+            outcome = shown(ds(), 1, ColWeight) + at();
+        } else if (action == "ctrl+z without history") {
+            grid->setCurrentCell(1, ColWeight);
+            QTest::keyClicks(grid, "7");
+            key(Qt::Key_Z);
+            outcome = grid->model()->index(0, ColWeight).data().toString() + (grid->cellEdited() ? " edited" : " dropped");
+        } else if (action == "escape in a field") {
+            QLineEdit* height = field(Field::ReleaseHeight);
+            height->setFocus(Qt::TabFocusReason);
+            QTest::keyClicks(height, "99");
+            key(Qt::Key_Escape, Qt::NoModifier);
+            grid->setFocus();
+            outcome = ds().fieldText(Field::ReleaseHeight) + " stored, " + height->text() + " shown";
+        } else if (action == "refused cell stops saving") {
+            grid->setCurrentCell(2, ColGranules);
+            QTest::keyClicks(grid, "2a");
+            f_->dialogTitles.clear();
+            key(Qt::Key_S);
+            outcome = (f_->dialogTitles.isEmpty() ? "no dialog, " : "dialog, ") + grid->model()->index(1, ColGranules).data().toString() +
+                      (grid->cellEdited() ? " edited, " : " committed, ") + shownHint();
+            QTest::keyClick(grid, Qt::Key_Tab);
+            QTRY_COMPARE(QApplication::focusWidget(), grid); // not left while refused
+        } else if (action == "menu bar takes the focus") {
+            grid->setCurrentCell(1, ColLarvae);
+            QTest::keyClicks(grid, "5");
+            QFocusEvent toMenu(QEvent::FocusOut, Qt::MenuBarFocusReason);
+            QApplication::sendEvent(grid, &toMenu);
+            outcome = grid->model()->index(0, ColLarvae).data().toString() + (grid->cellEdited() ? " edited" : " committed");
+        } else if (action == "escape out of a menu") {
+            grid->setCurrentCell(1, ColLarvae);
+            QTest::keyClicks(grid, "5");
+            window().menuBar()->setFocus(Qt::MenuBarFocusReason); // as Alt+E does
+            QMenu* edit = window().menuBar()->actions().at(1)->menu();
+            edit->popup(window().mapToGlobal(QPoint(40, 20)));
+            QTRY_VERIFY(edit->isVisible());
+            QTest::keyClick(edit, Qt::Key_Escape);
+            QTRY_COMPARE(window().focusWidget(), grid);
+            QTest::keyClicks(grid, "7");
+            outcome = grid->model()->index(0, ColLarvae).data().toString() + (grid->cellEdited() ? " typed on" : " lost");
+        } else if (action == "enter in another window") {
+            QDialog other(&window());
+            auto* button = new QPushButton("Go", &other);
+            button->setAutoDefault(false);
+            connect(button, &QPushButton::clicked, &other, [&] { outcome = "clicked"; });
+            other.show();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+        } else if (action.startsWith("long hint")) {
+            grid->setCurrentCell(4, ColDead);
+            QApplication::clipboard()->setText(QString(60, 'x'));
+            key(Qt::Key_V);
+            const auto label = [] {
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (qobject_cast<QLabel*>(top) && top->isVisible()) return top;
+                return static_cast<QWidget*>(nullptr);
+            };
+            QVERIFY(label() != nullptr);
+            outcome = shownHint().left(6) +
+                      (window().frameGeometry().contains(label()->geometry()) &&
+                               label()->minimumSizeHint().width() <= label()->width()
+                           ? " inside the window"
+                           : " outside");
+            QApplication::clipboard()->setText("1");
+            key(Qt::Key_V);
+            outcome += shownHint().isEmpty() ? "; gone after a paste that succeeds" : "; still there";
+        } else {
+            const QSize before = window().size();
+            window().resultPanel()->swathCheck()->click();
+            window().resultPanel()->swathCheck()->click();
+            QTest::qWait(20);
+            outcome = window().size() == before ? "same size" : QStringLiteral("grew %1 %2 %3 %4").arg(before.width()).arg(before.height()).arg(window().width()).arg(window().height());
+        }
+        QTEST(outcome, "outcome");
     }
 };
 

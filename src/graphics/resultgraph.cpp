@@ -118,10 +118,10 @@ void areaUnder(int first, int last, double bottom, const std::function<QPointF(i
 }
 
 void drawAreaUnder(int first, int last, double bottom, const std::function<QPointF(int)>& at,
-                   const std::function<double(double x)>& column, double panPixels,
+                   const std::function<double(double x)>& column, double panLines,
                    const std::function<void(const QPolygonF&)>& draw)
 {
-    if (panPixels >= kOutlinedPanPixels) {
+    if (panLines >= kOutlinedPanLines) {
         areaUnder(first, last, bottom, at, column, draw);
         return;
     }
@@ -190,7 +190,8 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result sh
         range->firstRow, range->lastRow, bottom,
         [&](int r) { return QPointF(pixelX(r), pixelY(r)); },
         [](double x) { return std::floor(x); },
-        std::abs(surface.scaleX(double(p.separation) * lengthFactor, Unit::User, Unit::Pixel)),
+        std::abs(surface.scaleX(double(p.separation) * lengthFactor, Unit::User, Unit::Pixel)) /
+            surface.lineWidth(),
         [&](const QPolygonF& corners) { surface.polygonPixels(corners); });
 
     if (shown == Result::Mortality && dataSet.controlData().larvae == 0) {

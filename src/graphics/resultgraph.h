@@ -69,11 +69,12 @@ void areaUnder(int first, int last, double bottom, const std::function<QPointF(i
                const std::function<void(const QPolygonF&)>& draw);
 
 // The same area drawn: a polygon per step, each pan outlined, while a pan is at least
-// kOutlinedPanPixels device pixels wide; narrower pans would blacken the area with their outlines,
-// so it becomes one polygon outlined round the whole.
-inline constexpr double kOutlinedPanPixels = 3.0;
+// kOutlinedPanLines line widths wide; narrower pans would blacken the area with their outlines,
+// so it becomes one polygon outlined round the whole. Measured against the line, the rule holds
+// alike on a screen and on a 1200 dpi page.
+inline constexpr double kOutlinedPanLines = 3.0;
 void drawAreaUnder(int first, int last, double bottom, const std::function<QPointF(int)>& at,
-                   const std::function<double(double x)>& column, double panPixels,
+                   const std::function<double(double x)>& column, double panLines,
                    const std::function<void(const QPolygonF&)>& draw);
 
 ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result shown,

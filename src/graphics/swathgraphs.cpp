@@ -110,6 +110,44 @@ QString widthLabelPattern(const DataSet& dataSet)
                : QStringLiteral("0.0");
 }
 
+} // namespace
+
+std::vector<AxisLabel> widthAxisLabels(const Surface& surface, const DataSet& dataSet, int widths,
+                                       double gap, const std::function<double(double)>& x)
+{
+    // The narrowest and the widest width bound the choice; they win over round values.
+    const QString pattern = widthLabelPattern(dataSet);
+    const double separation = static_cast<double>(displayLength(dataSet, 1));
+    return roundLabels(
+        surface, separation, static_cast<double>(displayLength(dataSet, widths)), pattern,
+        separation, gap, [&](double value) { return x(value / separation); },
+        numbers::format(displayLength(dataSet, 1), pattern),
+        numbers::format(displayLength(dataSet, widths), pattern), Ends::First);
+}
+
+bool onWidth(const DataSet& dataSet, const AxisLabel& label)
+{
+    const double widths = label.value / static_cast<double>(displayLength(dataSet, 1));
+    return std::abs(widths - std::round(widths)) < 1e-6;
+}
+
+std::vector<AxisLabel> positionAxisLabels(const Surface& surface, const DataSet& dataSet,
+                                          int fromPans, int toPans, double gap,
+                                          const std::function<double(double)>& x)
+{
+    // The flight lines' round positions matter more than where the block happens to end.
+    const QString pattern = dataSet.positionFormat();
+    const double separation = static_cast<double>(displayLength(dataSet, 1));
+    return roundLabels(
+        surface, static_cast<double>(displayLength(dataSet, fromPans)),
+        static_cast<double>(displayLength(dataSet, toPans)), pattern, separation, gap,
+        [&](double value) { return x(value / separation); },
+        numbers::format(displayLength(dataSet, fromPans), pattern),
+        numbers::format(displayLength(dataSet, toPans), pattern), Ends::Last);
+}
+
+namespace {
+
 // Both graphs share the plot's upper right corner label and the titles above and below.
 struct Plot {
     double x0;
@@ -199,8 +237,8 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
     const int yb = int(plot.base);
 
     // A single width has no spacing to divide; it sits at the plot's left edge.
-    const auto widthX = [&](int i) {
-        return widths > 1 ? double(i - 1) * pw / double(widths - 1) + x0 : double(x0);
+    const auto widthX = [&](double i) {
+        return widths > 1 ? (i - 1.0) * pw / double(widths - 1) + x0 : double(x0);
     };
 
     CovGraphResult result;
@@ -209,25 +247,24 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
         result.optionLefts.push_back(numbers::roundToInt32(widthX(i) - 6.0));
     }
 
-    surface.lineBy(x0, yb - ph * 0.3 / top, pw, 0.0, kLightRed);
+    // The 30 % line belongs to this plot alone: above its top it is left out.
+    if (kCovLimit <= top) {
+        surface.lineBy(x0, yb - ph * kCovLimit / top, pw, 0.0, kLightRed);
+    }
     surface.setLineWidth(1);
     surface.rectangleBy(x0, yb, pw, -ph, kBlack);
 
-    const auto labelX = [&](int k) { return double(numbers::roundToInt32(widthX(k + 1))); };
-    const auto label = [&](int k) {
-        return numbers::format(displayLength(dataSet, k + 1), widthPattern);
-    };
-    const int step = labelStep(surface, widths, kLabelSpace, labelX, label);
-    // Ticks closer than the room between labels merge into a bar; then only labelled widths get
-    // one.
+    // Ticks closer than the room between labels merge into a bar; then only labels get one.
     const bool everyTick = widths < 2 || pw / double(widths - 1) > kLabelSpace;
-    for (int k = 0; k < widths; ++k) {
-        if (everyTick || k % step == 0) {
-            surface.lineBy(labelX(k), yb, 0.0, kTick);
+    const auto tickX = [&](double i) { return double(numbers::roundToInt32(widthX(i))); };
+    for (int i = 1; everyTick && i <= widths; ++i) {
+        surface.lineBy(tickX(i), yb, 0.0, kTick);
+    }
+    for (const AxisLabel& label : widthAxisLabels(surface, dataSet, widths, kLabelSpace, tickX)) {
+        if (!everyTick || !onWidth(dataSet, label)) {
+            surface.lineBy(label.x, yb, 0.0, kTick);
         }
-        if (k % step == 0) {
-            printCentredOn(surface, label(k), labelX(k), yb + kLabelGap);
-        }
+        printCentredOn(surface, label.text, label.x, yb + kLabelGap);
     }
 
     const double valueHeight = drawTopValue(surface, plot, top);
@@ -291,44 +328,19 @@ void drawBlockCurves(Surface& surface, const BlockPlot& p, const swath::Block& b
     }
 }
 
-// A line at every pass, position labels under them in regular steps, and under both ends of the
-// block where they stand apart from the flight lines and their labels.
+// A line at every pass, and positions on round values under the plot with both ends of the block
+// where they stand clear.
 void drawFlightLines(Surface& surface, const DataSet& dataSet, const BlockPlot& p, int width)
 {
     const Plot& plot = p.plot;
-    const QString positionPattern = dataSet.positionFormat();
-    const auto position = [&](int separations) {
-        return numbers::format(displayLength(dataSet, separations), positionPattern);
-    };
-    const auto tickAndLabel = [&](double at, const QString& label) {
-        surface.lineBy(at, plot.base + kTick, 0.0, -kTick);
-        printCentredOn(surface, label, at, plot.base + kLabelGap);
-    };
-    const int passes = p.shape.passes;
-    const auto lineX = [&](int k) { return double(numbers::roundToInt32(p.x(k * width))); };
-    const auto lineLabel = [&](int k) { return position(k * width); };
-    const int step = labelStep(surface, passes, kLabelSpace, lineX, lineLabel);
-
-    const QString leftEnd = position(-p.shape.nearPans);
-    if (double(p.shape.nearPans) * plot.width / double(p.span) > 20.0 &&
-        (passes == 0 ||
-         labelsApart(surface, kLabelSpace, plot.x0, leftEnd, lineX(0), lineLabel(0)))) {
-        tickAndLabel(plot.x0, leftEnd);
+    for (int k = 0; k < p.shape.passes; ++k) {
+        surface.lineBy(double(numbers::roundToInt32(p.x(k * width))), plot.base, 0.0, -plot.height);
     }
-    for (int k = 0; k < passes; ++k) {
-        surface.lineBy(lineX(k), plot.base, 0.0, -plot.height);
-        if (k % step == 0) {
-            tickAndLabel(lineX(k), lineLabel(k));
-        }
-    }
-    const double lastLine = passes > 0 ? lineX(passes - 1) : plot.x0;
-    const int lastLabelled = passes > 0 ? (passes - 1) / step * step : 0;
-    const double right = plot.x0 + plot.width;
-    const QString rightEnd = position(p.span - p.shape.nearPans);
-    if (lastLine < right - 20 &&
-        (passes == 0 || labelsApart(surface, kLabelSpace, lineX(lastLabelled),
-                                    lineLabel(lastLabelled), right, rightEnd))) {
-        tickAndLabel(right, rightEnd);
+    for (const AxisLabel& label : positionAxisLabels(
+             surface, dataSet, -p.shape.nearPans, p.span - p.shape.nearPans, kLabelSpace,
+             [&](double at) { return double(numbers::roundToInt32(p.x(at))); })) {
+        surface.lineBy(label.x, plot.base + kTick, 0.0, -kTick);
+        printCentredOn(surface, label.text, label.x, plot.base + kLabelGap);
     }
 }
 

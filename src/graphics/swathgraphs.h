@@ -1,9 +1,11 @@
 #pragma once
 
+#include "graphics/axes.h"
 #include "graphics/surface.h"
 #include "swath/swath.h"
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace pellamar {
@@ -11,6 +13,9 @@ class DataSet;
 }
 
 namespace pellamar::graphics {
+
+// A COV above it marks a swath width as too uneven; the COV graphs draw a line there.
+inline constexpr double kCovLimit = 0.3;
 
 // What the COV graph leaves for the panel around it: where each width option goes (pixels)
 // and the COV of the width shown.
@@ -38,6 +43,18 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
 SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
                                 const swath::SwathRecord& record, const swath::Block& block,
                                 swath::Source shownSource, const QString& fontFamily = {});
+
+// The width axis's labels, round values in display length units; x places width index i (a
+// fraction between widths).
+std::vector<AxisLabel> widthAxisLabels(const Surface& surface, const DataSet& dataSet, int widths,
+                                       double gap, const std::function<double(double)>& x);
+// Whether a label stands on a width of its own.
+bool onWidth(const DataSet& dataSet, const AxisLabel& label);
+// The position axis's labels from `fromPans` to `toPans` pan separations past the first flight
+// line, in display length units; x places a position given in separations.
+std::vector<AxisLabel> positionAxisLabels(const Surface& surface, const DataSet& dataSet,
+                                          int fromPans, int toPans, double gap,
+                                          const std::function<double(double)>& x);
 
 // Width index i as the COV graph labels it, with its unit: "35 m".
 QString widthLabel(const DataSet& dataSet, int index);

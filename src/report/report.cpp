@@ -5,6 +5,7 @@
 #include "graphics/axes.h"
 #include "graphics/resultgraph.h"
 #include "graphics/surface.h"
+#include "graphics/swathgraphs.h"
 #include "swath/swath.h"
 
 #include <QFont>
@@ -249,7 +250,7 @@ void Report::resultGraph(Result result, const graphics::GraphRange* range, doubl
             [this](double inches) {
                 return std::floor(s_.scaleX(inches - kGraphLeft, Unit::User, Unit::Pixel));
             },
-            std::abs(s_.scaleX(x(2) - x(1), Unit::User, Unit::Pixel)),
+            std::abs(s_.scaleX(x(2) - x(1), Unit::User, Unit::Pixel)) / s_.lineWidth(),
             [this](const QPolygonF& corners) { s_.polygon(corners); });
     }
 
@@ -361,7 +362,6 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
 void Report::covGraph(const swath::SwathRecord& record, int width, double bottom)
 {
     const int widths = record.widthCount();
-    const double separation = double(ds_.parameters().separation) * lengthFactor_;
     float maxCov = 0.0f;
     for (int j = 1; j <= widths; ++j) {
         maxCov = std::max(maxCov, record.cov[j]);
@@ -369,36 +369,37 @@ void Report::covGraph(const swath::SwathRecord& record, int width, double bottom
     const double top = graphics::covAxisTop(maxCov);
     // One width alone stands at the left edge.
     const double widthSpan = std::max(widths - 1, 1);
-    const auto widthX = [&](int j) { return kGraphLeft + kGraphWidth * (j - 1) / widthSpan; };
+    const auto widthX = [&](double j) { return kGraphLeft + kGraphWidth * (j - 1) / widthSpan; };
 
     s_.setFillStyle(FillStyle::Transparent);
     setLineInches(s_, kThinLine);
-    s_.lineBy(kGraphLeft, bottom + 0.3 / top, kGraphWidth, 0.0, QColor(150, 150, 150));
+    // The 30 % line belongs to this graph alone: above its top it is left out.
+    if (graphics::kCovLimit <= top) {
+        s_.lineBy(kGraphLeft, bottom + graphics::kCovLimit / top, kGraphWidth, 0.0,
+                  QColor(150, 150, 150));
+    }
     setLineInches(s_, kThickLine);
     s_.rectangleBy(kGraphLeft, bottom, kGraphWidth, kCovHeight);
     setLineInches(s_, kThinLine);
     font(10);
     topValue(bottom + kCovHeight, top);
 
-    const QString widthPattern =
-        numbers::wholeToTwoDecimals(separation) ? QStringLiteral("0") : QStringLiteral("0.0");
+    // Ticks closer than the room between labels merge into a bar; then only labels get one.
+    const bool everyTick = kGraphWidth / widthSpan > kLabelSpace;
+    for (int j = 1; everyTick && j <= widths; ++j) {
+        s_.lineBy(widthX(j), bottom, 0.0, -kTick);
+    }
+    for (const graphics::AxisLabel& label :
+         graphics::widthAxisLabels(s_, ds_, widths, kLabelSpace, widthX)) {
+        if (!everyTick || !graphics::onWidth(ds_, label)) {
+            s_.lineBy(label.x, bottom, 0.0, -kTick);
+        }
+        printCentred(s_, label.x, bottom - kLabelDrop, label.text);
+    }
     s_.setFillColor(QColor(180, 180, 180));
     s_.setFillStyle(FillStyle::Solid);
-    const auto labelX = [&](int k) { return widthX(k + 1); };
-    const auto label = [&](int k) { return numbers::format((k + 1) * separation, widthPattern); };
-    const int step = graphics::labelStep(s_, widths, kLabelSpace, labelX, label);
-    // Ticks closer than the room between labels merge into a bar; then only labelled widths get
-    // one.
-    const bool everyTick = kGraphWidth / widthSpan > kLabelSpace;
     for (int j = 1; j <= widths; ++j) {
-        const double x = widthX(j);
-        if (everyTick || (j - 1) % step == 0) {
-            s_.lineBy(x, bottom, 0.0, -kTick);
-        }
-        if ((j - 1) % step == 0) {
-            printCentred(s_, x, bottom - kLabelDrop, label(j - 1));
-        }
-        s_.circle(x, bottom + double(record.cov[j]) / top, 1.0 / 32.0);
+        s_.circle(widthX(j), bottom + double(record.cov[j]) / top, 1.0 / 32.0);
     }
     if (width <= widths) {
         // Ringed in white, so that it stands out of a band of points.
@@ -455,48 +456,22 @@ void Report::blockGraph(const swath::SwathRecord& record, const swath::Block& bl
     topValue(bottom + kSwathHeight, top);
 }
 
-// A line at every pass, position labels under them in regular steps, and under both ends of the
-// block where they stand apart from the flight lines and their labels.
+// A line at every pass, and positions on round values under the graph with both ends of the block
+// where they stand clear.
 void Report::flightLines(const swath::Block& block, double bottom)
 {
     const swath::BlockShape& shape = block.shape;
-    const int w = block.width;
-    const double separation = double(ds_.parameters().separation) * lengthFactor_;
-    const double span = std::max(shape.span(w), 1);
+    const double span = std::max(shape.span(block.width), 1);
     const auto pointX = [&](double point) { return kGraphLeft + kGraphWidth * point / span; };
-    const QString positionPattern = ds_.positionFormat();
-    const auto position = [&](double separations) {
-        return numbers::format(separations * separation, positionPattern);
-    };
-    const auto positionLabel = [&](double x, const QString& label) {
-        s_.lineBy(x, bottom, 0.0, -kTick);
-        printCentred(s_, x, bottom - kLabelDrop, label);
-    };
-    const int passes = shape.passes;
-    const auto lineX = [&](int j) { return pointX(j * w + shape.nearPans); };
-    const auto lineLabel = [&](int j) { return position(j * w); };
-    const int step = graphics::labelStep(s_, passes, kLabelSpace, lineX, lineLabel);
-    const QString leftEnd = position(-shape.nearPans);
-    if (kGraphWidth * shape.nearPans / span > 0.5 &&
-        (passes == 0 ||
-         graphics::labelsApart(s_, kLabelSpace, kGraphLeft, leftEnd, lineX(0), lineLabel(0)))) {
-        positionLabel(kGraphLeft, leftEnd);
-    }
     setLineInches(s_, kThinLine);
-    for (int j = 0; j < passes; ++j) {
-        s_.lineBy(lineX(j), bottom, 0.0, kSwathHeight);
-        if (j % step == 0) {
-            positionLabel(lineX(j), lineLabel(j));
-        }
+    for (int j = 0; j < shape.passes; ++j) {
+        s_.lineBy(pointX(j * block.width + shape.nearPans), bottom, 0.0, kSwathHeight);
     }
-    const double lastLine = passes > 0 ? lineX(passes - 1) : kGraphLeft;
-    const int lastLabelled = passes > 0 ? (passes - 1) / step * step : 0;
-    const double right = kGraphLeft + kGraphWidth;
-    const QString rightEnd = position(span - shape.nearPans);
-    if (right - lastLine > 0.25 &&
-        (passes == 0 || graphics::labelsApart(s_, kLabelSpace, lineX(lastLabelled),
-                                              lineLabel(lastLabelled), right, rightEnd))) {
-        positionLabel(right, rightEnd);
+    for (const graphics::AxisLabel& label : graphics::positionAxisLabels(
+             s_, ds_, -shape.nearPans, int(span) - shape.nearPans, kLabelSpace,
+             [&](double separations) { return pointX(separations + shape.nearPans); })) {
+        s_.lineBy(label.x, bottom, 0.0, -kTick);
+        printCentred(s_, label.x, bottom - kLabelDrop, label.text);
     }
 }
 

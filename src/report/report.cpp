@@ -34,7 +34,6 @@ constexpr double kThickLine = 1.0 / 32.0;
 constexpr double kGraphLeft = 1.0;
 constexpr double kGraphWidth = 6.5;
 
-const QChar kSquared(0x00B2);
 const QChar kDegree(0x00B0);
 const QString kDashed(8, u'-');
 // Metric-compatible with the classic report face, so the layout measures the same.
@@ -109,7 +108,7 @@ private:
     };
     void block(const QString& heading, const QString& referenceLabel,
                const std::vector<ParameterLine>& lines, int blankLines);
-    void resultGraph(Result result, const graphics::GraphRange* range, double span);
+    graphics::ResultStyle paperStyle() const;
     void swathSection(swath::Source source, double bottom, const QString& title);
     void covGraph(const swath::SwathRecord& record, int width, double bottom);
     void blockGraph(const swath::SwathRecord& record, const swath::Block& block, double bottom);
@@ -206,66 +205,26 @@ double resultBottom(Result result)
            (kResultGap + kResultHeight) * (5 - static_cast<int>(result));
 }
 
-QString resultTitle(Result result, const Units& units)
+graphics::ResultStyle Report::paperStyle() const
 {
-    switch (result) {
-    case Result::Deposit:
-        return QStringLiteral("Deposit (") + units.rateLabel + u')';
-    case Result::CumulativeDeposit:
-        return QStringLiteral("Cumulative Deposit Fraction");
-    case Result::Density:
-        return QStringLiteral("Density (#/") + units.lengthLabel + kSquared + u')';
-    case Result::GranulesPerGram:
-        return QStringLiteral("Granules/g");
-    default:
-        return QStringLiteral("Mortality (%)");
-    }
-}
-
-void Report::resultGraph(Result result, const graphics::GraphRange* range, double span)
-{
-    const double bottom = resultBottom(result);
-    const double top = bottom + kResultHeight;
-    const float maximum = range ? range->maximum[static_cast<std::size_t>(result) - 1] : 1.0f;
-    const double a = graphics::paperResultAxisTop(result, maximum);
-
-    const Parameters& p = ds_.parameters();
-    if (p.position1 < 0.0f) {
-        const double xz =
-            kGraphLeft + std::abs(double(p.position1)) * kGraphWidth * lengthFactor_ / span;
-        s_.lineBy(xz, top, 0.0, -kResultHeight);
-    }
-
-    s_.setFillStyle(FillStyle::Solid);
-    if (range) {
-        const auto x = [&](int r) {
-            return kGraphLeft +
-                   kGraphWidth * double(p.separation) * double(r - 1) * lengthFactor_ / span;
-        };
-        const auto y = [&](int r) {
-            return bottom + kResultHeight * double(ds_.result(r).value(result)) / a;
-        };
-        graphics::drawAreaUnder(
-            range->firstRow, range->lastRow, bottom, [&](int r) { return QPointF(x(r), y(r)); },
-            [this](double inches) {
-                return std::floor(s_.scaleX(inches - kGraphLeft, Unit::User, Unit::Pixel));
-            },
-            std::abs(s_.scaleX(x(2) - x(1), Unit::User, Unit::Pixel)) / s_.lineWidth(),
-            [this](const QPolygonF& corners) { s_.polygon(corners); });
-    }
-
-    s_.setFillStyle(FillStyle::Transparent);
-    setLineInches(s_, kThickLine);
-    s_.rectangleBy(kGraphLeft, top, kGraphWidth, -kResultHeight);
-
-    setLineInches(s_, kThinLine);
-    font(14);
-    const QString title = resultTitle(result, units_);
-    printAt(s_, kGraphLeft, top + s_.textHeight(title), title);
-
-    font(10);
-    s_.lineBy(kGraphLeft + kGraphWidth, top, 1.0 / 8.0, 0.0);
-    printCentredOnY(s_, kGraphLeft + kGraphWidth + 3.0 / 16.0, top, numbers::format(a, u"0"));
+    graphics::ResultStyle style;
+    style.paperTops = true;
+    style.fill = QColor(235, 235, 235);
+    // Lines keep their width on paper and preview alike; places are in the page's inches.
+    style.line = {kThinLine, Unit::Inch};
+    style.frameLine = {kThickLine, Unit::Inch};
+    style.valueTick = {1.0 / 8.0, Unit::User};
+    style.valueGap = {3.0 / 16.0, Unit::User};
+    style.axisTick = {3.0 / 32.0, Unit::User};
+    style.labelDrop = {1.0 / 8.0, Unit::User};
+    style.titleDrop = {kResultGap / 2.0, Unit::User};
+    style.titleSize = 14.0;
+    style.labelSize = 10.0;
+    style.noteSize = 16.0;
+    style.font = [this](Surface& surface, double nominal) {
+        setReportFont(surface, toPrinter_, nominal);
+    };
+    return style;
 }
 
 void Report::pageResults()
@@ -277,40 +236,18 @@ void Report::pageResults()
     printCentred(s_, kPageCentre, 10.5, QStringLiteral("Analysis Results"));
     setFontStyle(s_, false, false);
 
-    // Without data the axis spans the whole grid, as the result graph on screen does.
     const std::optional<graphics::GraphRange> range = graphics::getGraphRange(ds_);
     const double left = double(p.position1) * lengthFactor_;
-    const double right = range ? double(range->endPosition)
-                               : left + double(p.separation) *
-                                            double(std::max(ds_.dataRowCount() - 1, 1)) *
-                                            lengthFactor_;
-    const double span = right - left;
-
-    setLineInches(s_, kThinLine);
-    s_.setFillColor(QColor(235, 235, 235));
+    const double span = graphics::resultSpan(ds_, range);
+    const graphics::ResultStyle style = paperStyle();
     for (Result result : kResults) {
-        resultGraph(result, range ? &*range : nullptr, span);
+        graphics::drawResultGraph(s_,
+                                  {kGraphLeft, kGraphWidth, resultBottom(result), kResultHeight},
+                                  style, ds_, result, range);
     }
-
-    if (ds_.controlData().larvae == 0) {
-        font(16);
-        const QString notice = QStringLiteral("No control data entered");
-        printCentred(s_, kPageCentre,
-                     resultBottom(Result::Mortality) + kResultHeight / 2.0 +
-                         s_.textHeight(notice) / 2.0,
-                     notice);
-    }
-
-    font(14);
-    printCentred(s_, kPageCentre, kResultMargin + kResultGap / 2.0,
-                 QStringLiteral("Sampler Position (") + units_.lengthLabel + u')');
-
-    font(10);
-    for (const auto& [x, value] :
-         {std::pair{kGraphLeft, left}, std::pair{kGraphLeft + kGraphWidth, right}}) {
-        s_.lineBy(x, kAxisY, 0.0, -3.0 / 32.0);
-        printCentred(s_, x, kAxisY - 1.0 / 8.0, numbers::formatGeneral(value));
-    }
+    graphics::drawPositionAxis(s_, {kGraphLeft, kGraphWidth, kAxisY, kResultHeight}, style, units_,
+                               numbers::formatGeneral(left),
+                               numbers::formatGeneral(graphics::resultEnd(ds_, range)));
 
     if (p.position1 < 0.0f) {
         const double xz =

@@ -17,14 +17,16 @@ const QString kFont = QStringLiteral("Liberation Sans");
 
 QString notes(const ResultGraphResult& r)
 {
-    return QStringLiteral("%1 %2 [%3 %4 %5 %6] %7 %8 %9 %10")
+    return QStringLiteral("%1 [%2 %3 %4 %5] %6 %7 %8 [%9 %10 %11 %12]")
         .arg(r.enabled)
-        .arg(r.labelsChanged)
         .arg(r.labels.x1, r.labels.x2, r.labels.y1, r.labels.y2)
         .arg(r.left)
         .arg(r.width)
         .arg(r.top)
-        .arg(r.height);
+        .arg(r.plot.left())
+        .arg(r.plot.top())
+        .arg(r.plot.width())
+        .arg(r.plot.height());
 }
 
 // Both swath graphs of a line of pans as the panel draws them: the COV graph, then the swath
@@ -91,7 +93,7 @@ private slots:
         ds->setControlData({std::int16_t(std::max(0, control)), 10, 24.0f});
         ds->calculateResults(0);
         RecordingSurface surface(300, 120, 96);
-        const ResultGraphResult r = drawResult(surface, *ds, Result(option), kGraphFillColor, Qt::gray);
+        const ResultGraphResult r = drawResult(surface, *ds, Result(option), Qt::gray);
         VERIFY_PICTURE(surface, QString("result-%1").arg(QTest::currentDataTag()).replace(u' ', u'-'), {notes(r)});
     }
 

@@ -137,21 +137,6 @@ void drawAreaUnder(int first, int last, double bottom, const std::function<QPoin
     }
 }
 
-double Length::across(const Surface& surface) const
-{
-    return std::abs(surface.scaleX(value, unit, Unit::User));
-}
-
-double Length::along(const Surface& surface) const
-{
-    return std::abs(surface.scaleY(value, unit, Unit::User));
-}
-
-double Length::pixels(const Surface& surface) const
-{
-    return std::abs(surface.scaleX(value, unit, Unit::Pixel));
-}
-
 QString resultTitle(Result result, const Units& units)
 {
     switch (result) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/units.h"
-#include "graphics/surface.h"
+#include "graphics/frame.h"
 
 #include <QColor>
 #include <QPointF>
@@ -44,27 +44,6 @@ struct ResultGraphLabels {
 
 // The captions for a coordinate system, as the labels around the picture show them.
 ResultGraphLabels histogramLabels(double left, double width, double top, Result result);
-
-// Where a graph is drawn, in the surface's user units: its plot's left edge and width, the line
-// of value 0, and the signed height up to the top value (negative where y runs down).
-struct Frame {
-    double left = 0.0;
-    double width = 1.0;
-    double base = 0.0;
-    double height = 1.0;
-    double up() const { return height < 0.0 ? -1.0 : 1.0; }
-    double top() const { return base + height; }
-    double centre() const { return left + width / 2.0; }
-};
-
-// A length on a surface: so many device pixels, or so many inches at any resolution.
-struct Length {
-    double value = 0.0;
-    Unit unit = Unit::Pixel;
-    double across(const Surface& surface) const;
-    double along(const Surface& surface) const; // vertical, positive
-    double pixels(const Surface& surface) const;
-};
 
 // How a result graph looks on one medium: the screen's picture or a paper page.
 struct ResultStyle {

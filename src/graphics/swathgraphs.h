@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/axes.h"
+#include "graphics/frame.h"
 #include "graphics/surface.h"
 #include "swath/swath.h"
 
@@ -30,11 +31,49 @@ struct SwathGraphResult {
     QString maxMinLabel;  // "max / min"
 };
 
-// Both graphs draw on a surface whose user units are its pixels (setPixelScale), the COV graph
-// first: it clears the whole surface, the swath data graph then repaints the upper part.
+// How the swath graphs look on one medium: the screen's panel or a paper page.
+struct SwathStyle {
+    Length line;
+    Length frameLine;
+    Length curveLine;
+    Length tick;       // down from the axis, and right of the top value
+    Length labelDrop;  // from the axis to its labels' top
+    Length valueGap;   // from the frame to the top value
+    Length labelGap;   // the least room between two labels
+    bool snap = false; // ticks and labels on whole pixels
+    bool mask = false; // lines that run past the plot's sides hidden under white
+    QColor covLine;
+    QColor pointFill;
+    Length pointRadius;
+    QColor chosenFill;
+    Length chosenRadius;
+    Length ringRadius; // a white ring round the chosen width
+    QColor treated;
+    QColor mean;
+    QColor block; // invalid: the foreground colour
+    QColor single;
+    double labelSize = 8.0;
+    std::function<void(Surface&, double nominalSize)> font;
+};
+
+// The COV of every width inside a frame, with the 30 % line, the width labels and the top value,
+// the width `chosen` marked (none when out of range).
+void drawCovPlot(Surface& surface, const Frame& frame, const SwathStyle& style,
+                 const DataSet& dataSet, const swath::SwathRecord& record, int chosen);
+
+// The passes of the block's width side by side inside a frame: the treated block, the mean,
+// the overlapped block, the single pass scaled to the width, the flight lines, the positions and
+// the top value.
+void drawBlockPlot(Surface& surface, const Frame& frame, const SwathStyle& style,
+                   const DataSet& dataSet, const swath::SwathRecord& record,
+                   const swath::Block& block);
+
+// The panel: both graphs on a surface whose user units are its pixels, the COV graph first:
+// it clears the whole surface, the swath data graph then repaints the upper part.
 // An empty family means the application's default font.
 
-// The lower graph: COV against swath width, one point per width index of the record.
+// The lower graph: COV against swath width, one point per width index of the record, the width
+// shown (the record's width index) marked.
 CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
                             const swath::SwathRecord& record, const QString& fontFamily = {});
 

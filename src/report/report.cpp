@@ -39,11 +39,6 @@ const QString kDashed(8, u'-');
 // Metric-compatible with the classic report face, so the layout measures the same.
 const QString kReportFamily = QStringLiteral("Liberation Sans");
 
-void setLineInches(Surface& s, double inches)
-{
-    s.setLineWidth(s.scaleX(inches, Unit::Inch, Unit::Pixel));
-}
-
 void setFontStyle(Surface& s, bool bold, bool underline)
 {
     s.setFontBold(bold);
@@ -61,11 +56,6 @@ void printAt(Surface& s, double left, double top, const QString& text)
 void printCentred(Surface& s, double centreX, double top, const QString& text)
 {
     printAt(s, centreX - s.textWidth(text) / 2.0, top, text);
-}
-
-void printCentredOnY(Surface& s, double left, double middleY, const QString& text)
-{
-    printAt(s, left, middleY + s.textHeight(text) / 2.0, text);
 }
 
 class Report {
@@ -110,10 +100,7 @@ private:
                const std::vector<ParameterLine>& lines, int blankLines);
     graphics::ResultStyle paperStyle() const;
     void swathSection(swath::Source source, double bottom, const QString& title);
-    void covGraph(const swath::SwathRecord& record, int width, double bottom);
-    void blockGraph(const swath::SwathRecord& record, const swath::Block& block, double bottom);
-    void flightLines(const swath::Block& block, double bottom);
-    void topValue(double y, double value);
+    graphics::SwathStyle paperSwathStyle() const;
 };
 
 // --- page 1 ---
@@ -267,10 +254,6 @@ void Report::pageResults()
 constexpr double kCovHeight = 1.0;
 constexpr double kSwathHeight = 2.25;
 constexpr double kSwathGap = 9.0 / 16.0;
-constexpr double kTick = 3.0 / 32.0;
-constexpr double kLabelDrop = 1.0 / 8.0;
-// The least room between two labels under an axis.
-constexpr double kLabelSpace = 1.0 / 32.0;
 
 void Report::swathSection(swath::Source source, double bottom, const QString& title)
 {
@@ -283,11 +266,12 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
     // Too few pans to overlap leave nothing to draw under the title.
     if (record.widthCount() >= 1) {
         const int width = swath::effectiveWidth(record, choice_.width(source));
-        covGraph(record, width, bottom);
-        blockGraph(
-            record,
-            swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds_), choice_.pattern),
-            graphBottom);
+        const graphics::SwathStyle style = paperSwathStyle();
+        graphics::drawCovPlot(s_, {kGraphLeft, kGraphWidth, bottom, kCovHeight}, style, ds_, record,
+                              width);
+        graphics::drawBlockPlot(
+            s_, {kGraphLeft, kGraphWidth, graphBottom, kSwathHeight}, style, ds_, record,
+            swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds_), choice_.pattern));
     }
     font(16);
     setFontStyle(s_, true, true);
@@ -295,128 +279,30 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
     setFontStyle(s_, false, false);
 }
 
-// The coefficient of variation of every width, the chosen one marked.
-void Report::covGraph(const swath::SwathRecord& record, int width, double bottom)
+graphics::SwathStyle Report::paperSwathStyle() const
 {
-    const int widths = record.widthCount();
-    float maxCov = 0.0f;
-    for (int j = 1; j <= widths; ++j) {
-        maxCov = std::max(maxCov, record.cov[j]);
-    }
-    const double top = graphics::covAxisTop(maxCov);
-    // One width alone stands at the left edge.
-    const double widthSpan = std::max(widths - 1, 1);
-    const auto widthX = [&](double j) { return kGraphLeft + kGraphWidth * (j - 1) / widthSpan; };
-
-    s_.setFillStyle(FillStyle::Transparent);
-    setLineInches(s_, kThinLine);
-    // The 30 % line belongs to this graph alone: above its top it is left out.
-    if (graphics::kCovLimit <= top) {
-        s_.lineBy(kGraphLeft, bottom + graphics::kCovLimit / top, kGraphWidth, 0.0,
-                  QColor(150, 150, 150));
-    }
-    setLineInches(s_, kThickLine);
-    s_.rectangleBy(kGraphLeft, bottom, kGraphWidth, kCovHeight);
-    setLineInches(s_, kThinLine);
-    font(10);
-    topValue(bottom + kCovHeight, top);
-
-    // Ticks closer than the room between labels merge into a bar; then only labels get one.
-    const bool everyTick = kGraphWidth / widthSpan > kLabelSpace;
-    for (int j = 1; everyTick && j <= widths; ++j) {
-        s_.lineBy(widthX(j), bottom, 0.0, -kTick);
-    }
-    for (const graphics::AxisLabel& label :
-         graphics::widthAxisLabels(s_, ds_, widths, kLabelSpace, widthX)) {
-        if (!everyTick || !graphics::onWidth(ds_, label)) {
-            s_.lineBy(label.x, bottom, 0.0, -kTick);
-        }
-        printCentred(s_, label.x, bottom - kLabelDrop, label.text);
-    }
-    s_.setFillColor(QColor(180, 180, 180));
-    s_.setFillStyle(FillStyle::Solid);
-    for (int j = 1; j <= widths; ++j) {
-        s_.circle(widthX(j), bottom + double(record.cov[j]) / top, 1.0 / 32.0);
-    }
-    if (width <= widths) {
-        // Ringed in white, so that it stands out of a band of points.
-        const double y = bottom + double(record.cov[width]) / top;
-        s_.setFillColor(QColor(255, 255, 255));
-        s_.circle(widthX(width), y, 5.0 / 64.0);
-        s_.setFillColor(QColor(0, 0, 0));
-        s_.circle(widthX(width), y, 3.0 / 64.0);
-    }
-}
-
-// The passes of the chosen width side by side: the treated block, the mean, the overlapped
-// profile, the single pass scaled to the width, and the flight lines.
-void Report::blockGraph(const swath::SwathRecord& record, const swath::Block& block, double bottom)
-{
-    const swath::BlockShape& shape = block.shape;
-    const int w = block.width;
-    const double rate = double(swath::rateFactor(w, swath::SwathInputs::from(ds_)));
-    const double span = std::max(shape.span(w), 1);
-    const auto pointX = [&](double point) { return kGraphLeft + kGraphWidth * point / span; };
-    float maxBlock = 0.0f;
-    for (const float value : block.values.values()) {
-        maxBlock = std::max(maxBlock, value);
-    }
-    const double top = graphics::swathAxisTop(maxBlock);
-    const auto valueY = [&](double value) { return bottom + kSwathHeight * value / top; };
-
-    s_.rectangleBy(pointX(shape.nearPans), bottom, kGraphWidth * w * shape.passes / span,
-                   kSwathHeight, QColor(210, 210, 210), Box::Filled);
-    if (w <= record.mean.upper()) {
-        s_.lineBy(kGraphLeft, valueY(double(record.mean[w])), kGraphWidth, 0.0,
-                  QColor(180, 180, 180));
-    }
-
-    setLineInches(s_, kThickLine);
-    const swath::BoundedArray& values = block.values;
-    const int firstValue = std::max(shape.gap - shape.nearPans, values.lower());
-    if (!values.empty() && firstValue <= values.upper()) {
-        s_.moveTo(pointX(shape.gap), valueY(double(values[firstValue])));
-        for (int b = firstValue; b <= values.upper(); ++b) {
-            s_.lineTo(pointX(shape.nearPans + b), valueY(double(values[b])), QColor(0, 0, 0));
-        }
-    }
-    if (record.profile.lower() <= 1 && record.profile.upper() >= 1) {
-        const QColor grey(130, 130, 130);
-        s_.moveTo(pointX(shape.gap), valueY(rate * double(record.profile[1])));
-        for (int j = 1; j <= record.profile.upper(); ++j) {
-            s_.lineTo(pointX(shape.gap + j - 1), valueY(rate * double(record.profile[j])), grey);
-        }
-    }
-    s_.setFillStyle(FillStyle::Transparent);
-    s_.rectangleBy(kGraphLeft, bottom, kGraphWidth, kSwathHeight);
-    flightLines(block, bottom);
-    topValue(bottom + kSwathHeight, top);
-}
-
-// A line at every pass, and positions on round values under the graph with both ends of the block
-// where they stand clear.
-void Report::flightLines(const swath::Block& block, double bottom)
-{
-    const swath::BlockShape& shape = block.shape;
-    const double span = std::max(shape.span(block.width), 1);
-    const auto pointX = [&](double point) { return kGraphLeft + kGraphWidth * point / span; };
-    setLineInches(s_, kThinLine);
-    for (int j = 0; j < shape.passes; ++j) {
-        s_.lineBy(pointX(j * block.width + shape.nearPans), bottom, 0.0, kSwathHeight);
-    }
-    for (const graphics::AxisLabel& label : graphics::positionAxisLabels(
-             s_, ds_, -shape.nearPans, int(span) - shape.nearPans, kLabelSpace,
-             [&](double separations) { return pointX(separations + shape.nearPans); })) {
-        s_.lineBy(label.x, bottom, 0.0, -kTick);
-        printCentred(s_, label.x, bottom - kLabelDrop, label.text);
-    }
-}
-
-// The value at a graph's top edge, beside a tick.
-void Report::topValue(double y, double value)
-{
-    s_.lineBy(kGraphLeft + kGraphWidth, y, kTick, 0.0);
-    printCentredOnY(s_, kGraphLeft + kGraphWidth + 1.0 / 8.0, y, numbers::format(value, u"0.0"));
+    graphics::SwathStyle style;
+    style.line = {kThinLine, Unit::Inch};
+    style.frameLine = style.curveLine = {kThickLine, Unit::Inch};
+    style.tick = {3.0 / 32.0, Unit::User};
+    style.labelDrop = style.valueGap = {1.0 / 8.0, Unit::User};
+    // The least room between two labels under an axis.
+    style.labelGap = {1.0 / 32.0, Unit::User};
+    style.covLine = QColor(150, 150, 150);
+    style.pointFill = QColor(180, 180, 180);
+    style.pointRadius = {1.0 / 32.0, Unit::User};
+    style.chosenFill = QColor(0, 0, 0);
+    style.chosenRadius = {3.0 / 64.0, Unit::User};
+    style.ringRadius = {5.0 / 64.0, Unit::User};
+    style.treated = QColor(210, 210, 210);
+    style.mean = QColor(180, 180, 180);
+    style.block = QColor(0, 0, 0);
+    style.single = QColor(130, 130, 130);
+    style.labelSize = 10.0;
+    style.font = [this](Surface& surface, double nominal) {
+        setReportFont(surface, toPrinter_, nominal);
+    };
+    return style;
 }
 
 void Report::pageSwath()

@@ -195,15 +195,13 @@ bool hasStatistic(const swath::BoundedArray& values, int index)
     return !values.empty() && index >= values.lower() && index <= values.upper();
 }
 
-double drawTopValue(Surface& surface, const Frame& frame, const SwathStyle& style, double top)
+void drawTopValue(Surface& surface, const Frame& frame, const SwathStyle& style, double top)
 {
     const QString text = numbers::format(top, u"0.0");
     const double right = frame.left + frame.width;
     surface.lineBy(right, frame.top(), style.tick.across(surface), 0.0, kBlack);
-    const double height = surface.textHeight(text);
     printAt(surface, text, right + style.valueGap.across(surface),
-            frame.top() + frame.up() * height / 2.0);
-    return height;
+            frame.top() + frame.up() * surface.textHeight(text) / 2.0);
 }
 
 // A tick down from the axis and the label under it.

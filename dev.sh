@@ -31,29 +31,30 @@ install_missing_packages() {
         apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Configured through CMakePresets.json, as an IDE or a newcomer's own cmake call would be.
+# Warnings are errors everywhere, so what builds here builds in CI. Without targets: everything.
 build() {
-    # Warnings are errors everywhere, so what builds here builds in CI.
-    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLAMAR_WERROR=ON \
-        >/dev/null
-    cmake --build "$BUILD_DIR"
+    cmake --preset default >/dev/null
+    if [ $# -gt 0 ]; then
+        cmake --build --preset default --target "$@"
+    else
+        cmake --build --preset default
+    fi
 }
 
-# Every target under AddressSanitizer and UBSan. -O1 keeps the stacks readable and the build
-# quick; the Debug configuration keeps the asserts, Qt's bounds checks among them.
-ASAN_DIR=build-asan
+# Every target under AddressSanitizer and UBSan (preset "asan"). -O1 keeps the stacks readable
+# and the build quick; the Debug configuration keeps the asserts, Qt's bounds checks among them.
 build_asan() {
-    cmake -S . -B "$ASAN_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-        -DPELLAMAR_WERROR=ON "-DPELLAMAR_SANITIZE=address;undefined" >/dev/null
-    cmake --build "$ASAN_DIR"
+    cmake --preset asan >/dev/null
+    cmake --build --preset asan
 }
 
 # libFuzzer comes with clang: only the reader's fuzz target and the libraries it links. GCC's
 # warnings gate the code; clang's own opinions do not stop the fuzzing.
 FUZZ_DIR=build-fuzz
 build_fuzz() {
-    cmake -S . -B "$FUZZ_DIR" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
-        -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DBUILD_TESTING=OFF -DPELLAMAR_FUZZ=ON >/dev/null
-    cmake --build "$FUZZ_DIR" --target fuzz_reader
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz
 }
 
 # New inputs go to a scratch corpus in the build folder; the seeds in the repository are only
@@ -79,17 +80,18 @@ step() {
 case "${1:-}" in
 run)
     install_missing_packages
-    build
+    # Only the program and what it links: the tests and benchmarks wait for "test".
+    build pellamar
     exec "$BUILD_DIR/src/app/pellamar" "${@:2}"
     ;;
 test)
     install_missing_packages
     step "build and test"
     build
-    ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"
+    ctest --preset default -j "$(nproc)"
     step "sanitizer build and test"
     build_asan
-    ctest --test-dir "$ASAN_DIR" --output-on-failure -j "$(nproc)"
+    ctest --preset asan -j "$(nproc)"
     if have_clang; then
         step "fuzzing"
         build_fuzz

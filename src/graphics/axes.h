@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <functional>
+#include <vector>
 
 namespace pellamar::graphics {
 
@@ -21,15 +22,25 @@ double covAxisTop(float largest);
 // tenth, 1 when that is 0.
 double swathAxisTop(float largest);
 
-// Labels 0 … count − 1 under an axis, label i centred on centre(i) and measured on the surface:
-// the smallest step of 1, 2, 5, 10, 20, 50, … at which labels 0, step, 2 × step, … each leave
-// more than `gap` to the next one drawn. Regular steps read as a scale; thinning label by label
-// left irregular runs.
-int labelStep(const Surface& surface, int count, double gap,
-              const std::function<double(int)>& centre, const std::function<QString(int)>& text);
+// One label under an axis: its value, its centre and its text.
+struct AxisLabel {
+    double value;
+    double x;
+    QString text;
+};
 
-// Whether two labels, the first left of the second, leave more than `gap` between them.
-bool labelsApart(const Surface& surface, double gap, double leftCentre, const QString& leftText,
-                 double rightCentre, const QString& rightText);
+enum class Ends { First, Last };
+
+// The labels of a linear axis whose values run from `from` to `to` (x gives a value's place on
+// the surface): the multiples of the smallest round step (1, 2 or 5 × 10^k of the axis unit, no
+// finer than the pattern shows nor than `finest`) whose labels leave more than `gap` between
+// them, and both ends: those first, with the round values that touch them left out, or those
+// last, where they leave that room. Left to right.
+// Round values read as a scale wherever the axis starts; steps counted from the first point left
+// odd values (2, 42, 82 …) and the far end unlabelled.
+std::vector<AxisLabel> roundLabels(const Surface& surface, double from, double to,
+                                   QStringView pattern, double finest, double gap,
+                                   const std::function<double(double)>& x, const QString& fromText,
+                                   const QString& toText, Ends ends);
 
 } // namespace pellamar::graphics

@@ -5,9 +5,12 @@
 #include "graphics/axes.h"
 #include "graphics/surface.h"
 
+#include <QFont>
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace pellamar::graphics {
 
@@ -18,14 +21,6 @@ bool holdsData(const DataSet& dataSet, int row)
     // Larvae count too: a mortality-only pan still belongs on the line.
     return !dataSet.input(row, ColWeight).isEmpty() || !dataSet.input(row, ColGranules).isEmpty() ||
            !dataSet.input(row, ColLarvae).isEmpty();
-}
-
-void readBack(const Surface& surface, ResultGraphResult& result)
-{
-    result.left = surface.scaleLeft();
-    result.width = surface.scaleWidth();
-    result.top = surface.scaleTop();
-    result.height = surface.scaleHeight();
 }
 
 } // namespace
@@ -118,10 +113,10 @@ void areaUnder(int first, int last, double bottom, const std::function<QPointF(i
 }
 
 void drawAreaUnder(int first, int last, double bottom, const std::function<QPointF(int)>& at,
-                   const std::function<double(double x)>& column, double panPixels,
+                   const std::function<double(double x)>& column, double panLines,
                    const std::function<void(const QPolygonF&)>& draw)
 {
-    if (panPixels >= kOutlinedPanPixels) {
+    if (panLines >= kOutlinedPanLines) {
         areaUnder(first, last, bottom, at, column, draw);
         return;
     }
@@ -142,13 +137,204 @@ void drawAreaUnder(int first, int last, double bottom, const std::function<QPoin
     }
 }
 
-ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result shown,
-                             const QColor& fill, const QColor& disabledBackground)
+QString resultTitle(Result result, const Units& units)
+{
+    switch (result) {
+    case Result::Deposit:
+        return QStringLiteral("Deposit (") + units.rateLabel + u')';
+    case Result::CumulativeDeposit:
+        return QStringLiteral("Cumulative Deposit Fraction");
+    case Result::Density:
+        return QStringLiteral("Density (#/") + units.lengthLabel + QChar(0x00B2) + u')';
+    case Result::GranulesPerGram:
+        return QStringLiteral("Granules/g");
+    default:
+        return QStringLiteral("Mortality (%)");
+    }
+}
+
+double resultEnd(const DataSet& dataSet, const std::optional<GraphRange>& range)
+{
+    const Parameters& p = dataSet.parameters();
+    const double lengthFactor = dataSet.units().length;
+    // Without data the axis spans the whole grid.
+    return range ? double(range->endPosition)
+                 : double(p.position1) * lengthFactor +
+                       double(p.separation) * double(std::max(dataSet.dataRowCount() - 1, 1)) *
+                           lengthFactor;
+}
+
+double resultSpan(const DataSet& dataSet, const std::optional<GraphRange>& range)
+{
+    return resultEnd(dataSet, range) -
+           double(dataSet.parameters().position1) * double(dataSet.units().length);
+}
+
+namespace {
+
+// Text placed by the edge that is fixed, whichever way y runs.
+void printAt(Surface& surface, double left, double top, const QString& text)
+{
+    surface.setCurrentX(left);
+    surface.setCurrentY(top);
+    surface.print(text, true);
+}
+
+// Centred on x, kept inside the surface.
+void printCentred(Surface& surface, double centre, double top, const QString& text)
+{
+    const double width = surface.textWidth(text);
+    const double low = std::min(surface.scaleLeft(), surface.scaleLeft() + surface.scaleWidth());
+    const double high = std::max(surface.scaleLeft(), surface.scaleLeft() + surface.scaleWidth());
+    printAt(surface, std::max(low, std::min(centre - width / 2.0, high - width)), top, text);
+}
+
+void drawArea(Surface& surface, const Frame& frame, const DataSet& dataSet, Result shown,
+              const GraphRange& range, double span, double top)
 {
     const double lengthFactor = dataSet.units().length;
+    const double separation = double(dataSet.parameters().separation);
+    const auto x = [&](int r) {
+        return frame.left + frame.width * separation * double(r - 1) * lengthFactor / span;
+    };
+    const auto y = [&](int r) {
+        return frame.base + frame.height * double(dataSet.result(r).value(shown)) / top;
+    };
+    drawAreaUnder(
+        range.firstRow, range.lastRow, frame.base, [&](int r) { return QPointF(x(r), y(r)); },
+        [&](double at) {
+            return std::floor(surface.scaleX(at - frame.left, Unit::User, Unit::Pixel));
+        },
+        std::abs(surface.scaleX(x(2) - x(1), Unit::User, Unit::Pixel)) / surface.lineWidth(),
+        [&](const QPolygonF& corners) { surface.polygon(corners); });
+}
+
+// The top value beside a tick right of the frame, and on the screen the base's 0 likewise.
+void drawValueLabels(Surface& surface, const Frame& frame, const ResultStyle& style, Result shown,
+                     double top)
+{
+    style.font(surface, style.labelSize);
+    const double right = frame.left + frame.width;
+    const QString pattern =
+        !style.paperTops && shown == Result::Deposit ? QStringLiteral("0.0") : QStringLiteral("0");
+    std::vector<std::pair<double, QString>> labels{{frame.top(), numbers::format(top, pattern)}};
+    if (style.labelBase) {
+        labels.emplace_back(frame.base, QStringLiteral("0"));
+    }
+    for (const auto& [y, text] : labels) {
+        surface.lineBy(right, y, style.valueTick.across(surface), 0.0);
+        printAt(surface, right + style.valueGap.across(surface),
+                y + frame.up() * surface.textHeight(text) / 2.0, text);
+    }
+}
+
+} // namespace
+
+void drawResultGraph(Surface& surface, const Frame& frame, const ResultStyle& style,
+                     const DataSet& dataSet, Result shown, const std::optional<GraphRange>& range)
+{
+    const double span = resultSpan(dataSet, range);
+    const float maximum = range ? range->maximum[static_cast<std::size_t>(shown) - 1] : 1.0f;
+    const double top =
+        style.paperTops ? paperResultAxisTop(shown, maximum) : resultAxisTop(shown, maximum);
+    surface.setLineWidth(style.line.pixels(surface));
+    surface.setFillColor(style.fill);
+
+    // The flight line, where position 0 lies on the line of pans.
     const Parameters& p = dataSet.parameters();
-    const double left = double(p.position1) * lengthFactor;
+    const double flightX =
+        frame.left + std::abs(double(p.position1)) * frame.width * dataSet.units().length / span;
+    if (p.position1 < 0.0f && flightX <= frame.left + frame.width) {
+        surface.lineBy(flightX, frame.top(), 0.0, -frame.height, style.flightLine);
+    }
+    surface.setFillStyle(FillStyle::Solid);
+    if (range) {
+        drawArea(surface, frame, dataSet, shown, *range, span, top);
+    }
+    surface.setFillStyle(FillStyle::Transparent);
+    surface.setLineWidth(style.frameLine.pixels(surface));
+    surface.rectangleBy(frame.left, frame.top(), frame.width, -frame.height);
+    surface.setLineWidth(style.line.pixels(surface));
+
+    style.font(surface, style.titleSize);
+    surface.setFontBold(style.titleBold);
+    const QString title = resultTitle(shown, dataSet.units());
+    printAt(surface, frame.left, frame.top() + frame.up() * surface.textHeight(title), title);
+    surface.setFontBold(false);
+    drawValueLabels(surface, frame, style, shown, top);
+
+    if (shown == Result::Mortality && dataSet.controlData().larvae == 0) {
+        style.font(surface, style.noteSize);
+        const QString note = QStringLiteral("No control data entered");
+        printCentred(surface, frame.centre(),
+                     frame.base + frame.height / 2.0 + frame.up() * surface.textHeight(note) / 2.0,
+                     note);
+    }
+}
+
+void drawPositionAxis(Surface& surface, const Frame& frame, const ResultStyle& style,
+                      const Units& units, const QString& leftText, const QString& rightText)
+{
+    style.font(surface, style.titleSize);
+    surface.setFontBold(false);
+    printCentred(surface, frame.centre(), frame.base - frame.up() * style.titleDrop.along(surface),
+                 QStringLiteral("Sampler Position (") + units.lengthLabel + u')');
+    style.font(surface, style.labelSize);
+    for (const auto& [x, text] :
+         {std::pair{frame.left, leftText}, std::pair{frame.left + frame.width, rightText}}) {
+        surface.lineBy(x, frame.base, 0.0, -frame.up() * style.axisTick.along(surface));
+        printCentred(surface, x, frame.base - frame.up() * style.labelDrop.along(surface), text);
+    }
+}
+
+namespace {
+
+ResultStyle screenStyle()
+{
+    ResultStyle style;
+    style.fill = kGraphFillColor;
+    style.flightLine = QColor(255, 0, 0);
+    style.line = style.frameLine = {1.0, Unit::Pixel};
+    style.valueTick = style.axisTick = {5.0, Unit::Pixel};
+    style.valueGap = style.labelDrop = style.titleDrop = {7.0, Unit::Pixel};
+    style.titleBold = true;
+    style.labelBase = true;
+    style.font = [](Surface& surface, double size) {
+        surface.setFontName(QFont().family());
+        surface.setFontSize(size);
+    };
+    return style;
+}
+
+// The plot inside the picture, with room for the title above, the value labels right and the
+// position axis below.
+Frame screenFrame(Surface& surface, const ResultStyle& style, const ResultGraphLabels& labels)
+{
+    style.font(surface, style.labelSize);
+    const double line = surface.textHeight();
+    const double right = style.valueTick.across(surface) + style.valueGap.across(surface) +
+                         std::max(surface.textWidth(labels.y2), surface.textWidth(labels.y1)) + 2.0;
+    const double left = std::max(4.0, std::ceil(surface.textWidth(labels.x1) / 2.0) + 2.0);
+    surface.setFontBold(style.titleBold);
+    const double above = std::ceil(surface.textHeight()) + 2.0;
+    surface.setFontBold(false);
+    const double below = std::ceil(style.labelDrop.along(surface) + line) + 1.0;
+    const double base = surface.deviceHeight() - below;
+    return {left, std::max(1.0, std::floor(surface.deviceWidth() - left - right)), base,
+            -std::max(1.0, base - above)};
+}
+
+} // namespace
+
+ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result shown,
+                             const QColor& disabledBackground)
+{
+    surface.setPixelScale();
+    const double lengthFactor = dataSet.units().length;
+    const Parameters& p = dataSet.parameters();
     ResultGraphResult result;
+    result.left = double(p.position1) * lengthFactor;
+    result.plot = QRectF(0.0, 0.0, surface.deviceWidth(), surface.deviceHeight());
 
     const std::optional<GraphRange> range = getGraphRange(dataSet);
     if (!range) {
@@ -156,56 +342,20 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result sh
             surface.clear(disabledBackground);
         }
         // Positions still read out under the mouse; the value axis stays as it was.
-        const double width =
-            double(p.separation) * double(dataSet.dataRowCount() - 1) * lengthFactor;
-        surface.setScale(left, surface.scaleTop(), left + width,
-                         surface.scaleTop() + surface.scaleHeight());
-        readBack(surface, result);
+        result.width = double(p.separation) * double(dataSet.dataRowCount() - 1) * lengthFactor;
         return result;
     }
 
     surface.clear(Qt::white);
     result.enabled = true;
-    const float maximum = range->maximum[static_cast<std::size_t>(shown) - 1];
-    if (!surface.setScale(left, resultAxisTop(shown, maximum), double(range->endPosition), 0.0)) {
-        readBack(surface, result);
-        return result;
-    }
-
-    // The flight line; it may run past the top and is cut off there.
-    surface.line(0.0, 0.0, 0.0, shown == Result::CumulativeDeposit ? 1.1 : 1.2 * double(maximum),
-                 QColor(255, 0, 0));
-
-    surface.setFillColor(fill);
-    const double bottom = surface.deviceHeight() - 2;
-    const auto pixelX = [&](int row) {
-        return std::abs(
-            surface.scaleX(double(displayPosition(dataSet, row)) - left, Unit::User, Unit::Pixel));
-    };
-    const auto pixelY = [&](int row) {
-        return bottom - std::abs(surface.scaleY(double(dataSet.result(row).value(shown)),
-                                                Unit::User, Unit::Pixel));
-    };
-    drawAreaUnder(
-        range->firstRow, range->lastRow, bottom,
-        [&](int r) { return QPointF(pixelX(r), pixelY(r)); },
-        [](double x) { return std::floor(x); },
-        std::abs(surface.scaleX(double(p.separation) * lengthFactor, Unit::User, Unit::Pixel)),
-        [&](const QPolygonF& corners) { surface.polygonPixels(corners); });
-
-    if (shown == Result::Mortality && dataSet.controlData().larvae == 0) {
-        const QString note = QStringLiteral("No control data entered");
-        const double textPixels =
-            std::abs(surface.scaleY(surface.textHeight(note), Unit::User, Unit::Pixel));
-        surface.setCurrentX(left + (surface.scaleWidth() - surface.textWidth(note)) / 2.0);
-        surface.setCurrentY(
-            surface.fromPixels({0.0, (surface.deviceHeight() - textPixels) / 2.0}).y());
-        surface.print(note, false);
-    }
-
-    readBack(surface, result);
+    result.width = resultSpan(dataSet, range);
+    result.top = resultAxisTop(shown, range->maximum[static_cast<std::size_t>(shown) - 1]);
     result.labels = histogramLabels(result.left, result.width, result.top, shown);
-    result.labelsChanged = true;
+    const ResultStyle style = screenStyle();
+    const Frame frame = screenFrame(surface, style, result.labels);
+    drawResultGraph(surface, frame, style, dataSet, shown, range);
+    drawPositionAxis(surface, frame, style, dataSet.units(), result.labels.x1, result.labels.x2);
+    result.plot = QRectF(frame.left, frame.top(), frame.width, -frame.height);
     return result;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/units.h"
+#include "graphics/frame.h"
 
 #include <QColor>
 #include <QPointF>
 #include <QPolygonF>
+#include <QRectF>
 #include <QString>
 #include <array>
 #include <functional>
@@ -15,8 +17,6 @@ class DataSet;
 } // namespace pellamar
 
 namespace pellamar::graphics {
-
-class Surface;
 
 // The fill colour of the result profile.
 inline const QColor kGraphFillColor{125, 190, 255};
@@ -45,21 +45,58 @@ struct ResultGraphLabels {
 // The captions for a coordinate system, as the labels around the picture show them.
 ResultGraphLabels histogramLabels(double left, double width, double top, Result result);
 
+// How a result graph looks on one medium: the screen's picture or a paper page.
+struct ResultStyle {
+    // Paper: a fifth above the largest value in whole units; screen: a tenth above.
+    bool paperTops = false;
+    QColor fill;
+    QColor flightLine; // invalid: the foreground colour
+    Length line;
+    Length frameLine;
+    Length valueTick; // to the right of the top value
+    Length valueGap;  // from the frame to the value labels
+    Length axisTick;  // down from the position axis
+    Length labelDrop; // from the position axis to its labels' top
+    Length titleDrop; // from the position axis to its title's top
+    double titleSize = 8.0;
+    bool titleBold = false;
+    double labelSize = 8.0;
+    double noteSize = 8.0;
+    bool labelBase = false; // "0" beside the base as well as the top value
+    // Sets the surface's family and size for a nominal point size.
+    std::function<void(Surface&, double nominalSize)> font;
+};
+
+// The graph's title: "Deposit (kg/ha)", "Cumulative Deposit Fraction" …
+QString resultTitle(Result result, const Units& units);
+
+// One result along the sample line inside a frame: the area under the values, the flight line,
+// the frame, the title above it and the top value beside it, and the note when mortality has no
+// control data. Paper and screen alike; the caller draws the position axis once under the graphs.
+void drawResultGraph(Surface& surface, const Frame& frame, const ResultStyle& style,
+                     const DataSet& dataSet, Result shown, const std::optional<GraphRange>& range);
+
+// The position axis under a frame: ticks and labels at both ends, the title between them.
+void drawPositionAxis(Surface& surface, const Frame& frame, const ResultStyle& style,
+                      const Units& units, const QString& leftText, const QString& rightText);
+
+// The horizontal extent of the result graphs in display length units: from pan 1 to the last row
+// with data, or across the grid without data.
+double resultSpan(const DataSet& dataSet, const std::optional<GraphRange>& range);
+// Its right end.
+double resultEnd(const DataSet& dataSet, const std::optional<GraphRange>& range);
+
 struct ResultGraphResult {
     bool enabled = false;
     ResultGraphLabels labels;
-    // False when the labels are to keep what they show.
-    bool labelsChanged = false;
-    // The picture's coordinate system after drawing, for the mouse read-out.
+    // The value axes after drawing, for the mouse read-out: positions from left to left + width,
+    // values from 0 to top, across the plot (in the picture's pixels).
     double left = 0.0;
     double width = 1.0;
-    double top = 0.0;
-    double height = 1.0;
+    double top = 1.0;
+    QRectF plot;
 };
 
-// Draws a result along the sample line. Without any data only the
-// horizontal coordinates are set and nothing is drawn; the picture is then cleared to
-// disabledBackground, or left as the caller prepared it when that colour is invalid.
 // The area under a line of points first..last (left to right) down to `bottom`, handed to
 // `draw` as polygons: one trapezoid per step, except that steps within one device pixel column
 // (`column` tells a point's) merge into one polygon through that column's extreme points. The
@@ -69,15 +106,18 @@ void areaUnder(int first, int last, double bottom, const std::function<QPointF(i
                const std::function<void(const QPolygonF&)>& draw);
 
 // The same area drawn: a polygon per step, each pan outlined, while a pan is at least
-// kOutlinedPanPixels device pixels wide; narrower pans would blacken the area with their outlines,
-// so it becomes one polygon outlined round the whole.
-inline constexpr double kOutlinedPanPixels = 3.0;
+// kOutlinedPanLines line widths wide; narrower pans would blacken the area with their outlines,
+// so it becomes one polygon outlined round the whole. Measured against the line, the rule holds
+// alike on a screen and on a 1200 dpi page.
+inline constexpr double kOutlinedPanLines = 3.0;
 void drawAreaUnder(int first, int last, double bottom, const std::function<QPointF(int)>& at,
-                   const std::function<double(double x)>& column, double panPixels,
+                   const std::function<double(double x)>& column, double panLines,
                    const std::function<void(const QPolygonF&)>& draw);
 
+// The result graph on the screen's picture, its scale, title and position axis drawn with it.
+// Without any data the picture is only cleared to disabledBackground (left as the caller
+// prepared it when that colour is invalid), and the positions still read out under the mouse.
 ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result shown,
-                             const QColor& fill = kGraphFillColor,
                              const QColor& disabledBackground = QColor());
 
 // The mouse read-out at (x, y) in the graph's coordinates, e.g. " 12 m -- 3.5 kg/ha ".

@@ -58,12 +58,15 @@ void printCentredOn(Surface& surface, const QString& text, double centre, double
             top);
 }
 
-// A line through points first..last (in pixels, left to right). Where several points share a
+// A line through points first..last (left to right). Where several points share a device
 // pixel column, only its highest and lowest are passed through: the same line on the screen, at
 // a cost that stops growing with the pans.
 void lineThrough(Surface& surface, int first, int last, const QColor& color,
                  const std::function<QPointF(int)>& at)
 {
+    const auto column = [&](double x) {
+        return std::floor(surface.scaleX(x, Unit::User, Unit::Pixel));
+    };
     QPointF current = at(first);
     surface.moveTo(current.x(), current.y());
     QPointF high = current;
@@ -79,7 +82,7 @@ void lineThrough(Surface& surface, int first, int last, const QColor& color,
     };
     for (int i = first + 1; i <= last; ++i) {
         const QPointF p = at(i);
-        if (std::floor(p.x()) != std::floor(high.x())) {
+        if (column(p.x()) != column(high.x())) {
             finishColumn();
             high = low = p;
         } else {
@@ -110,6 +113,44 @@ QString widthLabelPattern(const DataSet& dataSet)
                : QStringLiteral("0.0");
 }
 
+} // namespace
+
+std::vector<AxisLabel> widthAxisLabels(const Surface& surface, const DataSet& dataSet, int widths,
+                                       double gap, const std::function<double(double)>& x)
+{
+    // The narrowest and the widest width bound the choice; they win over round values.
+    const QString pattern = widthLabelPattern(dataSet);
+    const double separation = static_cast<double>(displayLength(dataSet, 1));
+    return roundLabels(
+        surface, separation, static_cast<double>(displayLength(dataSet, widths)), pattern,
+        separation, gap, [&](double value) { return x(value / separation); },
+        numbers::format(displayLength(dataSet, 1), pattern),
+        numbers::format(displayLength(dataSet, widths), pattern), Ends::First);
+}
+
+bool onWidth(const DataSet& dataSet, const AxisLabel& label)
+{
+    const double widths = label.value / static_cast<double>(displayLength(dataSet, 1));
+    return std::abs(widths - std::round(widths)) < 1e-6;
+}
+
+std::vector<AxisLabel> positionAxisLabels(const Surface& surface, const DataSet& dataSet,
+                                          int fromPans, int toPans, double gap,
+                                          const std::function<double(double)>& x)
+{
+    // The flight lines' round positions matter more than where the block happens to end.
+    const QString pattern = dataSet.positionFormat();
+    const double separation = static_cast<double>(displayLength(dataSet, 1));
+    return roundLabels(
+        surface, static_cast<double>(displayLength(dataSet, fromPans)),
+        static_cast<double>(displayLength(dataSet, toPans)), pattern, separation, gap,
+        [&](double value) { return x(value / separation); },
+        numbers::format(displayLength(dataSet, fromPans), pattern),
+        numbers::format(displayLength(dataSet, toPans), pattern), Ends::Last);
+}
+
+namespace {
+
 // Both graphs share the plot's upper right corner label and the titles above and below.
 struct Plot {
     double x0;
@@ -135,17 +176,6 @@ Plot fitInside(Surface& surface, Plot plot, const QString& title, double top, co
     return plot;
 }
 
-// Returns the height of the label's line box, which places the axis title below the plot.
-double drawTopValue(Surface& surface, const Plot& plot, double top)
-{
-    const QString text = numbers::format(top, u"0.0");
-    surface.lineBy(plot.x0 + plot.width, plot.base - plot.height, kTick, 0.0, kBlack);
-    const double height = surface.textHeight(text);
-    printAt(surface, text, plot.x0 + plot.width + kLabelGap,
-            plot.base - plot.height - height / 2.0);
-    return height;
-}
-
 void drawTitle(Surface& surface, const Plot& plot, const QString& title, const QString& family)
 {
     setTitleFont(surface, family);
@@ -165,21 +195,35 @@ bool hasStatistic(const swath::BoundedArray& values, int index)
     return !values.empty() && index >= values.lower() && index <= values.upper();
 }
 
+void drawTopValue(Surface& surface, const Frame& frame, const SwathStyle& style, double top)
+{
+    const QString text = numbers::format(top, u"0.0");
+    const double right = frame.left + frame.width;
+    surface.lineBy(right, frame.top(), style.tick.across(surface), 0.0, kBlack);
+    printAt(surface, text, right + style.valueGap.across(surface),
+            frame.top() + frame.up() * surface.textHeight(text) / 2.0);
+}
+
+// A tick down from the axis and the label under it.
+void drawAxisLabel(Surface& surface, const Frame& frame, const SwathStyle& style, double x,
+                   const QString& text, bool tick)
+{
+    if (tick) {
+        surface.lineBy(x, frame.base, 0.0, -frame.up() * style.tick.along(surface), kBlack);
+    }
+    printCentredOn(surface, text, x, frame.base - frame.up() * style.labelDrop.along(surface));
+}
+
+double snapped(const SwathStyle& style, double x)
+{
+    return style.snap ? double(numbers::roundToInt32(x)) : x;
+}
+
 } // namespace
 
-CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
-                            const swath::SwathRecord& record, const QString& fontFamily)
+void drawCovPlot(Surface& surface, const Frame& frame, const SwathStyle& style,
+                 const DataSet& dataSet, const swath::SwathRecord& record, int chosen)
 {
-    const QString family = familyOrDefault(fontFamily);
-    const QString widthPattern = widthLabelPattern(dataSet);
-
-    surface.clear(kWhite);
-    surface.setFillStyle(FillStyle::Transparent);
-    surface.setLineWidth(1);
-    setTextFont(surface, family);
-
-    const int sw = surface.deviceWidth();
-    const int sh = surface.deviceHeight();
     const int widths = record.widthCount();
     const int first = record.cov.lower();
     float largest = widths > 0 ? record.cov[first] : 0.0f;
@@ -187,152 +231,178 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
         largest = std::max(largest, record.cov[i]);
     }
     const double top = covAxisTop(largest);
+    // A single width has no spacing to divide; it sits at the plot's left edge.
+    const auto widthX = [&](double i) {
+        return widths > 1 ? frame.left + frame.width * (i - 1.0) / double(widths - 1) : frame.left;
+    };
+    const auto valueY = [&](float cov) { return frame.base + frame.height * double(cov) / top; };
+    surface.setFillStyle(FillStyle::Transparent);
+    surface.setLineWidth(style.line.pixels(surface));
+    style.font(surface, style.labelSize);
+    // The 30 % line belongs to this plot alone: above its top it is left out.
+    if (kCovLimit <= top) {
+        surface.lineBy(frame.left, frame.base + frame.height * kCovLimit / top, frame.width, 0.0,
+                       style.covLine);
+    }
+    surface.setLineWidth(style.frameLine.pixels(surface));
+    surface.rectangleBy(frame.left, frame.base, frame.width, frame.height, kBlack);
+    surface.setLineWidth(style.line.pixels(surface));
+
+    // Ticks closer than the room between labels merge into a bar; then only labels get one.
+    const double gap = style.labelGap.across(surface);
+    const bool everyTick = widths < 2 || frame.width / double(widths - 1) > gap;
+    const auto tickX = [&](double i) { return snapped(style, widthX(i)); };
+    for (int i = 1; everyTick && i <= widths; ++i) {
+        surface.lineBy(tickX(i), frame.base, 0.0, -frame.up() * style.tick.along(surface), kBlack);
+    }
+    for (const AxisLabel& label : widthAxisLabels(surface, dataSet, widths, gap, tickX)) {
+        drawAxisLabel(surface, frame, style, label.x, label.text,
+                      !everyTick || !onWidth(dataSet, label));
+    }
+    drawTopValue(surface, frame, style, top);
+
+    surface.setFillColor(style.pointFill);
+    surface.setFillStyle(FillStyle::Solid);
+    for (int i = 1; i <= widths; ++i) {
+        surface.circle(widthX(i), valueY(record.cov[first + i - 1]),
+                       style.pointRadius.across(surface), kBlack);
+    }
+    // The width chosen, on top and ringed in white so that it stands out of a band of points.
+    if (hasStatistic(record.cov, chosen)) {
+        const double x = widthX(chosen - first + 1);
+        const double y = valueY(record.cov[chosen]);
+        surface.setFillColor(kWhite);
+        surface.circle(x, y, style.ringRadius.across(surface), kBlack);
+        surface.setFillColor(style.chosenFill);
+        surface.circle(x, y, style.chosenRadius.across(surface), kBlack);
+    }
+}
+
+void drawBlockPlot(Surface& surface, const Frame& frame, const SwathStyle& style,
+                   const DataSet& dataSet, const swath::SwathRecord& record,
+                   const swath::Block& block)
+{
+    const int w = block.width;
+    const swath::BlockShape& shape = block.shape;
+    const double span = std::max(shape.span(w), 1);
+    const auto x = [&](double separations) {
+        return frame.left + frame.width * (separations + shape.nearPans) / span;
+    };
+    float largest = 0.0f;
+    for (const float value : block.values.values()) {
+        largest = std::max(largest, value);
+    }
+    const double top = swathAxisTop(largest);
+    const auto y = [&](double value) { return frame.base + frame.height * value / top; };
+
+    surface.rectangleBy(x(0), frame.base, frame.width * w * shape.passes / span, frame.height,
+                        style.treated, Box::Filled);
+    if (hasStatistic(record.mean, w)) {
+        surface.lineBy(frame.left, y(double(record.mean[w])), frame.width, 0.0, style.mean);
+    }
+    surface.setLineWidth(style.curveLine.pixels(surface));
+    const swath::BoundedArray& values = block.values;
+    if (!values.empty()) {
+        const int start = std::clamp(shape.gap - shape.nearPans, values.lower(), values.upper());
+        lineThrough(surface, start, values.upper(), style.block,
+                    [&](int b) { return QPointF(x(b), y(double(values[b]))); });
+    }
+    const double rate = double(swath::rateFactor(w, swath::SwathInputs::from(dataSet)));
+    if (record.profile.lower() <= 1 && record.profile.upper() >= 1) {
+        lineThrough(surface, 1, record.profile.upper(), style.single, [&](int i) {
+            return QPointF(x(shape.gap - shape.nearPans + i - 1),
+                           y(rate * double(record.profile[i])));
+        });
+    }
+
+    surface.setLineWidth(style.line.pixels(surface));
+    style.font(surface, style.labelSize);
+    for (int k = 0; k < shape.passes; ++k) {
+        surface.lineBy(snapped(style, x(k * w)), frame.base, 0.0, frame.height, kBlack);
+    }
+    for (const AxisLabel& label : positionAxisLabels(
+             surface, dataSet, -shape.nearPans, int(span) - shape.nearPans,
+             style.labelGap.across(surface), [&](double at) { return snapped(style, x(at)); })) {
+        drawAxisLabel(surface, frame, style, label.x, label.text, true);
+    }
+    if (style.mask) {
+        const double right = surface.scaleLeft() + surface.scaleWidth();
+        surface.rectangle(surface.scaleLeft(), surface.scaleTop(), frame.left - 1, frame.base,
+                          kWhite, Box::Filled);
+        surface.rectangle(frame.left + frame.width + 1, surface.scaleTop(), right, frame.base,
+                          kWhite, Box::Filled);
+    }
+    drawTopValue(surface, frame, style, top);
+    surface.setLineWidth(style.frameLine.pixels(surface));
+    surface.setFillStyle(FillStyle::Transparent);
+    surface.rectangleBy(frame.left, frame.base, frame.width, frame.height, kBlack);
+}
+
+namespace {
+
+SwathStyle screenStyle(const QString& fontFamily)
+{
+    SwathStyle style;
+    style.line = style.frameLine = {1.0, Unit::Pixel};
+    style.curveLine = {3.0, Unit::Pixel};
+    style.tick = {kTick, Unit::Pixel};
+    style.labelDrop = style.valueGap = {kLabelGap, Unit::Pixel};
+    style.labelGap = {kLabelSpace, Unit::Pixel};
+    style.snap = style.mask = true;
+    style.covLine = kLightRed;
+    style.pointFill = style.chosenFill = style.single = kRed;
+    style.pointRadius = style.chosenRadius = {2.0, Unit::Pixel};
+    style.ringRadius = {5.0, Unit::Pixel};
+    style.treated = kLightYellow;
+    style.mean = kGrey;
+    style.block = kBlack;
+    const QString family = familyOrDefault(fontFamily);
+    style.font = [family](Surface& surface, double size) {
+        surface.setFont(family, size, false, false);
+    };
+    return style;
+}
+
+} // namespace
+
+CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
+                            const swath::SwathRecord& record, const QString& fontFamily)
+{
+    const QString family = familyOrDefault(fontFamily);
+    surface.clear(kWhite);
+    const int sw = surface.deviceWidth();
+    const int sh = surface.deviceHeight();
+    const int widths = record.widthCount();
+    float largest = widths > 0 ? record.cov[record.cov.lower()] : 0.0f;
+    for (const float cov : record.cov.values()) {
+        largest = std::max(largest, cov);
+    }
     const QString title = QStringLiteral("Coefficient of Variation");
     const Plot plot = fitInside(surface,
                                 {double(numbers::roundToInt32(0.05 * sw)),
                                  double(numbers::roundToInt32(0.9 * sw)), double(sh - 50),
                                  double(numbers::roundToInt32(0.25 * sh))},
-                                title, top, family);
-    const int x0 = int(plot.x0);
-    const int pw = int(plot.width);
-    const int ph = int(plot.height);
-    const int yb = int(plot.base);
-
-    // A single width has no spacing to divide; it sits at the plot's left edge.
-    const auto widthX = [&](int i) {
-        return widths > 1 ? double(i - 1) * pw / double(widths - 1) + x0 : double(x0);
-    };
+                                title, covAxisTop(largest), family);
+    const Frame frame{plot.x0, plot.width, plot.base, -plot.height};
 
     CovGraphResult result;
     result.optionTop = sh - 15;
     for (int i = 1; i <= widths; ++i) {
-        result.optionLefts.push_back(numbers::roundToInt32(widthX(i) - 6.0));
+        const double x =
+            widths > 1 ? (i - 1.0) * plot.width / double(widths - 1) + plot.x0 : plot.x0;
+        result.optionLefts.push_back(numbers::roundToInt32(x - 6.0));
     }
+    drawCovPlot(surface, frame, screenStyle(family), dataSet, record, record.widthIndex);
 
-    surface.lineBy(x0, yb - ph * 0.3 / top, pw, 0.0, kLightRed);
-    surface.setLineWidth(1);
-    surface.rectangleBy(x0, yb, pw, -ph, kBlack);
-
-    const auto labelX = [&](int k) { return double(numbers::roundToInt32(widthX(k + 1))); };
-    const auto label = [&](int k) {
-        return numbers::format(displayLength(dataSet, k + 1), widthPattern);
-    };
-    const int step = labelStep(surface, widths, kLabelSpace, labelX, label);
-    // Ticks closer than the room between labels merge into a bar; then only labelled widths get
-    // one.
-    const bool everyTick = widths < 2 || pw / double(widths - 1) > kLabelSpace;
-    for (int k = 0; k < widths; ++k) {
-        if (everyTick || k % step == 0) {
-            surface.lineBy(labelX(k), yb, 0.0, kTick);
-        }
-        if (k % step == 0) {
-            printCentredOn(surface, label(k), labelX(k), yb + kLabelGap);
-        }
-    }
-
-    const double valueHeight = drawTopValue(surface, plot, top);
+    setTextFont(surface, family);
     drawAxisTitle(surface, QStringLiteral("Swath Width (") + dataSet.units().lengthLabel + u')',
-                  yb + kLabelGap + valueHeight);
+                  plot.base + kLabelGap + surface.textHeight(QStringLiteral("0.0")));
     drawTitle(surface, plot, title, family);
-
-    surface.setFillColor(kRed);
-    surface.setFillStyle(FillStyle::Solid);
-    for (int i = 1; i <= widths; ++i) {
-        const double cov = static_cast<double>(record.cov[first + i - 1]);
-        surface.circle(widthX(i), yb - cov * ph / top, 2.0, kBlack);
-    }
-    // The width shown, on top and ringed in white so that it stands out of a band of points.
-    if (hasStatistic(record.cov, record.widthIndex)) {
-        const double x = widthX(record.widthIndex - first + 1);
-        const double y = yb - static_cast<double>(record.cov[record.widthIndex]) * ph / top;
-        surface.setFillColor(kWhite);
-        surface.circle(x, y, 5.0, kBlack);
-        surface.setFillColor(kRed);
-        surface.circle(x, y, 2.0, kBlack);
-    }
-
     if (hasStatistic(record.cov, record.widthIndex)) {
         result.covLabel = numbers::format(record.cov[record.widthIndex], u"0.00");
     }
     return result;
 }
-
-namespace {
-
-// The swath data plot: block positions in pan separations from the first flight line across
-// the plot's width, values up to the axis top.
-struct BlockPlot {
-    Plot plot;
-    swath::BlockShape shape;
-    int span;
-    double top;
-    double x(double separations) const
-    {
-        return plot.x0 + (separations + shape.nearPans) * plot.width / double(span);
-    }
-    double y(double value) const { return plot.base - value * plot.height / top; }
-};
-
-// The overlapped block in black, the single pass scaled to the width in red.
-void drawBlockCurves(Surface& surface, const BlockPlot& p, const swath::Block& block,
-                     const swath::SwathRecord& record, float rate)
-{
-    const swath::BoundedArray& values = block.values;
-    surface.setLineWidth(3);
-    const int start = std::min(p.shape.gap - p.shape.nearPans, values.upper());
-    lineThrough(surface, start, values.upper(), {},
-                [&](int b) { return QPointF(p.x(b), p.y(static_cast<double>(values[b]))); });
-    const int pans = record.profile.upper();
-    if (pans >= 1) {
-        lineThrough(surface, 1, pans, kRed, [&](int i) {
-            return QPointF(p.x(p.shape.gap - p.shape.nearPans + i - 1),
-                           p.y(static_cast<double>(rate * record.profile[i])));
-        });
-    }
-}
-
-// A line at every pass, position labels under them in regular steps, and under both ends of the
-// block where they stand apart from the flight lines and their labels.
-void drawFlightLines(Surface& surface, const DataSet& dataSet, const BlockPlot& p, int width)
-{
-    const Plot& plot = p.plot;
-    const QString positionPattern = dataSet.positionFormat();
-    const auto position = [&](int separations) {
-        return numbers::format(displayLength(dataSet, separations), positionPattern);
-    };
-    const auto tickAndLabel = [&](double at, const QString& label) {
-        surface.lineBy(at, plot.base + kTick, 0.0, -kTick);
-        printCentredOn(surface, label, at, plot.base + kLabelGap);
-    };
-    const int passes = p.shape.passes;
-    const auto lineX = [&](int k) { return double(numbers::roundToInt32(p.x(k * width))); };
-    const auto lineLabel = [&](int k) { return position(k * width); };
-    const int step = labelStep(surface, passes, kLabelSpace, lineX, lineLabel);
-
-    const QString leftEnd = position(-p.shape.nearPans);
-    if (double(p.shape.nearPans) * plot.width / double(p.span) > 20.0 &&
-        (passes == 0 ||
-         labelsApart(surface, kLabelSpace, plot.x0, leftEnd, lineX(0), lineLabel(0)))) {
-        tickAndLabel(plot.x0, leftEnd);
-    }
-    for (int k = 0; k < passes; ++k) {
-        surface.lineBy(lineX(k), plot.base, 0.0, -plot.height);
-        if (k % step == 0) {
-            tickAndLabel(lineX(k), lineLabel(k));
-        }
-    }
-    const double lastLine = passes > 0 ? lineX(passes - 1) : plot.x0;
-    const int lastLabelled = passes > 0 ? (passes - 1) / step * step : 0;
-    const double right = plot.x0 + plot.width;
-    const QString rightEnd = position(p.span - p.shape.nearPans);
-    if (lastLine < right - 20 &&
-        (passes == 0 || labelsApart(surface, kLabelSpace, lineX(lastLabelled),
-                                    lineLabel(lastLabelled), right, rightEnd))) {
-        tickAndLabel(right, rightEnd);
-    }
-}
-
-} // namespace
 
 SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
                                 const swath::SwathRecord& record, const swath::Block& block,
@@ -351,42 +421,23 @@ SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
         largest = std::max(largest, value);
     }
     const QString title = QStringLiteral("Swath Data");
-    const double top = swathAxisTop(largest);
     const Plot plot = fitInside(surface,
                                 {double(numbers::roundToInt32(0.05 * sw)),
                                  double(numbers::roundToInt32(0.9 * sw)),
                                  double(numbers::roundToInt32(0.65 * sh - 75.0)),
                                  double(numbers::roundToInt32(0.4 * sh + 10.0))},
-                                title, top, family);
-    const BlockPlot p{plot, block.shape, block.shape.span(w), top};
+                                title, swathAxisTop(largest), family);
+    drawBlockPlot(surface, {plot.x0, plot.width, plot.base, -plot.height}, screenStyle(family),
+                  dataSet, record, block);
 
-    surface.rectangleBy(p.x(0), plot.base,
-                        double(block.shape.passes) * w * plot.width / double(p.span), -plot.height,
-                        kLightYellow, Box::Filled);
-    const bool known = hasStatistic(record.mean, record.widthIndex);
-    if (known) {
-        surface.lineBy(plot.x0, p.y(static_cast<double>(record.mean[w])), plot.width, 0.0, kGrey);
-    }
-    drawBlockCurves(surface, p, block, record,
-                    swath::rateFactor(w, swath::SwathInputs::from(dataSet)));
-
-    surface.setLineWidth(1);
     setTextFont(surface, family);
-    drawFlightLines(surface, dataSet, p, w);
-
-    surface.rectangle(0, 0, plot.x0 - 1, plot.base, kWhite, Box::Filled);
-    surface.rectangle(plot.x0 + plot.width + 1, 0, sw, plot.base, kWhite, Box::Filled);
-    const double valueHeight = drawTopValue(surface, plot, p.top);
     drawAxisTitle(surface,
                   QStringLiteral("Position Across Block (") + dataSet.units().lengthLabel + u')',
-                  plot.base + valueHeight + kLabelGap);
+                  plot.base + surface.textHeight(QStringLiteral("0.0")) + kLabelGap);
     drawTitle(surface, plot, title, family);
-    surface.setLineWidth(1);
-    surface.setFillStyle(FillStyle::Transparent);
-    surface.rectangleBy(plot.x0, plot.base, plot.width, -plot.height, kBlack);
 
     SwathGraphResult result;
-    if (known) {
+    if (hasStatistic(record.mean, w)) {
         const QString unit = graphOptionCaption(
             shownSource == swath::Source::Deposit ? Result::Deposit : Result::Density,
             dataSet.units());

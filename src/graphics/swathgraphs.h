@@ -1,9 +1,12 @@
 #pragma once
 
+#include "graphics/axes.h"
+#include "graphics/frame.h"
 #include "graphics/surface.h"
 #include "swath/swath.h"
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace pellamar {
@@ -11,6 +14,9 @@ class DataSet;
 }
 
 namespace pellamar::graphics {
+
+// A COV above it marks a swath width as too uneven; the COV graphs draw a line there.
+inline constexpr double kCovLimit = 0.3;
 
 // What the COV graph leaves for the panel around it: where each width option goes (pixels)
 // and the COV of the width shown.
@@ -25,11 +31,49 @@ struct SwathGraphResult {
     QString maxMinLabel;  // "max / min"
 };
 
-// Both graphs draw on a surface whose user units are its pixels (setPixelScale), the COV graph
-// first: it clears the whole surface, the swath data graph then repaints the upper part.
+// How the swath graphs look on one medium: the screen's panel or a paper page.
+struct SwathStyle {
+    Length line;
+    Length frameLine;
+    Length curveLine;
+    Length tick;       // down from the axis, and right of the top value
+    Length labelDrop;  // from the axis to its labels' top
+    Length valueGap;   // from the frame to the top value
+    Length labelGap;   // the least room between two labels
+    bool snap = false; // ticks and labels on whole pixels
+    bool mask = false; // lines that run past the plot's sides hidden under white
+    QColor covLine;
+    QColor pointFill;
+    Length pointRadius;
+    QColor chosenFill;
+    Length chosenRadius;
+    Length ringRadius; // a white ring round the chosen width
+    QColor treated;
+    QColor mean;
+    QColor block; // invalid: the foreground colour
+    QColor single;
+    double labelSize = 8.0;
+    std::function<void(Surface&, double nominalSize)> font;
+};
+
+// The COV of every width inside a frame, with the 30 % line, the width labels and the top value,
+// the width `chosen` marked (none when out of range).
+void drawCovPlot(Surface& surface, const Frame& frame, const SwathStyle& style,
+                 const DataSet& dataSet, const swath::SwathRecord& record, int chosen);
+
+// The passes of the block's width side by side inside a frame: the treated block, the mean,
+// the overlapped block, the single pass scaled to the width, the flight lines, the positions and
+// the top value.
+void drawBlockPlot(Surface& surface, const Frame& frame, const SwathStyle& style,
+                   const DataSet& dataSet, const swath::SwathRecord& record,
+                   const swath::Block& block);
+
+// The panel: both graphs on a surface whose user units are its pixels, the COV graph first:
+// it clears the whole surface, the swath data graph then repaints the upper part.
 // An empty family means the application's default font.
 
-// The lower graph: COV against swath width, one point per width index of the record.
+// The lower graph: COV against swath width, one point per width index of the record, the width
+// shown (the record's width index) marked.
 CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
                             const swath::SwathRecord& record, const QString& fontFamily = {});
 
@@ -38,6 +82,18 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
 SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
                                 const swath::SwathRecord& record, const swath::Block& block,
                                 swath::Source shownSource, const QString& fontFamily = {});
+
+// The width axis's labels, round values in display length units; x places width index i (a
+// fraction between widths).
+std::vector<AxisLabel> widthAxisLabels(const Surface& surface, const DataSet& dataSet, int widths,
+                                       double gap, const std::function<double(double)>& x);
+// Whether a label stands on a width of its own.
+bool onWidth(const DataSet& dataSet, const AxisLabel& label);
+// The position axis's labels from `fromPans` to `toPans` pan separations past the first flight
+// line, in display length units; x places a position given in separations.
+std::vector<AxisLabel> positionAxisLabels(const Surface& surface, const DataSet& dataSet,
+                                          int fromPans, int toPans, double gap,
+                                          const std::function<double(double)>& x);
 
 // Width index i as the COV graph labels it, with its unit: "35 m".
 QString widthLabel(const DataSet& dataSet, int index);

@@ -5,6 +5,7 @@
 #include "graphics/axes.h"
 #include "graphics/resultgraph.h"
 #include "graphics/surface.h"
+#include "graphics/swathgraphs.h"
 #include "swath/swath.h"
 
 #include <QFont>
@@ -33,16 +34,10 @@ constexpr double kThickLine = 1.0 / 32.0;
 constexpr double kGraphLeft = 1.0;
 constexpr double kGraphWidth = 6.5;
 
-const QChar kSquared(0x00B2);
 const QChar kDegree(0x00B0);
 const QString kDashed(8, u'-');
 // Metric-compatible with the classic report face, so the layout measures the same.
 const QString kReportFamily = QStringLiteral("Liberation Sans");
-
-void setLineInches(Surface& s, double inches)
-{
-    s.setLineWidth(s.scaleX(inches, Unit::Inch, Unit::Pixel));
-}
 
 void setFontStyle(Surface& s, bool bold, bool underline)
 {
@@ -61,11 +56,6 @@ void printAt(Surface& s, double left, double top, const QString& text)
 void printCentred(Surface& s, double centreX, double top, const QString& text)
 {
     printAt(s, centreX - s.textWidth(text) / 2.0, top, text);
-}
-
-void printCentredOnY(Surface& s, double left, double middleY, const QString& text)
-{
-    printAt(s, left, middleY + s.textHeight(text) / 2.0, text);
 }
 
 class Report {
@@ -108,12 +98,9 @@ private:
     };
     void block(const QString& heading, const QString& referenceLabel,
                const std::vector<ParameterLine>& lines, int blankLines);
-    void resultGraph(Result result, const graphics::GraphRange* range, double span);
+    graphics::ResultStyle paperStyle() const;
     void swathSection(swath::Source source, double bottom, const QString& title);
-    void covGraph(const swath::SwathRecord& record, int width, double bottom);
-    void blockGraph(const swath::SwathRecord& record, const swath::Block& block, double bottom);
-    void flightLines(const swath::Block& block, double bottom);
-    void topValue(double y, double value);
+    graphics::SwathStyle paperSwathStyle() const;
 };
 
 // --- page 1 ---
@@ -205,66 +192,26 @@ double resultBottom(Result result)
            (kResultGap + kResultHeight) * (5 - static_cast<int>(result));
 }
 
-QString resultTitle(Result result, const Units& units)
+graphics::ResultStyle Report::paperStyle() const
 {
-    switch (result) {
-    case Result::Deposit:
-        return QStringLiteral("Deposit (") + units.rateLabel + u')';
-    case Result::CumulativeDeposit:
-        return QStringLiteral("Cumulative Deposit Fraction");
-    case Result::Density:
-        return QStringLiteral("Density (#/") + units.lengthLabel + kSquared + u')';
-    case Result::GranulesPerGram:
-        return QStringLiteral("Granules/g");
-    default:
-        return QStringLiteral("Mortality (%)");
-    }
-}
-
-void Report::resultGraph(Result result, const graphics::GraphRange* range, double span)
-{
-    const double bottom = resultBottom(result);
-    const double top = bottom + kResultHeight;
-    const float maximum = range ? range->maximum[static_cast<std::size_t>(result) - 1] : 1.0f;
-    const double a = graphics::paperResultAxisTop(result, maximum);
-
-    const Parameters& p = ds_.parameters();
-    if (p.position1 < 0.0f) {
-        const double xz =
-            kGraphLeft + std::abs(double(p.position1)) * kGraphWidth * lengthFactor_ / span;
-        s_.lineBy(xz, top, 0.0, -kResultHeight);
-    }
-
-    s_.setFillStyle(FillStyle::Solid);
-    if (range) {
-        const auto x = [&](int r) {
-            return kGraphLeft +
-                   kGraphWidth * double(p.separation) * double(r - 1) * lengthFactor_ / span;
-        };
-        const auto y = [&](int r) {
-            return bottom + kResultHeight * double(ds_.result(r).value(result)) / a;
-        };
-        graphics::drawAreaUnder(
-            range->firstRow, range->lastRow, bottom, [&](int r) { return QPointF(x(r), y(r)); },
-            [this](double inches) {
-                return std::floor(s_.scaleX(inches - kGraphLeft, Unit::User, Unit::Pixel));
-            },
-            std::abs(s_.scaleX(x(2) - x(1), Unit::User, Unit::Pixel)),
-            [this](const QPolygonF& corners) { s_.polygon(corners); });
-    }
-
-    s_.setFillStyle(FillStyle::Transparent);
-    setLineInches(s_, kThickLine);
-    s_.rectangleBy(kGraphLeft, top, kGraphWidth, -kResultHeight);
-
-    setLineInches(s_, kThinLine);
-    font(14);
-    const QString title = resultTitle(result, units_);
-    printAt(s_, kGraphLeft, top + s_.textHeight(title), title);
-
-    font(10);
-    s_.lineBy(kGraphLeft + kGraphWidth, top, 1.0 / 8.0, 0.0);
-    printCentredOnY(s_, kGraphLeft + kGraphWidth + 3.0 / 16.0, top, numbers::format(a, u"0"));
+    graphics::ResultStyle style;
+    style.paperTops = true;
+    style.fill = QColor(235, 235, 235);
+    // Lines keep their width on paper and preview alike; places are in the page's inches.
+    style.line = {kThinLine, Unit::Inch};
+    style.frameLine = {kThickLine, Unit::Inch};
+    style.valueTick = {1.0 / 8.0, Unit::User};
+    style.valueGap = {3.0 / 16.0, Unit::User};
+    style.axisTick = {3.0 / 32.0, Unit::User};
+    style.labelDrop = {1.0 / 8.0, Unit::User};
+    style.titleDrop = {kResultGap / 2.0, Unit::User};
+    style.titleSize = 14.0;
+    style.labelSize = 10.0;
+    style.noteSize = 16.0;
+    style.font = [this](Surface& surface, double nominal) {
+        setReportFont(surface, toPrinter_, nominal);
+    };
+    return style;
 }
 
 void Report::pageResults()
@@ -276,40 +223,18 @@ void Report::pageResults()
     printCentred(s_, kPageCentre, 10.5, QStringLiteral("Analysis Results"));
     setFontStyle(s_, false, false);
 
-    // Without data the axis spans the whole grid, as the result graph on screen does.
     const std::optional<graphics::GraphRange> range = graphics::getGraphRange(ds_);
     const double left = double(p.position1) * lengthFactor_;
-    const double right = range ? double(range->endPosition)
-                               : left + double(p.separation) *
-                                            double(std::max(ds_.dataRowCount() - 1, 1)) *
-                                            lengthFactor_;
-    const double span = right - left;
-
-    setLineInches(s_, kThinLine);
-    s_.setFillColor(QColor(235, 235, 235));
+    const double span = graphics::resultSpan(ds_, range);
+    const graphics::ResultStyle style = paperStyle();
     for (Result result : kResults) {
-        resultGraph(result, range ? &*range : nullptr, span);
+        graphics::drawResultGraph(s_,
+                                  {kGraphLeft, kGraphWidth, resultBottom(result), kResultHeight},
+                                  style, ds_, result, range);
     }
-
-    if (ds_.controlData().larvae == 0) {
-        font(16);
-        const QString notice = QStringLiteral("No control data entered");
-        printCentred(s_, kPageCentre,
-                     resultBottom(Result::Mortality) + kResultHeight / 2.0 +
-                         s_.textHeight(notice) / 2.0,
-                     notice);
-    }
-
-    font(14);
-    printCentred(s_, kPageCentre, kResultMargin + kResultGap / 2.0,
-                 QStringLiteral("Sampler Position (") + units_.lengthLabel + u')');
-
-    font(10);
-    for (const auto& [x, value] :
-         {std::pair{kGraphLeft, left}, std::pair{kGraphLeft + kGraphWidth, right}}) {
-        s_.lineBy(x, kAxisY, 0.0, -3.0 / 32.0);
-        printCentred(s_, x, kAxisY - 1.0 / 8.0, numbers::formatGeneral(value));
-    }
+    graphics::drawPositionAxis(s_, {kGraphLeft, kGraphWidth, kAxisY, kResultHeight}, style, units_,
+                               numbers::formatGeneral(left),
+                               numbers::formatGeneral(graphics::resultEnd(ds_, range)));
 
     if (p.position1 < 0.0f) {
         const double xz =
@@ -329,10 +254,6 @@ void Report::pageResults()
 constexpr double kCovHeight = 1.0;
 constexpr double kSwathHeight = 2.25;
 constexpr double kSwathGap = 9.0 / 16.0;
-constexpr double kTick = 3.0 / 32.0;
-constexpr double kLabelDrop = 1.0 / 8.0;
-// The least room between two labels under an axis.
-constexpr double kLabelSpace = 1.0 / 32.0;
 
 void Report::swathSection(swath::Source source, double bottom, const QString& title)
 {
@@ -345,11 +266,12 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
     // Too few pans to overlap leave nothing to draw under the title.
     if (record.widthCount() >= 1) {
         const int width = swath::effectiveWidth(record, choice_.width(source));
-        covGraph(record, width, bottom);
-        blockGraph(
-            record,
-            swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds_), choice_.pattern),
-            graphBottom);
+        const graphics::SwathStyle style = paperSwathStyle();
+        graphics::drawCovPlot(s_, {kGraphLeft, kGraphWidth, bottom, kCovHeight}, style, ds_, record,
+                              width);
+        graphics::drawBlockPlot(
+            s_, {kGraphLeft, kGraphWidth, graphBottom, kSwathHeight}, style, ds_, record,
+            swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds_), choice_.pattern));
     }
     font(16);
     setFontStyle(s_, true, true);
@@ -357,154 +279,30 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
     setFontStyle(s_, false, false);
 }
 
-// The coefficient of variation of every width, the chosen one marked.
-void Report::covGraph(const swath::SwathRecord& record, int width, double bottom)
+graphics::SwathStyle Report::paperSwathStyle() const
 {
-    const int widths = record.widthCount();
-    const double separation = double(ds_.parameters().separation) * lengthFactor_;
-    float maxCov = 0.0f;
-    for (int j = 1; j <= widths; ++j) {
-        maxCov = std::max(maxCov, record.cov[j]);
-    }
-    const double top = graphics::covAxisTop(maxCov);
-    // One width alone stands at the left edge.
-    const double widthSpan = std::max(widths - 1, 1);
-    const auto widthX = [&](int j) { return kGraphLeft + kGraphWidth * (j - 1) / widthSpan; };
-
-    s_.setFillStyle(FillStyle::Transparent);
-    setLineInches(s_, kThinLine);
-    s_.lineBy(kGraphLeft, bottom + 0.3 / top, kGraphWidth, 0.0, QColor(150, 150, 150));
-    setLineInches(s_, kThickLine);
-    s_.rectangleBy(kGraphLeft, bottom, kGraphWidth, kCovHeight);
-    setLineInches(s_, kThinLine);
-    font(10);
-    topValue(bottom + kCovHeight, top);
-
-    const QString widthPattern =
-        numbers::wholeToTwoDecimals(separation) ? QStringLiteral("0") : QStringLiteral("0.0");
-    s_.setFillColor(QColor(180, 180, 180));
-    s_.setFillStyle(FillStyle::Solid);
-    const auto labelX = [&](int k) { return widthX(k + 1); };
-    const auto label = [&](int k) { return numbers::format((k + 1) * separation, widthPattern); };
-    const int step = graphics::labelStep(s_, widths, kLabelSpace, labelX, label);
-    // Ticks closer than the room between labels merge into a bar; then only labelled widths get
-    // one.
-    const bool everyTick = kGraphWidth / widthSpan > kLabelSpace;
-    for (int j = 1; j <= widths; ++j) {
-        const double x = widthX(j);
-        if (everyTick || (j - 1) % step == 0) {
-            s_.lineBy(x, bottom, 0.0, -kTick);
-        }
-        if ((j - 1) % step == 0) {
-            printCentred(s_, x, bottom - kLabelDrop, label(j - 1));
-        }
-        s_.circle(x, bottom + double(record.cov[j]) / top, 1.0 / 32.0);
-    }
-    if (width <= widths) {
-        // Ringed in white, so that it stands out of a band of points.
-        const double y = bottom + double(record.cov[width]) / top;
-        s_.setFillColor(QColor(255, 255, 255));
-        s_.circle(widthX(width), y, 5.0 / 64.0);
-        s_.setFillColor(QColor(0, 0, 0));
-        s_.circle(widthX(width), y, 3.0 / 64.0);
-    }
-}
-
-// The passes of the chosen width side by side: the treated block, the mean, the overlapped
-// profile, the single pass scaled to the width, and the flight lines.
-void Report::blockGraph(const swath::SwathRecord& record, const swath::Block& block, double bottom)
-{
-    const swath::BlockShape& shape = block.shape;
-    const int w = block.width;
-    const double rate = double(swath::rateFactor(w, swath::SwathInputs::from(ds_)));
-    const double span = std::max(shape.span(w), 1);
-    const auto pointX = [&](double point) { return kGraphLeft + kGraphWidth * point / span; };
-    float maxBlock = 0.0f;
-    for (const float value : block.values.values()) {
-        maxBlock = std::max(maxBlock, value);
-    }
-    const double top = graphics::swathAxisTop(maxBlock);
-    const auto valueY = [&](double value) { return bottom + kSwathHeight * value / top; };
-
-    s_.rectangleBy(pointX(shape.nearPans), bottom, kGraphWidth * w * shape.passes / span,
-                   kSwathHeight, QColor(210, 210, 210), Box::Filled);
-    if (w <= record.mean.upper()) {
-        s_.lineBy(kGraphLeft, valueY(double(record.mean[w])), kGraphWidth, 0.0,
-                  QColor(180, 180, 180));
-    }
-
-    setLineInches(s_, kThickLine);
-    const swath::BoundedArray& values = block.values;
-    const int firstValue = std::max(shape.gap - shape.nearPans, values.lower());
-    if (!values.empty() && firstValue <= values.upper()) {
-        s_.moveTo(pointX(shape.gap), valueY(double(values[firstValue])));
-        for (int b = firstValue; b <= values.upper(); ++b) {
-            s_.lineTo(pointX(shape.nearPans + b), valueY(double(values[b])), QColor(0, 0, 0));
-        }
-    }
-    if (record.profile.lower() <= 1 && record.profile.upper() >= 1) {
-        const QColor grey(130, 130, 130);
-        s_.moveTo(pointX(shape.gap), valueY(rate * double(record.profile[1])));
-        for (int j = 1; j <= record.profile.upper(); ++j) {
-            s_.lineTo(pointX(shape.gap + j - 1), valueY(rate * double(record.profile[j])), grey);
-        }
-    }
-    s_.setFillStyle(FillStyle::Transparent);
-    s_.rectangleBy(kGraphLeft, bottom, kGraphWidth, kSwathHeight);
-    flightLines(block, bottom);
-    topValue(bottom + kSwathHeight, top);
-}
-
-// A line at every pass, position labels under them in regular steps, and under both ends of the
-// block where they stand apart from the flight lines and their labels.
-void Report::flightLines(const swath::Block& block, double bottom)
-{
-    const swath::BlockShape& shape = block.shape;
-    const int w = block.width;
-    const double separation = double(ds_.parameters().separation) * lengthFactor_;
-    const double span = std::max(shape.span(w), 1);
-    const auto pointX = [&](double point) { return kGraphLeft + kGraphWidth * point / span; };
-    const QString positionPattern = ds_.positionFormat();
-    const auto position = [&](double separations) {
-        return numbers::format(separations * separation, positionPattern);
+    graphics::SwathStyle style;
+    style.line = {kThinLine, Unit::Inch};
+    style.frameLine = style.curveLine = {kThickLine, Unit::Inch};
+    style.tick = {3.0 / 32.0, Unit::User};
+    style.labelDrop = style.valueGap = {1.0 / 8.0, Unit::User};
+    // The least room between two labels under an axis.
+    style.labelGap = {1.0 / 32.0, Unit::User};
+    style.covLine = QColor(150, 150, 150);
+    style.pointFill = QColor(180, 180, 180);
+    style.pointRadius = {1.0 / 32.0, Unit::User};
+    style.chosenFill = QColor(0, 0, 0);
+    style.chosenRadius = {3.0 / 64.0, Unit::User};
+    style.ringRadius = {5.0 / 64.0, Unit::User};
+    style.treated = QColor(210, 210, 210);
+    style.mean = QColor(180, 180, 180);
+    style.block = QColor(0, 0, 0);
+    style.single = QColor(130, 130, 130);
+    style.labelSize = 10.0;
+    style.font = [this](Surface& surface, double nominal) {
+        setReportFont(surface, toPrinter_, nominal);
     };
-    const auto positionLabel = [&](double x, const QString& label) {
-        s_.lineBy(x, bottom, 0.0, -kTick);
-        printCentred(s_, x, bottom - kLabelDrop, label);
-    };
-    const int passes = shape.passes;
-    const auto lineX = [&](int j) { return pointX(j * w + shape.nearPans); };
-    const auto lineLabel = [&](int j) { return position(j * w); };
-    const int step = graphics::labelStep(s_, passes, kLabelSpace, lineX, lineLabel);
-    const QString leftEnd = position(-shape.nearPans);
-    if (kGraphWidth * shape.nearPans / span > 0.5 &&
-        (passes == 0 ||
-         graphics::labelsApart(s_, kLabelSpace, kGraphLeft, leftEnd, lineX(0), lineLabel(0)))) {
-        positionLabel(kGraphLeft, leftEnd);
-    }
-    setLineInches(s_, kThinLine);
-    for (int j = 0; j < passes; ++j) {
-        s_.lineBy(lineX(j), bottom, 0.0, kSwathHeight);
-        if (j % step == 0) {
-            positionLabel(lineX(j), lineLabel(j));
-        }
-    }
-    const double lastLine = passes > 0 ? lineX(passes - 1) : kGraphLeft;
-    const int lastLabelled = passes > 0 ? (passes - 1) / step * step : 0;
-    const double right = kGraphLeft + kGraphWidth;
-    const QString rightEnd = position(span - shape.nearPans);
-    if (right - lastLine > 0.25 &&
-        (passes == 0 || graphics::labelsApart(s_, kLabelSpace, lineX(lastLabelled),
-                                              lineLabel(lastLabelled), right, rightEnd))) {
-        positionLabel(right, rightEnd);
-    }
-}
-
-// The value at a graph's top edge, beside a tick.
-void Report::topValue(double y, double value)
-{
-    s_.lineBy(kGraphLeft + kGraphWidth, y, kTick, 0.0);
-    printCentredOnY(s_, kGraphLeft + kGraphWidth + 1.0 / 8.0, y, numbers::format(value, u"0.0"));
+    return style;
 }
 
 void Report::pageSwath()

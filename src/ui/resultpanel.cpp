@@ -25,28 +25,6 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     picture_->setMinimumSize(220, 110);
     connect(picture_, &GraphPicture::mouseMovedTo, this, &ResultPanel::showTooltip);
 
-    auto* top = new QLabel;
-    auto* bottom = new QLabel(QStringLiteral("0"));
-    auto* left = new QLabel;
-    auto* right = new QLabel;
-    lengthLabel_ = new QLabel;
-    axisLabels_ = {top, bottom, left, right, lengthLabel_};
-    for (QLabel* label : {top, bottom}) {
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-
-    auto* graph = new QGridLayout;
-    graph->setSpacing(2);
-    graph->addWidget(top, 0, 0, Qt::AlignTop);
-    graph->addWidget(bottom, 1, 0, Qt::AlignBottom);
-    graph->addWidget(picture_, 0, 1, 2, 3);
-    graph->addWidget(left, 2, 1, Qt::AlignLeft);
-    graph->addWidget(lengthLabel_, 2, 2, Qt::AlignHCenter);
-    graph->addWidget(right, 2, 3, Qt::AlignRight);
-    graph->setColumnStretch(2, 1);
-    graph->setRowStretch(0, 1);
-    graph->setRowStretch(1, 1);
-
     optionGroup_ = new QButtonGroup(this);
     auto* optionColumn = new QVBoxLayout;
     optionColumn->setSpacing(0);
@@ -65,12 +43,10 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
 
     swathCheck_ = new QCheckBox(QStringLiteral("Swath Analysis"));
     swathCheck_->hide();
-    // The value-axis captions and the check box use the small label font.
+    // The check box uses the graph's small label font.
     QFont small = font();
     small.setPointSize(8);
-    for (QWidget* widget : std::initializer_list<QWidget*>{top, bottom, swathCheck_}) {
-        widget->setFont(small);
-    }
+    swathCheck_->setFont(small);
 
     auto* stats = new QGridLayout;
     const QStringList captions{QStringLiteral("COV:"), QStringLiteral("Max / Min:"),
@@ -89,7 +65,7 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     side->addWidget(swathCheck_);
 
     auto* body = new QHBoxLayout;
-    body->addLayout(graph, 1);
+    body->addWidget(picture_, 1);
     body->addLayout(side);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
@@ -115,7 +91,6 @@ void ResultPanel::refreshCaptions()
         graphOption(static_cast<int>(result))
             ->setText(graphOptionCaption(result, dataSet_.units()));
     }
-    lengthLabel_->setText(dataSet_.units().lengthLabel);
 }
 
 void ResultPanel::followDataSet()
@@ -138,6 +113,7 @@ void ResultPanel::drawResult()
         const graphics::ResultGraphResult result = graphics::drawResult(surface, dataSet_, shown_);
         left_ = result.left;
         width_ = result.width;
+        plot_ = result.plot;
         // Without data only the horizontal axis is set; the value axis keeps its last top.
         if (result.enabled) {
             top_ = result.top;
@@ -145,28 +121,23 @@ void ResultPanel::drawResult()
         enableResults(result.enabled);
         // Without data the captions still follow the horizontal axis, in the units shown.
         const graphics::ResultGraphLabels labels =
-            result.labelsChanged ? result.labels
-                                 : graphics::histogramLabels(left_, width_, top_, shown_);
-        axisLabels_[0]->setText(labels.y2);
-        axisLabels_[1]->setText(labels.y1);
-        axisLabels_[2]->setText(labels.x1);
-        axisLabels_[3]->setText(labels.x2);
+            result.enabled ? result.labels : graphics::histogramLabels(left_, width_, top_, shown_);
+        captions_ = {labels.x1, labels.x2, labels.y1, labels.y2};
     });
 }
 
 QStringList ResultPanel::axisCaptions() const
 {
-    return {axisLabels_[2]->text(), axisLabels_[3]->text(), axisLabels_[1]->text(),
-            axisLabels_[0]->text()};
+    return captions_;
 }
 
 void ResultPanel::showTooltip(QPointF pixel)
 {
-    if (picture_->width() <= 0 || picture_->height() <= 0) {
+    if (plot_.width() <= 0 || plot_.height() <= 0) {
         return;
     }
-    const double x = left_ + pixel.x() / picture_->width() * width_;
-    const double y = top_ - pixel.y() / picture_->height() * top_;
+    const double x = left_ + (pixel.x() - plot_.left()) / plot_.width() * width_;
+    const double y = top_ - (pixel.y() - plot_.top()) / plot_.height() * top_;
     picture_->setToolTip(graphics::resultTooltip(x, y, dataSet_.units(), shown_));
 }
 
@@ -213,9 +184,6 @@ void ResultPanel::enableResults(bool enabled)
     palette.setColor(QPalette::Window,
                      enabled ? QColor(Qt::white) : palette.color(QPalette::Button));
     picture_->setPalette(palette);
-    for (QLabel* label : axisLabels_) {
-        label->setEnabled(enabled);
-    }
     for (QRadioButton* option : options_) {
         option->setEnabled(enabled);
     }

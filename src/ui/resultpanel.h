@@ -3,6 +3,7 @@
 #include "core/units.h"
 
 #include <QGroupBox>
+#include <QRectF>
 #include <array>
 
 class QButtonGroup;
@@ -19,7 +20,7 @@ namespace pellamar::ui {
 
 class GraphPicture;
 
-// "Sample Line Statistics": the result picture with its axis captions, the five result options,
+// "Sample Line Statistics": the result picture (its scale drawn with it), the five result options,
 // the swath statistics and the "Swath Analysis" check box.
 class ResultPanel : public QGroupBox {
     Q_OBJECT
@@ -66,8 +67,8 @@ private:
     QButtonGroup* optionGroup_ = nullptr;
     std::array<QLabel*, 3> statCaptions_{};
     std::array<QLabel*, 3> statValues_{};
-    QList<QLabel*> axisLabels_; // top, bottom, left, right, length
-    QLabel* lengthLabel_ = nullptr;
+    QStringList captions_; // left, right, bottom, top
+    QRectF plot_;
     QCheckBox* swathCheck_ = nullptr;
 };
 

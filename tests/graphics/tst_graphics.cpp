@@ -1,3 +1,4 @@
+#include "core/numbers.h"
 #include "graphics/axes.h"
 #include "graphics/paintersurface.h"
 #include "graphics/resultgraph.h"
@@ -17,14 +18,16 @@ const QString kFont = QStringLiteral("Liberation Sans");
 
 QString notes(const ResultGraphResult& r)
 {
-    return QStringLiteral("%1 %2 [%3 %4 %5 %6] %7 %8 %9 %10")
+    return QStringLiteral("%1 [%2 %3 %4 %5] %6 %7 %8 [%9 %10 %11 %12]")
         .arg(r.enabled)
-        .arg(r.labelsChanged)
         .arg(r.labels.x1, r.labels.x2, r.labels.y1, r.labels.y2)
         .arg(r.left)
         .arg(r.width)
         .arg(r.top)
-        .arg(r.height);
+        .arg(r.plot.left())
+        .arg(r.plot.top())
+        .arg(r.plot.width())
+        .arg(r.plot.height());
 }
 
 // Both swath graphs of a line of pans as the panel draws them: the COV graph, then the swath
@@ -91,7 +94,7 @@ private slots:
         ds->setControlData({std::int16_t(std::max(0, control)), 10, 24.0f});
         ds->calculateResults(0);
         RecordingSurface surface(300, 120, 96);
-        const ResultGraphResult r = drawResult(surface, *ds, Result(option), kGraphFillColor, Qt::gray);
+        const ResultGraphResult r = drawResult(surface, *ds, Result(option), Qt::gray);
         VERIFY_PICTURE(surface, QString("result-%1").arg(QTest::currentDataTag()).replace(u' ', u'-'), {notes(r)});
     }
 
@@ -121,6 +124,46 @@ private slots:
               : axis[0] == u's' ? resultAxisTop(result, largest)
                                 : paperResultAxisTop(result, largest),
               "top");
+    }
+
+    // Labels on round values between the ends, not odd runs such as 2, 42, 82 … or 0.5, 250.5 …;
+    // ends that come first push touching round values out, ends that come last stand only clear.
+    void roundAxisLabels_data()
+    {
+        QTest::addColumn<double>("from");
+        QTest::addColumn<double>("to");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("endsFirst");
+        QTest::addColumn<QString>("labels");
+        QTest::newRow("widths 2 to 998")
+            << 2.0 << 998.0 << "0" << true
+            << "2 50 100 150 200 250 300 350 400 450 500 550 600 650 700 750 800 850 900 950 998";
+        QTest::newRow("positions 0.5 to 999.5")
+            << 0.5 << 999.5 << "0.0" << false << "0.5 100.0 200.0 300.0 400.0 500.0 600.0 700.0 800.0 900.0 999.5";
+        QTest::newRow("widest beside a round value")
+            << 10.0 << 1990.0 << "0" << true
+            << "10 100 200 300 400 500 600 700 800 900 1000 1100 1200 1300 1400 1500 1600 1700 1800 1990"; // 1900 gives
+                                                                                                           // way
+        QTest::newRow("end clear of round values")
+            << -20.0 << 990.0 << "0" << false
+            << "0 50 100 150 200 250 300 350 400 450 500 550 600 650 700 750 800 850 900 950 990"; // -20 touches 0
+        QTest::newRow("one width") << 10.0 << 10.0 << "0" << true << "10";
+    }
+    void roundAxisLabels()
+    {
+        QFETCH(double, from);
+        QFETCH(double, to);
+        QFETCH(QString, pattern);
+        QFETCH(bool, endsFirst);
+        RecordingSurface surface(600, 100, 96);
+        surface.setFont(kFont, 8, false, false);
+        const auto x = [&](double v) { return to > from ? 20 + 560 * (v - from) / (to - from) : 20.0; };
+        QStringList texts;
+        for (const AxisLabel& label :
+             roundLabels(surface, from, to, pattern, 1.0, 3.0, x, numbers::format(from, pattern),
+                         numbers::format(to, pattern), endsFirst ? Ends::First : Ends::Last))
+            texts << label.text;
+        QTEST(texts.join(u' '), "labels");
     }
 
     void tooltip()

@@ -44,21 +44,26 @@ private slots:
                        {captions.join(u'|')});
     }
 
-    // Width and position labels on the panel (1024 × 768, 800 × 600) and on paper never touch and step evenly.
-    void labelSteps_data()
+    // Width and position labels on the panel (1024 × 768, 800 × 600) and on paper never touch and
+    // fall on round values (1, 2 or 5 × 10^k) between the ends; the widest width is labelled.
+    void roundLabels_data()
     {
         QTest::addColumn<int>("pans");
+        QTest::addColumn<bool>("metric");
         QTest::addColumn<QSize>("panel"); // empty: page 3 on a 1200 dpi printer
-        QTest::addColumn<int>("widthLabels");
-        QTest::newRow("30 pans, 800") << 30 << QSize(667, 309) << 15;
-        QTest::newRow("500 pans, 1024") << 500 << QSize(867, 449) << 25;
-        QTest::newRow("500 pans, paper") << 500 << QSize() << 10;
+        QTest::addColumn<QString>("widest");
+        QTest::newRow("30 pans, 800") << 30 << true << QSize(667, 309) << "290";
+        QTest::newRow("30 pans, feet, 800") << 30 << false << QSize(667, 309) << "951.4";
+        QTest::newRow("500 pans, 1024") << 500 << true << QSize(867, 449) << "4990";
+        QTest::newRow("500 pans, paper") << 500 << true << QSize() << "4990";
     }
-    void labelSteps()
+    void roundLabels()
     {
         QFETCH(int, pans);
+        QFETCH(bool, metric);
         QFETCH(QSize, panel);
-        const auto ds = lineOfPans(bell(pans), -20.0f);
+        QFETCH(QString, widest);
+        const auto ds = lineOfPans(bell(pans), -20.0f, 10.0f, metric);
         const bool paper = panel.isEmpty();
         RecordingSurface s(paper ? 10200 : panel.width(), paper ? 13200 : panel.height(), paper ? 1200 : 96);
         swath::SwathRecord r;
@@ -70,13 +75,68 @@ private slots:
         for (const DrawCall& c : s.callsOf(Op::Text))
             if (bool number = false; c.text.toDouble(&number), number) rows[c.numbers[1]] << c;
         QCOMPARE(int(rows.size()), paper ? 8 : 4); // a row of labels and a top value per graph
+        int widthRows = 0;
         for (const QList<DrawCall>& row : rows) {
             for (qsizetype i = 1; i < row.size(); ++i)
                 QVERIFY(row[i].numbers[0] - row[i - 1].numbers[0] - row[i - 1].numbers[2] > (paper ? 1 / 32.0 : 3.0));
-            const auto step = [&](qsizetype i) { return row[i].text.toDouble() - row[i - 1].text.toDouble(); };
-            for (qsizetype i = 3; i + 1 < row.size(); ++i) QCOMPARE(step(i), step(2));
-            if (row[0].text == "10") QTEST(int(row.size()), "widthLabels");
+            if (row.size() < 4) continue;
+            const double step = row[2].text.toDouble() - row[1].text.toDouble();
+            const double decade = std::pow(10.0, std::floor(std::log10(step)));
+            QVERIFY2(QList<double>({1, 2, 5}).contains(std::round(step / decade)), qPrintable(row[1].text));
+            for (qsizetype i = 1; i + 1 < row.size(); ++i) {
+                const double value = row[i].text.toDouble();
+                QVERIFY2(std::abs(value / step - std::round(value / step)) < 1e-6, qPrintable(row[i].text));
+                if (i > 1) QCOMPARE(value - row[i - 1].text.toDouble(), step);
+            }
+            if (row[0].text != (metric ? "10" : "32.8")) continue;
+            QCOMPARE(row.back().text, widest);
+            ++widthRows;
         }
+        QCOMPARE(widthRows, paper ? 2 : 1);
+    }
+
+    // Hundreds of pans on the 1200 dpi page: each graph one grey area as on the screen, not an
+    // outline per pan, which blackens the area.
+    void manyPansOnPaper_data()
+    {
+        QTest::addColumn<int>("pans");
+        QTest::addColumn<int>("polygons");
+        QTest::newRow("12") << 12 << 5 * 11; // one per step between pans
+        QTest::newRow("500") << 500 << 5;
+        QTest::newRow("2000") << 2000 << 5;
+    }
+    void manyPansOnPaper()
+    {
+        QFETCH(int, pans);
+        RecordingSurface s(10200, 13200, 1200);
+        QVERIFY(printReport(s, false, 2, {*lineOfPans(bell(pans), -20.0f, 1.0f), {}}, nullptr, {}));
+        QTEST(int(s.callsOf(Op::Polygon).size()), "polygons");
+    }
+
+    // Every COV below 30 %: the 30 % line would lie above the COV graph, across the Swath Data
+    // graph; on the panel and on paper it is left out.
+    void covLineInsideItsGraph_data()
+    {
+        QTest::addColumn<bool>("paper");
+        QTest::newRow("panel") << false;
+        QTest::newRow("paper") << true;
+    }
+    void covLineInsideItsGraph()
+    {
+        QFETCH(bool, paper);
+        const auto ds = lineOfPans(bell(8));
+        RecordingSurface s(paper ? 2550 : 667, paper ? 3300 : 309, paper ? 300 : 96);
+        swath::SwathAnalysis both;
+        for (const auto source : {swath::Source::Deposit, swath::Source::Density}) {
+            swath::SwathRecord& r = source == swath::Source::Deposit ? both.deposit : both.density;
+            swath::calculateSwathStats(r, *ds, source, {});
+            for (int j = r.cov.lower(); j <= r.cov.upper(); ++j) r.cov[j] = 0.05f * float(j % 4); // top 0.2
+        }
+        if (paper) QVERIFY(printReport(s, true, 3, {*ds, {}, &both}, nullptr, {}));
+        if (!paper) drawCovGraph(s, *ds, both.deposit);
+        QVERIFY(s.findText("0.1") || s.findText("0.2"));
+        for (const DrawCall& c : s.callsOf(Op::Line))
+            QVERIFY(c.color != QColor(255, 150, 150) && c.color != QColor(150, 150, 150));
     }
 
     void printerFailure()

@@ -2,11 +2,30 @@
 
 #include "core/numbers.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
 
 namespace pellamar::testing {
 
 namespace {
+
+// Recorded pictures hold text widths, so every machine must measure with the same fonts: the
+// report's family and the toolkit's default one come from the fonts beside the tests, whatever
+// the system has installed.
+void useBundledFonts()
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    const QDir fonts(QStringLiteral(PELLAMAR_TEST_FONTS));
+    for (const QString& file : fonts.entryList({QStringLiteral("*.ttf")}, QDir::Files, QDir::Name))
+        QFontDatabase::addApplicationFont(fonts.filePath(file));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Sans Serif"), QStringLiteral("DejaVu Sans"));
+}
+Q_COREAPP_STARTUP_FUNCTION(useBundledFonts)
 
 void enterRows(DataSet& ds, const QList<SampleRow>& rows, int firstRow)
 {

@@ -309,7 +309,7 @@ private slots:
     }
 
     // Each graph copies itself drawn afresh at twice the resolution, not enlarged, and saves
-    // itself as PNG or SVG; a folder that does not exist is said and leaves nothing behind.
+    // itself, scale and titles included, as PNG or SVG; a folder that does not exist is said and leaves nothing behind.
     void picturesLeaveTheProgram()
     {
         window().loadFile(PELLAMAR_TEST_DATA "/writer_metric.csv");
@@ -332,6 +332,7 @@ private slots:
             QVERIFY(fileBytes(f_->file("g.png")).startsWith("\x89PNG"));
             QVERIFY(QImage(f_->file("g.png")).size() == picture->size() * 2);
             QVERIFY(fileBytes(f_->file("g.SVG")).contains("<svg"));
+            QVERIFY(fileBytes(f_->file("g.SVG")).contains(" (m)</text>")); // the scale goes with it
             QVERIFY(!QFileInfo::exists(f_->file("missing")));
         }
     }

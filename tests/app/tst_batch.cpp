@@ -153,8 +153,12 @@ private slots:
         QTest::newRow("no sample data") << noRows << true << "'in.csv' holds no sample data.";
         QTest::newRow("write fails") << good << false << "There was an error while saving the output";
         // Pans with data at both ends: everything between counts, blank or not.
-        QTest::newRow("too many pans") << noRows.chopped(2) + "0,1,20,,,,,,\r\n" +
-                                              QByteArray("0,,,,,,,,\r\n").repeated(249999) + "0,1,20,,,,,,\r\n\r\n"
+        QByteArray manyPans = noRows.chopped(2);
+        for (qint64 k = 0, cents = 0; k <= 250000; ++k, cents += 3281) {
+            manyPans += QByteArray::number(cents / 100) + '.' + QByteArray::number(cents % 100).rightJustified(2, '0') +
+                        (k % 250000 == 0 ? ",1,20,,,,,,\r\n" : ",,,,,,,,\r\n");
+        }
+        QTest::newRow("too many pans") << manyPans + "\r\n"
                                        << true
                                        << "'in.csv' holds 250001 pans from the first to the last with data; the swath "
                                           "statistics of more than 250000 would take many minutes.";

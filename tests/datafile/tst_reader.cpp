@@ -288,6 +288,9 @@ private slots:
         QTest::newRow("no sample heading") << cut(40) << 41 << "";
         QTest::newRow("no units under the heading") << cut(41) << 42 << "";
         row("unclosed quote", {{10, "Agency:,,\"Acme"}}, 10);
+        const int last = int(validLines().size());
+        QTest::newRow("doubled quote ends the file") << fileWith({{last, "\"Density\"\""}}).chopped(2) << last
+                                                     << "a quoted field is not closed";
         row("unclosed quote below a name across lines", {{10, "Agency:,,\"A\nB\""}, {26, "Product:,,\"X"}}, 27);
         row("units compacted away", {{9, ",,Metric"}}, 9);
         row("negative height", {{12, "Release Height:,,-1,m"}}, 12);

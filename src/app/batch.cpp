@@ -3,14 +3,11 @@
 #include "batchfiles.h"
 #include "core/dataset.h"
 #include "datafile/writer.h"
-#include "graphics/paintersurface.h"
-#include "report/report.h"
+#include "report/pdf.h"
 #include "summary.h"
 #include "widths.h"
 
 #include <QGuiApplication>
-#include <QPdfWriter>
-#include <QSaveFile>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -146,24 +143,14 @@ QString parseOptions(const QStringList& args, Options& options)
 // The report as a PDF, through the same drawing as the printer's, written atomically.
 int writeReport(const Options& options, const DataSet& dataSet, const swath::SwathChoice& choice)
 {
-    QSaveFile file(options.output);
-    if (options.output == u"-" || !file.open(QIODevice::WriteOnly)) {
-        return failure(QStringLiteral("There was an error printing:\n\n") +
-                       (options.output == u"-" ? QStringLiteral("A PDF needs a file name.")
-                                               : file.errorString()));
+    const QString printing = QStringLiteral("There was an error printing:\n\n");
+    if (options.output == u"-") {
+        return failure(printing + QStringLiteral("A PDF needs a file name."));
     }
-    QString error;
-    {
-        QPdfWriter pdf(&file);
-        report::setUpPdf(pdf);
-        graphics::PainterSurface surface(pdf);
-        if (!report::printReport(surface, true, 0, {dataSet, choice}, &error)) {
-            file.cancelWriting();
-            return failure(error);
-        }
-    }
-    if (!file.commit()) {
-        return failure(QStringLiteral("There was an error printing:\n\n") + file.errorString());
+    const std::optional<report::PdfFailure> pdf =
+        report::writeReportPdf(options.output, {dataSet, choice});
+    if (pdf) {
+        return failure(pdf->inFile ? printing + pdf->message : pdf->message);
     }
     return 0;
 }

@@ -293,28 +293,19 @@ void DataSet::clearDataSet(const SamplerSettings& sampler)
 
 QString cellText(const DataSet& dataSet, int row, int column)
 {
-    const auto result = [&](Result r, QStringView pattern) {
-        return dataSet.hasResult(row, r) ? numbers::format(dataSet.result(row).value(r), pattern)
-                                         : QString();
-    };
-    switch (column) {
-    case ColPosition: {
-        const double position = dataSet.position(row);
-        return std::isnan(position)
-                   ? QString()
-                   : numbers::format(position, dataSet.wholePositions() ? u"0" : u"0.00");
-    }
-    case ColDeposit:
-        return result(Result::Deposit, u"0.000");
-    case ColDensity:
-        return result(Result::Density, u"0.000");
-    case ColGranulesPerGram:
-        return result(Result::GranulesPerGram, u"0.00");
-    case ColCorrectedMortality:
-        return result(Result::Mortality, u"0.00");
-    default:
+    if (isInputColumn(column)) {
         return dataSet.input(row, column);
     }
+    const ColumnInfo& info = columnInfo(column);
+    if (info.result) {
+        return dataSet.hasResult(row, *info.result)
+                   ? numbers::format(dataSet.result(row).value(*info.result), info.pattern)
+                   : QString();
+    }
+    const double position = dataSet.position(row);
+    return std::isnan(position)
+               ? QString()
+               : numbers::format(position, dataSet.wholePositions() ? u"0" : info.pattern);
 }
 
 DataSetState DataSet::state() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/columns.h"
 #include "core/parameters.h"
 #include "core/settings.h"
 #include "core/units.h"

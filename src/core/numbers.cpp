@@ -16,10 +16,6 @@ namespace pellamar::numbers {
 
 namespace {
 
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -50,22 +46,15 @@ private:
 
 bool NumberText::read(QStringView text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && isBlank(text[end - 1])) {
-        --end;
-    }
-    size_ = static_cast<std::size_t>(end - begin);
+    text = trimBlanks(text);
+    size_ = static_cast<std::size_t>(text.size());
     if (size_ > sizeof small_) {
         large_.resize(size_);
         chars_ = large_.data();
     }
     char* const s = chars_;
     for (std::size_t k = 0; k < size_; ++k) {
-        const char16_t c = text[begin + static_cast<qsizetype>(k)].unicode();
+        const char16_t c = text[static_cast<qsizetype>(k)].unicode();
         if (c > 0x7f) {
             return false;
         }
@@ -191,6 +180,20 @@ bool allZeroDigits(std::string_view s)
 }
 
 } // namespace
+
+QStringView trimBlanks(QStringView text)
+{
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && blank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && blank(text[end - 1])) {
+        --end;
+    }
+    return text.mid(begin, end - begin);
+}
 
 bool isNumber(QStringView text)
 {

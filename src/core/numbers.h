@@ -12,6 +12,9 @@ namespace pellamar::numbers {
 // The largest magnitude a stored (single-precision) value may have.
 inline constexpr double kSingleMax = 3.4028235e38;
 
+// The text without the spaces and tabs around it; other control characters belong to it.
+QStringView trimBlanks(QStringView text);
+
 // True when the text is a number: optional blanks around, an optional sign, digits with at most
 // one ".", at least one digit, and an optional exponent (e or E, optional sign, digits).
 // A value beyond single precision is not a number.

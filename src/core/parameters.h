@@ -120,9 +120,6 @@ constexpr const FieldInfo& fieldInfo(Field field)
     return kFieldTable[static_cast<std::size_t>(field)];
 }
 
-// The file lines around the fields.
-inline constexpr int kUnitsLine = 9;
-inline constexpr int kOpeningTypeLine = 15;
 inline const QString kOpeningTypeCaption = QStringLiteral("Opening:");
 // The sampler opening types, in list order.
 QStringList openingTypeNames();

@@ -118,32 +118,6 @@ QString Units::graphUnit(Result result) const
     }
 }
 
-QString columnHeading(int column, const Units& units)
-{
-    switch (column) {
-    case ColPosition:
-        return QStringLiteral("Position\n(") + units.lengthLabel + u')';
-    case ColWeight:
-        return QStringLiteral("Sample Wt\n(g)");
-    case ColGranules:
-        return QStringLiteral("# of Granules");
-    case ColLarvae:
-        return QStringLiteral("Larvae");
-    case ColDead:
-        return QStringLiteral("Mortality");
-    case ColDeposit:
-        return units.rateLabel;
-    case ColDensity:
-        return QStringLiteral("Granules/") + units.lengthLabel + u' ' + kSquared;
-    case ColGranulesPerGram:
-        return QStringLiteral("Granules/g");
-    case ColCorrectedMortality:
-        return QStringLiteral("Corrected\nMortality (%)");
-    default:
-        return {};
-    }
-}
-
 QString graphOptionCaption(Result result, const Units& units)
 {
     switch (result) {

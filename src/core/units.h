@@ -51,23 +51,6 @@ struct Units {
     QString areaLabel() const;
 };
 
-// Sample grid columns.
-inline constexpr int kGridColumns = 9;
-enum GridColumn : int {
-    ColPosition = 0,
-    ColWeight = 1,
-    ColGranules = 2,
-    ColLarvae = 3,
-    ColDead = 4,
-    ColDeposit = 5,
-    ColDensity = 6,
-    ColGranulesPerGram = 7,
-    ColCorrectedMortality = 8,
-};
-
-// The heading of a grid column in the given units (line breaks as "\n").
-QString columnHeading(int column, const Units& units);
-
 // The caption of a result's graph option.
 QString graphOptionCaption(Result result, const Units& units);
 

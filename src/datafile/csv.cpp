@@ -56,119 +56,154 @@ qsizetype findEither(QStringView text, qsizetype i, char16_t a, char16_t b)
 
 } // namespace
 
-RecordsOrError splitRecords(QStringView text, char16_t separator)
-{
-    RecordsOrError out;
-    out.separator = separator;
-    Record record;
-    int line = 1;
-    record.lineNumber = 1;
-    qsizetype lineStart = 0;
-    const qsizetype n = text.size();
-    const QChar* const chars = text.data();
-    qsizetype i = 0;
+namespace {
+
+// Splits a text line by line: lines without quotes whole, to be split into fields when asked
+// for; lines with quotes field by field.
+class Splitter {
+public:
+    Splitter(QStringView text, char16_t separator)
+        : text_(text)
+        , chars_(text.data())
+        , n_(text.size())
+        , separator_(separator)
+    {
+        out_.separator = separator;
+        record_.lineNumber = 1;
+    }
+
+    RecordsOrError run()
+    {
+        // Room for lines of 32 characters on average, fewer than the program writes: growing by
+        // steps copied and faulted in the vector anew, and room never used costs nothing.
+        out_.records.reserve(static_cast<std::size_t>(n_ / 32) + 64);
+        while (i_ != lineStart_ || i_ >= n_ || !plainLine()) {
+            if (!quotedLine()) {
+                break;
+            }
+        }
+        return std::move(out_);
+    }
+
+private:
+    // A line without quotes is its fields joined by separators: taken whole. False when the line
+    // holds a quote; otherwise true while text follows.
+    bool plainLine()
+    {
+        while (true) {
+            const qsizetype end = findEither(text_, i_, u'\n', u'"');
+            if (end < n_ && chars_[end] != u'\n') {
+                return false;
+            }
+            i_ = end;
+            if (!endRecord(false)) {
+                return true;
+            }
+            if (i_ >= n_) {
+                return false;
+            }
+        }
+    }
+
+    // The fields of a line with quotes, from i on; false at the end of the text or on an error.
+    bool quotedLine()
+    {
+        while (true) {
+            QString quoted;
+            const bool wasQuoted = i_ < n_ && chars_[i_] == u'"';
+            if (wasQuoted && !readQuoted(quoted)) {
+                return false;
+            }
+            // The rest up to the next separator or line end is taken as it stands, in one piece.
+            const qsizetype rest = i_;
+            i_ = findEither(text_, i_, separator_, u'\n');
+            QStringView field = text_.mid(rest, i_ - rest);
+            const bool lineEnds = i_ >= n_ || chars_[i_] != separator_;
+            // A last line without its line end still counts; an empty tail after the last one
+            // does not.
+            if (lineEnds && i_ >= n_ && lineStart_ >= n_) {
+                return false;
+            }
+            if (wasQuoted) {
+                quoted += field;
+                if (lineEnds && quoted.endsWith(u'\r')) {
+                    quoted.chop(1);
+                }
+                out_.unquoted.push_back(std::move(quoted));
+                field = out_.unquoted.back();
+            } else if (lineEnds && field.endsWith(u'\r')) {
+                field.chop(1);
+            }
+            out_.fields.push_back(field);
+            if (!lineEnds) {
+                ++i_;
+                continue;
+            }
+            return endRecord(true);
+        }
+    }
+
+    // A quoted field runs to the next lone quote, across separators and line ends.
+    bool readQuoted(QString& quoted)
+    {
+        const int quoteLine = line_;
+        for (++i_; i_ < n_; ++i_) {
+            if (chars_[i_] == u'"') {
+                if (i_ + 1 < n_ && chars_[i_ + 1] == u'"') {
+                    quoted += u'"';
+                    ++i_;
+                    continue;
+                }
+                ++i_;
+                return true;
+            }
+            if (chars_[i_] == u'\n') {
+                ++line_;
+            }
+            quoted += chars_[i_];
+        }
+        out_.error = QStringLiteral("a quoted field is not closed");
+        out_.errorLine = quoteLine;
+        return false;
+    }
 
     // Ends the record at i; false at the end of the text, else moves past the line end.
-    auto endRecord = [&](bool split) {
-        QStringView raw = text.mid(lineStart, i - lineStart);
+    bool endRecord(bool split)
+    {
+        QStringView raw = text_.mid(lineStart_, i_ - lineStart_);
         if (raw.endsWith(u'\r')) {
             raw.chop(1);
         }
-        record.text = raw;
-        record.split = split;
-        record.fieldCount = out.fields.size() - record.firstField;
-        out.records.push_back(record);
-        record = Record{};
-        record.firstField = out.fields.size();
-        if (i >= n) {
+        record_.text = raw;
+        record_.split = split;
+        record_.fieldCount = out_.fields.size() - record_.firstField;
+        out_.records.push_back(record_);
+        record_ = Record{};
+        record_.firstField = out_.fields.size();
+        if (i_ >= n_) {
             return false;
         }
-        ++line;
-        record.lineNumber = line;
-        lineStart = ++i;
+        record_.lineNumber = ++line_;
+        lineStart_ = ++i_;
         return true;
-    };
-
-    // Room for lines of 32 characters on average, fewer than the program writes: growing by steps
-    // copied and faulted in the vector anew, and room never used costs nothing.
-    out.records.reserve(static_cast<std::size_t>(n / 32) + 64);
-    while (true) {
-        // A line without quotes is its fields joined by commas: they are split when asked for.
-        if (i == lineStart && i < n) {
-            const qsizetype end = findEither(text, i, u'\n', u'"');
-            if (end == n || chars[end] == u'\n') {
-                i = end;
-                if (!endRecord(false)) {
-                    break;
-                }
-                continue;
-            }
-        }
-        // One field from i on.
-        QString quoted;
-        bool wasQuoted = false;
-        if (i < n && chars[i] == u'"') {
-            // A quoted field runs to the next lone quote, across commas and line ends.
-            wasQuoted = true;
-            const int quoteLine = line;
-            ++i;
-            bool closed = false;
-            while (i < n) {
-                if (chars[i] == u'"') {
-                    if (i + 1 < n && chars[i + 1] == u'"') {
-                        quoted += u'"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    closed = true;
-                    break;
-                }
-                if (chars[i] == u'\n') {
-                    ++line;
-                }
-                quoted += chars[i];
-                ++i;
-            }
-            if (!closed) {
-                out.error = QStringLiteral("a quoted field is not closed");
-                out.errorLine = quoteLine;
-                return out;
-            }
-        }
-        // The rest up to the next separator or line end is taken as it stands, in one piece.
-        const qsizetype rest = i;
-        i = findEither(text, i, separator, u'\n');
-        QStringView field = text.mid(rest, i - rest);
-        if (wasQuoted) {
-            quoted += field;
-        }
-        const bool lineEnds = i >= n || chars[i] != separator;
-        // A last line without its line end still counts; an empty tail after the last one does
-        // not.
-        if (lineEnds && i >= n && lineStart >= n) {
-            break;
-        }
-        if (lineEnds && wasQuoted && quoted.endsWith(u'\r')) {
-            quoted.chop(1);
-        }
-        if (lineEnds && !wasQuoted && field.endsWith(u'\r')) {
-            field.chop(1);
-        }
-        if (wasQuoted) {
-            out.unquoted.push_back(std::move(quoted));
-            field = out.unquoted.back();
-        }
-        out.fields.push_back(field);
-        if (!lineEnds) {
-            ++i;
-            continue;
-        }
-        if (!endRecord(true)) {
-            break;
-        }
     }
-    return out;
+
+    QStringView text_;
+    const QChar* chars_;
+    qsizetype n_;
+    char16_t separator_;
+    RecordsOrError out_;
+    Record record_;
+    int line_ = 1;
+    qsizetype lineStart_ = 0;
+    qsizetype i_ = 0;
+};
+
+} // namespace
+
+RecordsOrError splitRecords(QStringView text, char16_t separator)
+{
+    return Splitter(text, separator).run();
 }
 
 Fields RecordsOrError::fieldsOf(const Record& record) const

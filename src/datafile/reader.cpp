@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 #include "datafile/cp1252.h"
 #include "datafile/csv.h"
+#include "datafile/layout.h"
 #include "datafile/panline.h"
 
 #include <QDir>
@@ -16,23 +17,9 @@ namespace pellamar::datafile {
 
 namespace {
 
-const QString kHeaderText = QStringLiteral("Tovanel Pellamar");
-const QString kNotGiven(8, u'-');
+const QString kHeaderText = layoutText(kTitleLine);
 
-// Only spaces and tabs surround a value; other control characters belong to it.
-QStringView trimBlanks(QStringView text)
-{
-    auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && blank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && blank(text[end - 1])) {
-        --end;
-    }
-    return text.mid(begin, end - begin);
-}
+using numbers::trimBlanks;
 
 // Empty texts stay null, as the fields of the file always were.
 QString owned(QStringView text)
@@ -44,52 +31,6 @@ struct Damage {
     int line;
     QString what;
 };
-
-// What the first field of each line before the sample rows holds as the program writes it;
-// the parameter lines' labels come from the field table.
-QString layoutText(int line)
-{
-    static const QString kDashes(45, u'-');
-    static const QString kEquals(18, u'=');
-    switch (line) {
-    case 1:
-    case 3:
-        return kEquals;
-    case 2:
-        return kHeaderText;
-    case 5:
-    case 7:
-    case 29:
-    case 31:
-    case 37:
-    case 39:
-        return kDashes;
-    case 6:
-        return QStringLiteral("Analysis Parameters");
-    case kUnitsLine:
-        return QStringLiteral("Units:");
-    case kOpeningTypeLine:
-        return QStringLiteral("Opening Type:");
-    case 30:
-        return QStringLiteral("Mortality Control Data");
-    case 33:
-        return QStringLiteral("Number in pan:");
-    case 34:
-        return QStringLiteral("Time after treatment:");
-    case 35:
-        return QStringLiteral("24 hr mortality:");
-    case 38:
-        return QStringLiteral("Granular Data");
-    default:
-        break;
-    }
-    for (const FieldInfo& s : kFieldTable) {
-        if (s.fileLine == line) {
-            return s.fileLabel.toString();
-        }
-    }
-    return {};
-}
 
 // A line's text for a message: quoted and cut short, or said to be empty.
 QString quotedText(QStringView text)
@@ -425,20 +366,20 @@ void Parser::readParameters(ParsedDataSet& out, const Units& units) const
 void Parser::readControl(ParsedDataSet& out) const
 {
     // The number-in-pan line compares its mark exactly, blanks included.
-    expectLabel(33);
-    if (field(33, 2) == kNotGiven) {
+    expectLabel(kControlLarvaeLine);
+    if (field(kControlLarvaeLine, 2) == kNotGiven) {
         return;
     }
     ControlData control;
-    control.larvae = count16(33, QStringLiteral("the number in pan"));
+    control.larvae = count16(kControlLarvaeLine, QStringLiteral("the number in pan"));
     const QString hours = QStringLiteral("the time after treatment");
-    expectLabel(34);
-    const std::optional<float> value = numbers::parseFloat(numberText(field(34, 2)));
+    expectLabel(kControlHoursLine);
+    const std::optional<float> value = numbers::parseFloat(numberText(field(kControlHoursLine, 2)));
     if (!value) {
-        fail(34, hours + QStringLiteral(" is not a number"));
+        fail(kControlHoursLine, hours + QStringLiteral(" is not a number"));
     }
     control.hours = *value;
-    control.dead = count16(35, QStringLiteral("the 24 hr mortality"));
+    control.dead = count16(kControlDeadLine, QStringLiteral("the 24 hr mortality"));
     out.control = control;
 }
 
@@ -459,11 +400,8 @@ int Parser::nextFilledLine(int n) const
 void Parser::readCells(int n, const Fields& all, std::array<QString, 4>& cells,
                        const std::array<QString, 4>* above) const
 {
-    static const std::array<QString, 4> kCellNames{
-        QStringLiteral("the sample weight (Sample Wt)"),
-        QStringLiteral("the number of granules (# of Granules)"),
-        QStringLiteral("the number of larvae (Larvae)"),
-        QStringLiteral("the mortality (Mortality)")};
+    static const std::array<QString, 4> kCellNames{columnNoun(ColWeight), columnNoun(ColGranules),
+                                                   columnNoun(ColLarvae), columnNoun(ColDead)};
     for (std::size_t c = 0; c < cells.size(); ++c) {
         QStringView cell = trimBlanks(fileField(all, static_cast<qsizetype>(c) + 1));
         QString normal;
@@ -489,14 +427,14 @@ void Parser::readCells(int n, const Fields& all, std::array<QString, 4>& cells,
 
 void Parser::readSamples(ParsedDataSet& out, const Units& units) const
 {
-    constexpr int kHeadingFrom = 41;
-    int n = kHeadingFrom;
-    while (n <= count() && !line(n).text.contains(QStringLiteral("Position"))) {
+    int n = kSampleHeadingLine;
+    while (n <= count() && !line(n).text.contains(columnInfo(ColPosition).fileHeading)) {
         ++n;
     }
     if (n > count()) {
-        fail(kHeadingFrom, QStringLiteral("the heading of the sample rows (with \"Position\") "
-                                          "was not found"));
+        fail(kSampleHeadingLine,
+             QStringLiteral("the heading of the sample rows (with \"Position\") "
+                            "was not found"));
     }
     line(n + 1); // the units line under the heading
 

@@ -4,11 +4,13 @@
 #include "core/numbers.h"
 #include "datafile/cp1252.h"
 #include "datafile/csv.h"
+#include "datafile/layout.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -20,14 +22,14 @@ namespace pellamar::datafile {
 
 namespace {
 
-const QString kNotEntered(8, u'-');
-const QString kEqualsLine(18, u'=');
-const QString kDashLine(45, u'-');
+// A block's marks: the start of every pass, and both ends.
+const QString kPassMark(8, u'-');
+const QString kEndMark(8, u'=');
 
 QString valueWithUnit(const QString& value, const QString& unit)
 {
     if (value.isEmpty()) {
-        return kNotEntered;
+        return kNotGiven;
     }
     return unit.isEmpty() ? value : value + u',' + unit;
 }
@@ -70,15 +72,11 @@ public:
         text_ += line;
         text_ += QStringLiteral("\r\n");
     }
-    void parameter(const QString& label, const QString& value)
-    {
-        add(label + QStringLiteral(",,") + value);
-    }
     void heading(const QString& title)
     {
-        add(kDashLine);
+        add(kSectionRule);
         add(title);
-        add(kDashLine);
+        add(kSectionRule);
         add(QString());
     }
     QString take() { return std::move(text_); }
@@ -87,49 +85,55 @@ private:
     QString text_;
 };
 
-void writeParameters(Lines& out, const DataSet& dataSet)
+// The value after a line's label; nothing for the lines without one.
+std::optional<QString> layoutValue(const DataSet& dataSet, int line)
 {
     const Parameters& p = dataSet.parameters();
-    out.heading(QStringLiteral("Analysis Parameters"));
-    out.parameter(QStringLiteral("Units:"),
-                  dataSet.metric() ? QStringLiteral("Metric") : QStringLiteral("U.S."));
-    int line = kUnitsLine + 1;
-    for (const FieldInfo& s : kFieldTable) {
-        // The layout is fixed by line number: blank lines, and the opening type, in between.
-        for (; line < s.fileLine; ++line) {
-            if (line == kOpeningTypeLine) {
-                const QStringList types = openingTypeNames();
-                const QString name =
-                    p.openingType < types.size() ? types[p.openingType] : QString();
-                out.parameter(QStringLiteral("Opening Type:"),
-                              csvField(name) + u',' + QString::number(p.openingType));
-            } else {
-                out.add(QString());
-            }
-        }
-        out.parameter(s.fileLabel.toString(), parameterValue(dataSet, s));
-        ++line;
+    const ControlData& control = dataSet.controlData();
+    switch (line) {
+    case kUnitsLine:
+        return dataSet.metric() ? QStringLiteral("Metric") : QStringLiteral("U.S.");
+    case kOpeningTypeLine: {
+        const QStringList types = openingTypeNames();
+        const QString name = p.openingType < types.size() ? types[p.openingType] : QString();
+        return csvField(name) + u',' + QString::number(p.openingType);
     }
-    out.add(QString());
+    case kControlLarvaeLine:
+        return QString::number(control.larvae);
+    case kControlHoursLine:
+        return numbers::formatGeneral(control.hours);
+    case kControlDeadLine:
+        return QString::number(control.dead);
+    default:
+        break;
+    }
+    for (const FieldInfo& s : kFieldTable) {
+        if (s.fileLine == line) {
+            return parameterValue(dataSet, s);
+        }
+    }
+    return std::nullopt;
 }
 
-void writeControlData(Lines& out, const ControlData& control)
+// Every line before the sample rows: rules, titles, and labels with their values.
+void writeLayout(Lines& out, const DataSet& dataSet)
 {
-    out.heading(QStringLiteral("Mortality Control Data"));
-    out.parameter(QStringLiteral("Number in pan:"), QString::number(control.larvae));
-    out.parameter(QStringLiteral("Time after treatment:"), numbers::formatGeneral(control.hours));
-    out.parameter(QStringLiteral("24 hr mortality:"), QString::number(control.dead));
-    out.add(QString());
+    for (int line = 1; line < kSampleHeadingLine; ++line) {
+        const std::optional<QString> value = layoutValue(dataSet, line);
+        out.add(value ? layoutText(line) + QStringLiteral(",,") + *value : layoutText(line));
+    }
 }
 
 void writeSampleRows(Lines& out, const DataSet& dataSet)
 {
-    const Units& units = dataSet.units();
-    out.heading(QStringLiteral("Granular Data"));
-    out.add(QStringLiteral("Position,Sample Wt,# of Granules,Larvae,Mortality,Deposit,Gran./") +
-            units.areaLabel() + QStringLiteral(",Gran./g,Corrected"));
-    out.add(u'(' + units.lengthLabel + QStringLiteral("),(g),,,,(") + units.rateLabel +
-            QStringLiteral("),,,Mort. (%)"));
+    QStringList heading;
+    QStringList unit;
+    for (const ColumnInfo& c : kColumnTable) {
+        heading << withUnits(c.fileHeading, dataSet.units());
+        unit << withUnits(c.fileUnit, dataSet.units());
+    }
+    out.add(heading.join(u','));
+    out.add(unit.join(u','));
     for (int row = std::max(dataSet.firstDataRow(), 1); row <= dataSet.lastDataRow(); ++row) {
         QString line;
         line.reserve(80);
@@ -222,8 +226,8 @@ void writeBlocks(Lines& out, const DataSet& dataSet, const SourceResult& deposit
         const swath::BoundedArray& values = source.block.values;
         const int end = source.block.shape.passes * source.width;
         cells << numbers::format(k <= values.upper() ? values[k] : 0.0f, u"0.000");
-        cells << (k >= 0 && k % source.width == 0 && k < end ? kNotEntered : QString());
-        cells << (k == 0 || k == end ? QString(8, u'=') : QString());
+        cells << (k >= 0 && k % source.width == 0 && k < end ? kPassMark : QString());
+        cells << (k == 0 || k == end ? kEndMark : QString());
     };
     const QString positionFormat = dataSet.positionFormat();
     const int lower = deposit.block.values.lower();
@@ -249,12 +253,7 @@ QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
                     const swath::SwathAnalysis& analysis)
 {
     Lines out;
-    out.add(kEqualsLine);
-    out.add(QStringLiteral("Tovanel Pellamar"));
-    out.add(kEqualsLine);
-    out.add(QString());
-    writeParameters(out, dataSet);
-    writeControlData(out, dataSet.controlData());
+    writeLayout(out, dataSet);
     writeSampleRows(out, dataSet);
 
     out.heading(QStringLiteral("Swath Analysis"));

@@ -1,6 +1,7 @@
 #include "ui/previewwindow.h"
 
 #include "graphics/paintersurface.h"
+#include "report/pdf.h"
 #include "ui/feedback.h"
 #include "ui/onscreen.h"
 #include "ui/savedialog.h"
@@ -11,11 +12,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -40,35 +39,13 @@ QString jobName()
 bool writeReportPdf(const QString& path, const report::ReportInputs& inputs, QString* error,
                     const std::function<void(const QString& caption)>& progress)
 {
-    const auto fail = [error, &path](const QString& reason) {
-        if (error) {
-            *error = notSaved(QStringLiteral("The report"), path, reason);
-        }
-        return false;
-    };
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(file.errorString());
+    const std::optional<report::PdfFailure> failure =
+        report::writeReportPdf(path, inputs, progress);
+    if (failure && error) {
+        *error = failure->inFile ? notSaved(QStringLiteral("The report"), path, failure->message)
+                                 : failure->message;
     }
-    bool drawn = false;
-    QString failure;
-    {
-        QPdfWriter writer(&file);
-        report::setUpPdf(writer);
-        graphics::PainterSurface surface(writer);
-        drawn = report::printReport(surface, true, 0, inputs, &failure, progress);
-    }
-    if (!drawn) {
-        file.cancelWriting();
-        if (error) {
-            *error = failure;
-        }
-        return false;
-    }
-    if (!file.commit()) {
-        return fail(file.errorString());
-    }
-    return true;
+    return !failure;
 }
 
 PreviewWindow::PreviewWindow(const report::ReportInputs& inputs, QString& currentPrinter,

@@ -48,18 +48,6 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     small.setPointSize(8);
     swathCheck_->setFont(small);
 
-    auto* stats = new QGridLayout;
-    const QStringList captions{QStringLiteral("COV:"), QStringLiteral("Max / Min:"),
-                               QStringLiteral("Average Deposit:")};
-    for (int i = 0; i < 3; ++i) {
-        statCaptions_[static_cast<std::size_t>(i)] = new QLabel(captions[i]);
-        statValues_[static_cast<std::size_t>(i)] = new QLabel;
-        stats->addWidget(statCaptions_[static_cast<std::size_t>(i)], i, 0);
-        stats->addWidget(statValues_[static_cast<std::size_t>(i)], i, 1);
-        statCaptions_[static_cast<std::size_t>(i)]->hide();
-        statValues_[static_cast<std::size_t>(i)]->hide();
-    }
-
     auto* side = new QVBoxLayout;
     side->addLayout(optionColumn);
     side->addWidget(swathCheck_);
@@ -69,7 +57,7 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     body->addLayout(side);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
-    layout->addLayout(stats);
+    layout->addLayout(statisticsLayout());
 
     connect(&dataSet_, &DataSet::unitsApplied, this, &ResultPanel::refreshCaptions);
     connect(&dataSet_, &DataSet::recalculated, this, &ResultPanel::followDataSet);
@@ -83,6 +71,22 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     });
     refreshCaptions();
     followDataSet();
+}
+
+QGridLayout* ResultPanel::statisticsLayout()
+{
+    auto* stats = new QGridLayout;
+    const QStringList captions{QStringLiteral("COV:"), QStringLiteral("Max / Min:"),
+                               QStringLiteral("Average Deposit:")};
+    for (int i = 0; i < 3; ++i) {
+        statCaptions_[static_cast<std::size_t>(i)] = new QLabel(captions[i]);
+        statValues_[static_cast<std::size_t>(i)] = new QLabel;
+        stats->addWidget(statCaptions_[static_cast<std::size_t>(i)], i, 0);
+        stats->addWidget(statValues_[static_cast<std::size_t>(i)], i, 1);
+        statCaptions_[static_cast<std::size_t>(i)]->hide();
+        statValues_[static_cast<std::size_t>(i)]->hide();
+    }
+    return stats;
 }
 
 void ResultPanel::refreshCaptions()

@@ -9,6 +9,7 @@
 class QButtonGroup;
 class QPointF;
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QRadioButton;
 
@@ -54,6 +55,8 @@ signals:
     void graphSelected(int option);
 
 private:
+    // The swath statistics under the graph, hidden until swath analysis shows them.
+    QGridLayout* statisticsLayout();
     void refreshCaptions();
     void showTooltip(QPointF pixel);
     void followDataSet();

@@ -21,44 +21,30 @@ namespace pellamar::ui {
 
 namespace {
 
-// Counts beyond 9 digits would overflow the 32-bit larvae and mortality counts; 15 characters
-// keep a weight or granule count far inside single precision however long a key is held.
-int maxLength(int column)
-{
-    return column >= ColLarvae ? 9 : 15;
-}
-
-// A column's heading on one line, without its unit: "Sample Wt".
-QString columnName(int column)
-{
-    return columnHeading(column, Units::forSystem(true)).section(u'\n', 0, 0);
-}
-
 // What a column takes, said when a key does not fit it.
 QString keyHint(int column)
 {
-    return columnName(column) + (column == ColWeight
-                                     ? QStringLiteral(": grams, digits and one decimal point")
-                                     : QStringLiteral(": whole numbers"));
+    return columnName(column) + QStringLiteral(": ") + columnInfo(column).takes.toString();
 }
 
 QString lengthHint(int column)
 {
     return QStringLiteral("%1: at most %2 %3")
         .arg(columnName(column))
-        .arg(maxLength(column))
-        .arg(column == ColWeight ? QStringLiteral("characters") : QStringLiteral("digits"));
+        .arg(columnInfo(column).maxLength)
+        .arg(columnInfo(column).point ? QStringLiteral("characters") : QStringLiteral("digits"));
 }
 
 // Why a text cannot be committed to a cell of the column, empty when it can; `larvae` is the
 // count the mortality is held to. While typing (`complete` false) a lone "." is still fine.
 QString cellRefusal(const QString& text, int column, const QString& larvae, bool complete)
 {
-    if (!NumberRule{0, column == ColWeight, false}.follows(text) ||
+    const ColumnInfo& info = columnInfo(column);
+    if (!NumberRule{0, info.point, false}.follows(text) ||
         (complete && !text.isEmpty() && !numbers::isNumber(text))) {
         return keyHint(column);
     }
-    if (text.size() > maxLength(column)) {
+    if (text.size() > info.maxLength) {
         return lengthHint(column);
     }
     if (column == ColDead && !text.isEmpty()) {
@@ -436,7 +422,7 @@ void SampleGrid::paste()
                 continue;
             }
             QString value = values.at(j).trimmed();
-            if (column == ColWeight) {
+            if (columnInfo(column).point) {
                 value.replace(u',', u'.');
             }
             const QString refusal = pasteRefusal(value, row, column, cells);
@@ -488,7 +474,7 @@ void SampleGrid::refuse(int row, int column, const QString& hint)
 void SampleGrid::type(QChar character, int row, int column)
 {
     // A decimal comma is what the balance or the locale gave; the weight takes it as a point.
-    if (character == u',' && column == ColWeight) {
+    if (character == u',' && columnInfo(column).point) {
         character = u'.';
     }
     // Every key stays in the text: one dropped from the middle would leave another number.

@@ -13,11 +13,6 @@ const QColor kShade(230, 230, 230);
 const QColor kInputWhite(255, 255, 255);
 const QColor kWarning(255, 196, 160);
 
-bool isInputColumn(int column)
-{
-    return column >= ColWeight && column <= ColDead;
-}
-
 // Computed texts end in blanks that serve as their right margin; whole positions keep the width
 // of two decimals so that the column stays aligned.
 QString shown(const DataSet& dataSet, int row, int column)

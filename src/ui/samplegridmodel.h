@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/units.h"
+#include "core/columns.h"
 #include "ui/editor.h"
 
 #include <QAbstractTableModel>

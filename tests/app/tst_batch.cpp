@@ -154,10 +154,9 @@ private slots:
         QTest::newRow("write fails") << good << false << "There was an error while saving the output";
         // Pans with data at both ends: everything between counts, blank or not.
         QByteArray manyPans = noRows.chopped(2);
-        for (qint64 pan = 0; pan <= 250000; ++pan) {
-            const QByteArray values = pan % 250000 == 0 ? "1,20,,,,,," : ",,,,,,,";
-            manyPans += QByteArray::number(pan * 3281 / 100) + '.' +
-                        QByteArray::number(pan * 3281 % 100).rightJustified(2, '0') + ',' + values + "\r\n";
+        for (qint64 k = 0, cents = 0; k <= 250000; ++k, cents += 3281) {
+            manyPans += QByteArray::number(cents / 100) + '.' + QByteArray::number(cents % 100).rightJustified(2, '0') +
+                        (k % 250000 == 0 ? ",1,20,,,,,,\r\n" : ",,,,,,,,\r\n");
         }
         QTest::newRow("too many pans") << manyPans + "\r\n"
                                        << true

@@ -146,6 +146,10 @@ private slots:
         row("U.S. temperature", {{9, "Units:,,U.S."}, {21, "Air Temp.:,,-40,\xb0" "F"}}, f(Field::AirTemperature), "-40.0");
         row("quoted name", {{10, "Agency:,,\"Smith, Jones \"\"Air\"\"\""}}, f(Field::Agency), "Smith, Jones \"Air\"");
         row("unquoted comma cuts the name", {{10, "Agency:,,Smith, Jones"}}, f(Field::Agency), "Smith");
+        // Lines with quotes are split apart from the plain ones; the hand-over keeps every line in place.
+        row("name across two lines", {{10, "Agency:,,\"Acme\nVector\""}}, f(Field::Agency), "Acme\nVector");
+        row("quote inside a bare name", {{10, "Agency:,,Acme \"Air\""}}, f(Field::Agency), "Acme \"Air\"");
+        row("quoted cell among the rows", {{44, "\"2\",3,60,,"}}, kRows, "1-3 of 50, pan 1 at 0.0");
         row("area", {{16, "Opening Area:,,0.123456,m\xB2"}}, f(Field::OpeningArea), "0.1235");
         row("opening type 3", {{15, "Opening Type:,,X,3.4"}}, kType, "3");
         row("opening type 0", {{15, "Opening Type:,,X,0"}}, kType, "0");
@@ -284,6 +288,10 @@ private slots:
         QTest::newRow("no sample heading") << cut(40) << 41 << "";
         QTest::newRow("no units under the heading") << cut(41) << 42 << "";
         row("unclosed quote", {{10, "Agency:,,\"Acme"}}, 10);
+        const int last = int(validLines().size());
+        QTest::newRow("doubled quote ends the file") << fileWith({{last, "\"Density\"\""}}).chopped(2) << last
+                                                     << "a quoted field is not closed";
+        row("unclosed quote below a name across lines", {{10, "Agency:,,\"A\nB\""}, {26, "Product:,,\"X"}}, 27);
         row("units compacted away", {{9, ",,Metric"}}, 9);
         row("negative height", {{12, "Release Height:,,-1,m"}}, 12);
         row("opening type 3.5", {{15, "Opening Type:,,X,3.5"}}, 15);

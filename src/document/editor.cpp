@@ -1,4 +1,4 @@
-#include "ui/editor.h"
+#include "document/editor.h"
 
 #include "core/fieldcommit.h"
 
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <functional>
 
-namespace pellamar::ui {
+namespace pellamar::document {
 
 namespace {
 
@@ -208,4 +208,4 @@ void Editor::reset(const SamplerSettings& sampler, const QString& file)
                                    [this](const QString& named) { emit fileNamed(named); }));
 }
 
-} // namespace pellamar::ui
+} // namespace pellamar::document

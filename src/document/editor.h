@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QUndoStack>
 
-namespace pellamar::ui {
+namespace pellamar::document {
 
 // One input cell's new text.
 struct CellText {
@@ -57,4 +57,4 @@ private:
     QUndoStack history_;
 };
 
-} // namespace pellamar::ui
+} // namespace pellamar::document

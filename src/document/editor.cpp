@@ -159,6 +159,9 @@ void Editor::setCells(const QList<CellText>& cells)
         history_.push(new CellsCommand(dataSet_, changed, [this](int row, int column) {
             emit cellChangedByHistory(row, column);
         }));
+    } else if (cells.size() == 1 && cells.front().row <= dataSet_.dataRowCount()) {
+        // A cell committed unchanged is still entered: in the last row it grows the grid.
+        dataSet_.calculateResults(cells.front().row);
     }
 }
 

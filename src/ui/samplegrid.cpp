@@ -158,7 +158,6 @@ SampleGrid::SampleGrid(Editor& editor, QWidget* parent)
     connect(&dataSet_, &DataSet::aboutToReset, this, [this] {
         cellEdited_ = false;
         typedRefused_ = false;
-        typed_.clear();
         if (currentDataRow() > 0) {
             resetRow_ = currentDataRow();
             resetColumn_ = currentColumn();
@@ -291,7 +290,6 @@ void SampleGrid::cancelEdit()
     }
     cellEdited_ = false;
     typedRefused_ = false;
-    typed_.clear();
     model_->endTyping();
 }
 
@@ -302,16 +300,16 @@ bool SampleGrid::commitAt(int row, int column)
         return true;
     }
     // Refused, the cell stays in edit with every key typed, until corrected or dropped.
-    const QString refusal = cellRefusal(typed_, column, dataSet_.input(row, ColLarvae), true);
+    const QString refusal =
+        cellRefusal(model_->typingText(), column, dataSet_.input(row, ColLarvae), true);
     if (!refusal.isEmpty()) {
         refuse(row, column, refusal);
         return false;
     }
-    const QString text = typed_;
+    const QString text = model_->typingText();
     // Cleared first: the recalculation may redraw and move the focus, which commits again.
     cellEdited_ = false;
     typedRefused_ = false;
-    typed_.clear();
     clearHint();
     model_->setCells({{row, column, text}});
     return true;
@@ -458,7 +456,7 @@ void SampleGrid::paste()
 
 QString SampleGrid::currentText(int row, int column) const
 {
-    return cellEdited_ ? typed_ : dataSet_.input(row, column);
+    return cellEdited_ ? model_->typingText() : dataSet_.input(row, column);
 }
 
 void SampleGrid::setTyped(int row, int column, const QString& text)
@@ -471,7 +469,6 @@ void SampleGrid::setTyped(int row, int column, const QString& text)
     }
     typedRefused_ = refused;
     cellEdited_ = true;
-    typed_ = text;
     model_->showTyping(row, column, text, refused);
 }
 
@@ -487,7 +484,7 @@ void SampleGrid::type(QChar character, int row, int column)
         character = u'.';
     }
     // Every key stays in the text: one dropped from the middle would leave another number.
-    const QString text = cellEdited_ ? typed_ + character : QString(character);
+    const QString text = cellEdited_ ? model_->typingText() + character : QString(character);
     const QString refusal = cellRefusal(text, column, dataSet_.input(row, ColLarvae), false);
     if (!refusal.isEmpty()) {
         refuse(row, column, refusal);

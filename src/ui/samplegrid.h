@@ -108,7 +108,6 @@ private:
     DataSet& dataSet_;
     SampleGridModel* model_ = nullptr;
     bool cellEdited_ = false;
-    QString typed_;
     bool typedRefused_ = false;
     bool gridBusy_ = false;
     bool collapsing_ = false;

@@ -39,6 +39,8 @@ public:
     // it cannot be committed.
     void showTyping(int row, int column, const QString& text, bool refused);
     void endTyping();
+    // The text being typed, kept here only: the grid reads it back.
+    const QString& typingText() const { return typing_.text; }
 
     // Re-reads the headings (units, the corrected-mortality heading colour).
     void refreshHeadings();

@@ -27,7 +27,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -63,12 +62,6 @@ QString chooseWithDialog(QWidget* parent, const MainWindow::FileRequest& request
     return dialog.selectedFiles().first();
 }
 
-// The folder of a chosen file, with its separator, as the dialogs' starting point.
-QString folderOf(const QString& path)
-{
-    return QFileInfo(path).absolutePath() + u'/';
-}
-
 // The data-set file being dragged, if it is one local .csv file.
 QString draggedDataSet(const QMimeData* mime)
 {
@@ -96,14 +89,13 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     : QMainWindow(parent)
     , settings_(settings)
     , dataSet_(metric)
+    , document_(dataSet_, readRecentFiles(settings), readInitialDir(settings))
 {
-    initialDir_ = readInitialDir(settings_);
-    recent_ = readRecentFiles(settings_);
     setAcceptDrops(true);
     chooser_ = [this](const FileRequest& request) { return chooseWithDialog(this, request); };
 
-    pages_ = new ParameterPages(editor_);
-    grid_ = new SampleGrid(editor_);
+    pages_ = new ParameterPages(document_.editor());
+    grid_ = new SampleGrid(document_.editor());
     results_ = new ResultPanel(dataSet_);
     load_ = new QPushButton(QStringLiteral("Load Data Set"));
     save_ = new QPushButton(QStringLiteral("Save Data Set"));
@@ -121,13 +113,17 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     connect(swathMode_, &SwathMode::averageCaptionChanged, results_,
             &ResultPanel::setAverageCaption);
     connect(results_->swathCheck(), &QCheckBox::toggled, this, &MainWindow::switchSwathAnalysis);
-    connect(swathMode_, &SwathMode::choiceChanged, this, [this] {
-        choiceUnsaved_ = true;
+    connect(swathMode_, &SwathMode::choiceChanged, &document_, &document::Document::choiceChanged);
+    connect(&document_, &document::Document::changed, this, [this] {
         updateTitle();
+        fillRecentMenu();
     });
     connect(pages_, &ParameterPages::unitsSwitched, swathMode_, &SwathMode::redraw);
     connect(&dataSet_, &DataSet::recalculated, this, &MainWindow::followDataSet);
     connect(&dataSet_, &DataSet::resetDone, this, &MainWindow::followDataSet);
+    // Save takes a first value still being typed: typing in a cell may enable it.
+    connect(grid_->gridModel(), &QAbstractItemModel::dataChanged, this,
+            &MainWindow::updateCommands);
 
     buildLayout(screenHeight);
     pages_->selectPage(ParameterPages::SprayerPage);
@@ -143,7 +139,6 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     updateTitle();
     // The first keys go to grid cell (1,1), which is drawn current.
     grid_->setFocus();
-    qApp->installEventFilter(this);
     pressButtonsOnEnter();
 }
 
@@ -157,43 +152,28 @@ void MainWindow::buildHistoryActions()
     connect(undo_, &QAction::triggered, this, &MainWindow::undo);
     connect(redo_, &QAction::triggered, this, &MainWindow::redo);
     addActions({undo_, redo_});
-    QUndoStack& history = editor_.history();
+    QUndoStack& history = document_.editor().history();
     const auto enable = [this] {
         // Editing is locked during swath analysis, and so is its history.
-        undo_->setEnabled(!swathOn_ && editor_.history().canUndo());
-        redo_->setEnabled(!swathOn_ && editor_.history().canRedo());
+        undo_->setEnabled(!swathOn_ && document_.editor().history().canUndo());
+        redo_->setEnabled(!swathOn_ && document_.editor().history().canRedo());
     };
     connect(&history, &QUndoStack::canUndoChanged, this, enable);
     connect(&history, &QUndoStack::canRedoChanged, this, enable);
-    connect(&history, &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
     // A change that went through says nothing more about an earlier refusal.
     connect(&history, &QUndoStack::indexChanged, this, &clearHint);
-    connect(&editor_, &Editor::fileNamed, this, [this](const QString& file) {
-        currentFile_ = file;
-        updateTitle();
-    });
     connect(results_->swathCheck(), &QCheckBox::toggled, this, enable);
     enable();
 }
 
 void MainWindow::updateTitle()
 {
-    setWindowFilePath(currentFile_);
-    setWindowTitle(currentFile_.isEmpty() ? kCaption + QStringLiteral("[*]")
-                                          : QFileInfo(currentFile_).fileName() +
-                                                QStringLiteral("[*] \u2014 ") + kCaption);
-    setWindowModified(modified());
-}
-
-bool MainWindow::modified() const
-{
-    return choiceUnsaved_ || !editor_.history().isClean();
-}
-
-QString MainWindow::documentName() const
-{
-    return currentFile_.isEmpty() ? QStringLiteral("the new data set")
-                                  : QFileInfo(currentFile_).fileName();
+    const QString file = document_.file();
+    setWindowFilePath(file);
+    setWindowTitle(file.isEmpty()
+                       ? kCaption + QStringLiteral("[*]")
+                       : QFileInfo(file).fileName() + QStringLiteral("[*] \u2014 ") + kCaption);
+    setWindowModified(document_.modified());
 }
 
 bool MainWindow::commitEdits()
@@ -203,11 +183,11 @@ bool MainWindow::commitEdits()
 
 bool MainWindow::settleChanges()
 {
-    if (!modified()) {
+    if (!document_.modified()) {
         return true;
     }
     QMessageBox box(QMessageBox::Question, kProgramName,
-                    QStringLiteral("Save changes to %1?").arg(documentName()),
+                    QStringLiteral("Save changes to %1?").arg(document_.name()),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box.setDefaultButton(QMessageBox::Save);
     switch (box.exec()) {
@@ -231,7 +211,7 @@ void MainWindow::undo()
         return;
     }
     if (pages_->commitEdit()) {
-        editor_.history().undo();
+        document_.editor().history().undo();
     }
 }
 
@@ -241,13 +221,14 @@ void MainWindow::redo()
         return;
     }
     if (commitEdits()) {
-        editor_.history().redo();
+        document_.editor().history().redo();
     }
 }
 
 MainWindow::~MainWindow()
 {
-    qApp->removeEventFilter(this);
+    // The history, cleared as the document goes, must not reach a window half taken down.
+    disconnect(&document_, nullptr, this, nullptr);
     // The views ask the data set for its rows while they are hidden and taken down, which the
     // base class would do only after the data set is gone.
     delete swathMode_;
@@ -357,7 +338,7 @@ void MainWindow::loadDataSet()
     if (!commitEdits() || !settleChanges()) {
         return;
     }
-    const QString path = chooser_({false, QStringLiteral("Load Data Set"), initialDir_, {}});
+    const QString path = chooser_({false, QStringLiteral("Load Data Set"), document_.folder(), {}});
     if (path.isEmpty()) {
         return;
     }
@@ -366,12 +347,7 @@ void MainWindow::loadDataSet()
 
 bool MainWindow::loadFile(const QString& path)
 {
-    initialDir_ = folderOf(path);
-    datafile::FileBytes file = datafile::readDataSetFile(path);
-    QString message = file.message;
-    if (message.isEmpty()) {
-        message = datafile::loadDataSet(dataSet_, file.bytes, QFileInfo(path).fileName()).message;
-    }
+    const QString message = document_.load(path);
     if (!message.isEmpty()) {
         QMessageBox box(QMessageBox::NoIcon, kProgramName, message, QMessageBox::Ok, this);
         box.exec();
@@ -379,11 +355,6 @@ bool MainWindow::loadFile(const QString& path)
         load_->setFocus();
         return false;
     }
-    currentFile_ = QFileInfo(path).absoluteFilePath();
-    rememberFile(currentFile_);
-    choiceUnsaved_ = false;
-    editor_.forget();
-    updateTitle();
     resetView();
     return true;
 }
@@ -403,19 +374,9 @@ bool MainWindow::analyseSwath(const swath::SwathChoice& choice, swath::SwathAnal
     });
 }
 
-QString MainWindow::baseName() const
-{
-    if (!currentFile_.isEmpty()) {
-        return QFileInfo(currentFile_).completeBaseName();
-    }
-    const QString name = proposedFileName(dataSet_.fieldText(Field::Sprayer), QDate::currentDate(),
-                                          QStringLiteral("csv"));
-    return name.chopped(4);
-}
-
 bool MainWindow::saveDataSet()
 {
-    return save(currentFile_.isEmpty());
+    return save(document_.file().isEmpty());
 }
 
 bool MainWindow::saveDataSetAs()
@@ -439,22 +400,24 @@ bool MainWindow::save(bool askName)
             QMessageBox::Save | QMessageBox::Cancel, QMessageBox::Cancel) != QMessageBox::Save) {
         return false;
     }
-    QString path = currentFile_;
+    QString path = document_.file();
     if (askName) {
-        const QString folder = currentFile_.isEmpty() ? initialDir_ : folderOf(currentFile_);
-        const QString name =
-            currentFile_.isEmpty() ? baseName() + QStringLiteral(".csv") : currentFile_;
+        const QString folder =
+            path.isEmpty() ? document_.folder() : QFileInfo(path).absolutePath() + u'/';
+        const QString name = path.isEmpty()
+                                 ? document_.baseName(QDate::currentDate()) + QStringLiteral(".csv")
+                                 : path;
         path = chooser_({true, QStringLiteral("Save Data Set"), folder, name});
         if (path.isEmpty()) {
             return false;
         }
-        initialDir_ = folderOf(path);
+        document_.chooseFile(path);
     }
     const swath::SwathChoice choice = swathChoice();
     swath::SwathAnalysis analysis;
     datafile::SaveOutcome outcome;
     // The file is written where the statistics were computed: on the worker thread when long.
-    const auto write = [&] { outcome = datafile::saveDataSet(path, dataSet_, choice, analysis); };
+    const auto write = [&] { outcome = document_.write(path, choice, analysis); };
     if (!analyseSwath(choice, analysis, write)) {
         return false; // the operator stopped it; nothing was written
     }
@@ -463,11 +426,7 @@ bool MainWindow::save(bool askName)
                               notSaved(QStringLiteral("The data set"), path, outcome.message));
         return false;
     }
-    currentFile_ = QFileInfo(path).absoluteFilePath();
-    rememberFile(currentFile_);
-    choiceUnsaved_ = false;
-    editor_.history().setClean();
-    updateTitle();
+    document_.saved(path);
     return true;
 }
 
@@ -479,8 +438,8 @@ void MainWindow::openControlData()
     auto* dialog = new ControlDataDialog(dataSet_.controlData(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
-        editor_.setControlData(result == QDialog::Accepted ? dialog->result()
-                                                           : dataSet_.controlData());
+        document_.editor().setControlData(result == QDialog::Accepted ? dialog->result()
+                                                                      : dataSet_.controlData());
         activateWindow();
     });
     dialog->open();
@@ -504,7 +463,8 @@ void MainWindow::openPrintPreview()
     }
     // Computed once: every page drawn in the preview, and the print, use the same statistics.
     PreviewWindow preview({dataSet_, choice, &analysis}, currentPrinter_, compact_, this);
-    preview.setPdfName(initialDir_ + baseName() + QStringLiteral(".pdf"));
+    preview.setPdfName(document_.folder() + document_.baseName(QDate::currentDate()) +
+                       QStringLiteral(".pdf"));
     preview.exec();
 }
 
@@ -513,8 +473,9 @@ bool MainWindow::exportPdf()
     if (!commitEdits() || !dataSet_.hasData()) {
         return false;
     }
-    const QString path = chooser_({true, QStringLiteral("Export Report as PDF"), initialDir_,
-                                   baseName() + QStringLiteral(".pdf"), QStringLiteral("pdf")});
+    const QString path = chooser_(
+        {true, QStringLiteral("Export Report as PDF"), document_.folder(),
+         document_.baseName(QDate::currentDate()) + QStringLiteral(".pdf"), QStringLiteral("pdf")});
     if (path.isEmpty()) {
         return false;
     }
@@ -537,7 +498,7 @@ void MainWindow::deleteAllData()
         return;
     }
     const QString question = QStringLiteral("Are you sure you want to delete all data?");
-    if (!modified()) {
+    if (!document_.modified()) {
         const auto answer = QMessageBox::question(
             this, kProgramName, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes) {
@@ -547,7 +508,7 @@ void MainWindow::deleteAllData()
         // One question: with unsaved changes it offers saving them first.
         QMessageBox box(
             QMessageBox::Question, kProgramName,
-            question + QStringLiteral("\n\nThe changes to %1 are not saved.").arg(documentName()),
+            question + QStringLiteral("\n\nThe changes to %1 are not saved.").arg(document_.name()),
             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
         box.button(QMessageBox::Save)->setText(QStringLiteral("Save, Then Delete"));
         box.button(QMessageBox::Discard)->setText(QStringLiteral("Delete"));
@@ -557,80 +518,18 @@ void MainWindow::deleteAllData()
             return;
         }
     }
-    // A new data set: Save must not write it over the file the old one came from (the reset
-    // names no file; its undo names this one again).
-    choiceUnsaved_ = false;
-    editor_.reset(readSamplerSettings(settings_), currentFile_);
+    document_.reset(readSamplerSettings(settings_));
     resetView();
-}
-
-bool MainWindow::handleWindowKey(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-        showShortcuts();
-        return true;
-    }
-    if (event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier) &&
-        event->key() == Qt::Key_S) {
-        saveDataSetAs();
-        return true;
-    }
-    if (event->modifiers() != Qt::ControlModifier) {
-        return false;
-    }
-    const bool hasData = dataSet_.lastDataRow() > 0;
-    const int key = event->key();
-    if (key == Qt::Key_Q) {
-        close();
-        return true;
-    }
-    if (key == Qt::Key_L || key == Qt::Key_O) {
-        loadDataSet();
-        return true;
-    }
-    if (key == Qt::Key_S) {
-        // The value being typed counts: it is committed before the data are looked at.
-        saveDataSet();
-        return true;
-    }
-    if (key >= Qt::Key_1 && key <= Qt::Key_5 && hasData) {
-        results_->selectGraph(key - Qt::Key_0);
-        return true;
-    }
-    if (key == Qt::Key_P && hasData) {
-        openPrintPreview();
-        return true;
-    }
-    if (key == Qt::Key_Delete && hasData) {
-        if (!swathOn_) {
-            deleteAllData();
-        }
-        return true;
-    }
-    return false;
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
-        return QMainWindow::eventFilter(watched, event);
-    }
-    auto* key = static_cast<QKeyEvent*>(event);
-    // The window sees every key before the control that has the focus.
-    if (static_cast<QWidget*>(watched)->window() == this && !QApplication::activeModalWidget()) {
-        return handleWindowKey(key);
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::writeSettings()
 {
     ProgramSettings out;
     out.metric = dataSet_.metric();
-    out.initialDir = initialDir_;
+    out.initialDir = document_.folder();
     const Parameters& p = dataSet_.parameters();
     out.sampler = {p.openingType, p.openingArea, p.position1, p.separation};
-    out.recentFiles = recent_;
+    out.recentFiles = document_.recentFiles();
     writeProgramSettings(settings_, out);
     QString error;
     if (!settings_.flush(&error)) {

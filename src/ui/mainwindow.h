@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/dataset.h"
+#include "document/document.h"
 #include "swath/analysis.h"
-#include "ui/editor.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -30,9 +30,8 @@ class SwathMode;
 // The text of the warning shown when the screen is lower than 600 pixels.
 QString screenWarningText(int width, int height);
 
-// The name proposed for a new file: "AT-402 2026-12-06.csv", with the characters a file name
-// cannot hold replaced.
-QString proposedFileName(const QString& sprayer, const QDate& date, const QString& suffix);
+using document::Editor;
+using document::proposedFileName;
 
 // Every command of the menu bar.
 struct Commands {
@@ -58,8 +57,8 @@ struct Commands {
     QAction* about = nullptr;
 };
 
-// The one main window: it owns the data set for the whole run, the history of its edits and
-// the file it was loaded from or last saved to.
+// The one main window: it owns the data set for the whole run and its document, and wires the
+// widgets to them; the questions and messages about the document are its own.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -71,8 +70,9 @@ public:
     ~MainWindow() override;
 
     DataSet& dataSet() { return dataSet_; }
-    Editor& editor() { return editor_; }
-    QString currentFile() const { return currentFile_; }
+    Editor& editor() { return document_.editor(); }
+    document::Document& document() { return document_; }
+    QString currentFile() const { return document_.file(); }
     QAction* undoAction() const { return undo_; }
     QAction* redoAction() const { return redo_; }
     ParameterPages* parameterPages() const { return pages_; }
@@ -82,7 +82,7 @@ public:
     QPushButton* loadButton() const { return load_; }
     QPushButton* saveButton() const { return save_; }
     QPushButton* controlDataButton() const { return control_; }
-    QString initialDir() const { return initialDir_; }
+    QString initialDir() const { return document_.folder(); }
     bool compact() const { return compact_; }
 
     // Asks for a file; empty when the operator cancels. Tests put their own chooser here.
@@ -106,7 +106,7 @@ public:
     // Always asks for the file.
     bool saveDataSetAs();
     // The files last loaded or saved, the latest first.
-    const QStringList& recentFiles() const { return recent_; }
+    const QStringList& recentFiles() const { return document_.recentFiles(); }
     void openRecentFile(const QString& path);
     void openControlData();
     void deleteAllData();
@@ -118,12 +118,14 @@ public:
     // Brings the commands' enabled and checked states up to date.
     void updateCommands();
     void showShortcuts();
+    // Every key the program takes and what it does, as Help lists them: the commands' keys
+    // read from their actions, then the keys the focused control takes itself.
+    QList<std::pair<QString, QString>> keyList() const;
     void showAbout();
     QPushButton* printButton() const { return print_; }
     QString currentPrinter() const { return currentPrinter_; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -136,23 +138,15 @@ private:
     void fillRecentMenu();
     // A menu left with Escape gives the keys back to the control that had them.
     void returnFocusAfterMenu();
-    void rememberFile(const QString& path);
     bool save(bool askName);
-    // The data set's own name without suffix, or the name proposed for a new file.
-    QString baseName() const;
     void updateTitle();
-    // The file's name, as questions name the data set.
-    QString documentName() const;
     // Commits what is being typed in a grid cell or a parameter field; false when it is
     // refused (the hint says why), and the command that asked must stop.
     bool commitEdits();
-    // Whether there is anything Save would write differently from the file.
-    bool modified() const;
     // Settles unsaved changes before they would be lost: true to go on.
     bool settleChanges();
     void undo();
     void redo();
-    bool handleWindowKey(QKeyEvent* event);
     void followDataSet();
     void switchSwathAnalysis(bool on);
     void resetView();
@@ -166,8 +160,7 @@ private:
 
     SettingsStore& settings_;
     DataSet dataSet_;
-    Editor editor_{dataSet_};
-    QString currentFile_;
+    document::Document document_;
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;
     ParameterPages* pages_ = nullptr;
@@ -180,14 +173,10 @@ private:
     QPushButton* print_ = nullptr;
     // The printer chosen in the preview stays chosen for the rest of the run.
     QString currentPrinter_;
-    QString initialDir_;
     bool compact_ = false;
     bool swathOn_ = false;
-    // A swath width, source or pattern chosen since the last save: no step of the history.
-    bool choiceUnsaved_ = false;
     FileChooser chooser_;
     Commands commands_;
-    QStringList recent_;
     // The control that last had the focus outside the menu bar.
     QPointer<QWidget> lastFocus_;
 };

@@ -31,18 +31,8 @@ namespace pellamar::ui {
 
 namespace {
 
-// Every key of the window and the grid, as Help lists them.
-const std::array<std::pair<const char*, const char*>, 31> kShortcuts{{
-    {"Ctrl+L, Ctrl+O", "Load a data set"},
-    {"Ctrl+S", "Save the data set"},
-    {"Ctrl+Shift+S", "Save the data set as a new file"},
-    {"Ctrl+P", "Print preview"},
-    {"Ctrl+Q", "Quit"},
-    {"Ctrl+Z", "Undo (first the typing in a cell or field)"},
-    {"Ctrl+Shift+Z, Ctrl+Y", "Redo"},
-    {"Ctrl+1 \u2026 Ctrl+5", "Show kg/ha, CDF, #/m\u00b2, Gran./g or Mortality"},
-    {"Ctrl+Delete", "Delete all data"},
-    {"F1", "This list of keys"},
+// The keys the focused control takes itself, as Help lists them after the commands' own.
+const std::array<std::pair<const char*, const char*>, 18> kControlKeys{{
     {"Enter, keypad Enter", "Grid: next cell; fields: next field; a button: press it"},
     {"Space", "Press the button or tick the box with the focus"},
     {"Escape", "Drop the typing in a cell or field; close a dialog or the print window"},
@@ -55,10 +45,7 @@ const std::array<std::pair<const char*, const char*>, 31> kShortcuts{{
     {"Tab, Shift+Tab", "Leave the grid; next or previous field"},
     {"Delete", "Grid: clear the cell"},
     {"Shift+Delete", "Grid: clear the pan's row"},
-    {"Ctrl+X", "Grid: cut the selected cells (copy, then clear the inputs)"},
-    {"Ctrl+C", "Grid: copy the selected cells"},
-    {"Ctrl+V", "Grid: paste from the current cell"},
-    {"Ctrl+A", "Grid: select every pan; fields: select the text"},
+    {"", ""}, // the clipboard commands' rows go here
     {"Backspace", "Grid: remove the last character typed"},
     {"-", "Position 1: change the sign"},
     {"Arrow keys, Home, End", "Swath analysis: choose the width"},
@@ -66,19 +53,45 @@ const std::array<std::pair<const char*, const char*>, 31> kShortcuts{{
     {"Alt+F, Alt+E, Alt+V, Alt+H", "Open a menu (Escape closes it)"},
 }};
 
-// The window handles these keys itself, before the control with the focus; the menu only shows
-// them, so that no key is bound twice.
-void showKeys(QAction* action, const QList<QKeySequence>& keys)
-{
-    action->setShortcuts(keys);
-    action->setShortcutContext(Qt::WidgetShortcut);
-}
-
 QAction* command(QMenu* menu, const QString& text, const QList<QKeySequence>& keys = {})
 {
     QAction* action = menu->addAction(text);
-    showKeys(action, keys);
+    action->setShortcuts(keys);
     return action;
+}
+
+// The clipboard keys are the focused grid's or field's own (a field edits its text with them);
+// the menu names them and runs the same on the grid.
+QAction* controlCommand(QMenu* menu, const QString& text, QKeySequence::StandardKey key)
+{
+    QAction* action = menu->addAction(text);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    return action;
+}
+
+// A key as Help names it: "Ctrl+Delete" rather than the menu's short "Ctrl+Del".
+QString keyName(const QKeySequence& key)
+{
+    QString name = key.toString(QKeySequence::NativeText);
+    if (name == u"Del" || name.endsWith(u"+Del")) {
+        name += QStringLiteral("ete");
+    }
+    return name;
+}
+
+// The keys of one command, or of a run of commands ("Ctrl+1 \u2026 Ctrl+5").
+QString keysOf(const QList<QAction*>& actions)
+{
+    if (actions.size() > 1) {
+        return keyName(actions.front()->shortcut()) + QStringLiteral(" \u2026 ") +
+               keyName(actions.back()->shortcut());
+    }
+    QStringList names;
+    for (const QKeySequence& key : actions.front()->shortcuts()) {
+        names << keyName(key);
+    }
+    return names.join(QStringLiteral(", "));
 }
 
 QKeySequence ctrl(int key)
@@ -102,32 +115,16 @@ void mirror(QAction* action, QAbstractButton* button)
 
 } // namespace
 
-QString proposedFileName(const QString& sprayer, const QDate& date, const QString& suffix)
-{
-    QString name = sprayer.simplified();
-    for (QChar& c : name) {
-        if (c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c)) {
-            c = u'_';
-        }
-    }
-    // A name starting with a dot would be hidden.
-    while (name.startsWith(u'.')) {
-        name.remove(0, 1);
-    }
-    const QString day = date.toString(Qt::ISODate);
-    return (name.isEmpty() ? day : name + u' ' + day) + u'.' + suffix;
-}
-
 QMenu* MainWindow::buildEditMenu()
 {
     Commands& c = commands_;
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addActions({undo_, redo_});
     edit->addSeparator();
-    c.cut = command(edit, QStringLiteral("Cu&t"), {QKeySequence::Cut});
-    c.copy = command(edit, QStringLiteral("&Copy"), {QKeySequence::Copy});
-    c.paste = command(edit, QStringLiteral("&Paste"), {QKeySequence::Paste});
-    c.selectAll = command(edit, QStringLiteral("Select &All"), {QKeySequence::SelectAll});
+    c.cut = controlCommand(edit, QStringLiteral("Cu&t"), QKeySequence::Cut);
+    c.copy = controlCommand(edit, QStringLiteral("&Copy"), QKeySequence::Copy);
+    c.paste = controlCommand(edit, QStringLiteral("&Paste"), QKeySequence::Paste);
+    c.selectAll = controlCommand(edit, QStringLiteral("Select &All"), QKeySequence::SelectAll);
     edit->addSeparator();
     c.deleteAll = command(edit, QStringLiteral("&Delete All Data\u2026"), {ctrl(Qt::Key_Delete)});
     c.controlData = command(edit, QStringLiteral("C&ontrol Data\u2026"));
@@ -241,7 +238,7 @@ void MainWindow::updateCommands()
     const bool savable = hasData || grid_->cellEdited();
     c.save->setEnabled(savable);
     c.saveAs->setEnabled(savable);
-    c.recent->setEnabled(!recent_.isEmpty());
+    c.recent->setEnabled(!recentFiles().isEmpty());
     c.printPreview->setEnabled(hasData);
     c.exportPdf->setEnabled(hasData);
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
@@ -274,33 +271,30 @@ void MainWindow::returnFocusAfterMenu()
 void MainWindow::fillRecentMenu()
 {
     QMenu* menu = commands_.recent;
+    if (menu == nullptr) {
+        return;
+    }
     menu->clear();
-    for (int i = 0; i < recent_.size(); ++i) {
+    const QStringList& recent = recentFiles();
+    for (int i = 0; i < recent.size(); ++i) {
         // The home folder as "~", so that the names, not the folders, fill the menu.
-        QString text = recent_.at(i);
+        QString text = recent.at(i);
         if (text.startsWith(QDir::homePath() + u'/')) {
             text.replace(0, QDir::homePath().size(), QStringLiteral("~"));
         }
         text = QDir::toNativeSeparators(text);
         text.replace(u'&', QStringLiteral("&&"));
         QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(text));
-        const QString path = recent_.at(i);
+        const QString path = recent.at(i);
         connect(action, &QAction::triggered, this, [this, path] { openRecentFile(path); });
     }
-    menu->setEnabled(!recent_.isEmpty());
-}
-
-void MainWindow::rememberFile(const QString& path)
-{
-    rememberRecentFile(recent_, QFileInfo(path).absoluteFilePath());
-    fillRecentMenu();
+    menu->setEnabled(!recent.isEmpty());
 }
 
 void MainWindow::openRecentFile(const QString& path)
 {
     if (!QFileInfo::exists(path)) {
-        recent_.removeAll(path);
-        fillRecentMenu();
+        document_.forgetRecentFile(path);
         QMessageBox::warning(this, kProgramName,
                              QStringLiteral("%1 no longer exists; it is removed from the recent "
                                             "data sets.")
@@ -312,17 +306,53 @@ void MainWindow::openRecentFile(const QString& path)
     }
 }
 
+QList<std::pair<QString, QString>> MainWindow::keyList() const
+{
+    const Commands& c = commands_;
+    const QList<QAction*> results(c.results.begin(), c.results.end());
+    const std::array<std::pair<QList<QAction*>, const char*>, 10> commands{{
+        {{c.load}, "Load a data set"},
+        {{c.save}, "Save the data set"},
+        {{c.saveAs}, "Save the data set as a new file"},
+        {{c.printPreview}, "Print preview"},
+        {{c.quit}, "Quit"},
+        {{undo_}, "Undo (first the typing in a cell or field)"},
+        {{redo_}, "Redo"},
+        {results, "Show kg/ha, CDF, #/m\u00b2, Gran./g or Mortality"},
+        {{c.deleteAll}, "Delete all data"},
+        {{c.shortcuts}, "This list of keys"},
+    }};
+    QList<std::pair<QString, QString>> keys;
+    for (const auto& [actions, what] : commands) {
+        keys.append({keysOf(actions), QString::fromUtf8(what)});
+    }
+    for (const auto& [names, what] : kControlKeys) {
+        if (*names != 0) {
+            keys.append({QString::fromUtf8(names), QString::fromUtf8(what)});
+            continue;
+        }
+        for (const auto& [action, clip] :
+             {std::pair{c.cut, "Grid: cut the selected cells (copy, then clear the inputs)"},
+              std::pair{c.copy, "Grid: copy the selected cells"},
+              std::pair{c.paste, "Grid: paste from the current cell"},
+              std::pair{c.selectAll, "Grid: select every pan; fields: select the text"}}) {
+            keys.append({keysOf({action}), QString::fromUtf8(clip)});
+        }
+    }
+    return keys;
+}
+
 void MainWindow::showShortcuts()
 {
     auto* dialog = new QDialog(this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(QStringLiteral("Keyboard Shortcuts"));
-    auto* table = new QTableWidget(int(kShortcuts.size()), 2, dialog);
+    const QList<std::pair<QString, QString>> keys = keyList();
+    auto* table = new QTableWidget(int(keys.size()), 2, dialog);
     table->setHorizontalHeaderLabels({QStringLiteral("Keys"), QStringLiteral("Action")});
     for (int row = 0; row < table->rowCount(); ++row) {
-        const auto& [keys, action] = kShortcuts.at(std::size_t(row));
-        table->setItem(row, 0, new QTableWidgetItem(QString::fromUtf8(keys)));
-        table->setItem(row, 1, new QTableWidgetItem(QString::fromUtf8(action)));
+        table->setItem(row, 0, new QTableWidgetItem(keys.at(row).first));
+        table->setItem(row, 1, new QTableWidgetItem(keys.at(row).second));
     }
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();

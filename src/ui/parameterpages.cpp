@@ -1,7 +1,7 @@
 #include "ui/parameterpages.h"
 
 #include "core/fieldcommit.h"
-#include "ui/editor.h"
+#include "document/editor.h"
 #include "ui/feedback.h"
 
 #include <QComboBox>
@@ -463,7 +463,10 @@ bool ParameterPages::eventFilter(QObject* watched, QEvent* event)
             event->accept(); // the field's, not a dialog's
             return true;
         }
-        return history && !typing;
+        // Ctrl+Delete deletes all data, as everywhere in the window, not the next word.
+        const bool deleteAll =
+            key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier;
+        return (history && !typing) || deleteAll;
     }
     case QEvent::FocusIn: {
         // Reached on purpose: its whole text is selected, to be typed over. Coming back from

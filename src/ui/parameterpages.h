@@ -12,9 +12,13 @@ class QRadioButton;
 class QStackedWidget;
 class QTabBar;
 
+namespace pellamar::document {
+class Editor;
+}
+
 namespace pellamar::ui {
 
-class Editor;
+using document::Editor;
 
 // The tabbed parameter pages: "Sprayer", "Sampler", "Meteorology", "Product", "Units". Every
 // field routes its keys and its focus loss to the field rules; the data set holds the values

@@ -2,7 +2,7 @@
 
 #include "core/dataset.h"
 #include "core/numbers.h"
-#include "ui/editor.h"
+#include "document/editor.h"
 #include "ui/feedback.h"
 #include "ui/samplegridmodel.h"
 
@@ -144,7 +144,6 @@ SampleGrid::SampleGrid(Editor& editor, QWidget* parent)
     connect(&dataSet_, &DataSet::aboutToReset, this, [this] {
         cellEdited_ = false;
         typedRefused_ = false;
-        typed_.clear();
         if (currentDataRow() > 0) {
             resetRow_ = currentDataRow();
             resetColumn_ = currentColumn();
@@ -277,7 +276,6 @@ void SampleGrid::cancelEdit()
     }
     cellEdited_ = false;
     typedRefused_ = false;
-    typed_.clear();
     model_->endTyping();
 }
 
@@ -288,23 +286,18 @@ bool SampleGrid::commitAt(int row, int column)
         return true;
     }
     // Refused, the cell stays in edit with every key typed, until corrected or dropped.
-    const QString refusal = cellRefusal(typed_, column, dataSet_.input(row, ColLarvae), true);
+    const QString refusal =
+        cellRefusal(model_->typingText(), column, dataSet_.input(row, ColLarvae), true);
     if (!refusal.isEmpty()) {
         refuse(row, column, refusal);
         return false;
     }
-    const QString text = typed_;
+    const QString text = model_->typingText();
     // Cleared first: the recalculation may redraw and move the focus, which commits again.
     cellEdited_ = false;
     typedRefused_ = false;
-    typed_.clear();
     clearHint();
-    if (text != dataSet_.input(row, column)) {
-        model_->setCells({{row, column, text}});
-        return true;
-    }
-    model_->endTyping();
-    dataSet_.calculateResults(row);
+    model_->setCells({{row, column, text}});
     return true;
 }
 
@@ -449,7 +442,7 @@ void SampleGrid::paste()
 
 QString SampleGrid::currentText(int row, int column) const
 {
-    return cellEdited_ ? typed_ : dataSet_.input(row, column);
+    return cellEdited_ ? model_->typingText() : dataSet_.input(row, column);
 }
 
 void SampleGrid::setTyped(int row, int column, const QString& text)
@@ -462,7 +455,6 @@ void SampleGrid::setTyped(int row, int column, const QString& text)
     }
     typedRefused_ = refused;
     cellEdited_ = true;
-    typed_ = text;
     model_->showTyping(row, column, text, refused);
 }
 
@@ -478,7 +470,7 @@ void SampleGrid::type(QChar character, int row, int column)
         character = u'.';
     }
     // Every key stays in the text: one dropped from the middle would leave another number.
-    const QString text = cellEdited_ ? typed_ + character : QString(character);
+    const QString text = cellEdited_ ? model_->typingText() + character : QString(character);
     const QString refusal = cellRefusal(text, column, dataSet_.input(row, ColLarvae), false);
     if (!refusal.isEmpty()) {
         refuse(row, column, refusal);
@@ -499,7 +491,7 @@ bool SampleGrid::event(QEvent* event)
     return QTableView::event(event);
 }
 
-bool SampleGrid::commandKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
+bool SampleGrid::commandKey(QKeyEvent* event)
 {
     if (cellEdited_ && (event->matches(QKeySequence::Undo) || event->key() == Qt::Key_Escape)) {
         cancelEdit();
@@ -517,102 +509,130 @@ bool SampleGrid::commandKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers)
         cutSelection();
         return true;
     }
-    if (modifiers == Qt::ShiftModifier) {
-        const QPoint step = event->key() == Qt::Key_Left    ? QPoint(-1, 0)
-                            : event->key() == Qt::Key_Right ? QPoint(1, 0)
-                            : event->key() == Qt::Key_Up    ? QPoint(0, -1)
-                            : event->key() == Qt::Key_Down  ? QPoint(0, 1)
-                                                            : QPoint();
-        if (!step.isNull()) {
-            // Keys select input cells only.
-            extendBlock(std::clamp(extent_.y() + step.y(), 0, model_->rowCount() - 1),
-                        std::clamp(extent_.x() + step.x(), int(ColWeight), int(ColDead)));
-            return true;
-        }
-    }
     return false;
+}
+
+bool SampleGrid::columnKey(int row, int column, int step)
+{
+    if (step < 0 ? column >= ColWeight : column < ColDead) {
+        setCurrentCell(row, column + step);
+    }
+    return true;
+}
+
+const SampleGrid::CellKey* SampleGrid::cellKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    using G = SampleGrid;
+    // Which keys with Ctrl or Shift the grid takes, and what they do; false leaves the key to
+    // the window (Tab leaves the grid, Ctrl+Delete is no cell key).
+    static const std::array<CellKey, 15> keys{{
+        {Qt::Key_Delete, false, Shift::No, [](G& g, int r, int c) { return g.clearCell(r, c); }},
+        {Qt::Key_Delete, false, Shift::Yes, [](G& g, int r, int) { return g.clearRow(r); }},
+        {Qt::Key_Delete, true, Shift::Any, [](G&, int, int) { return false; }},
+        {Qt::Key_Tab, false, Shift::Any, [](G&, int, int) { return false; }},
+        {Qt::Key_Backtab, false, Shift::Any, [](G&, int, int) { return false; }},
+        {Qt::Key_Tab, true, Shift::No, [](G& g, int r, int c) { return g.columnKey(r, c, 1); }},
+        {Qt::Key_Tab, true, Shift::Yes, [](G& g, int r, int c) { return g.columnKey(r, c, -1); }},
+        {Qt::Key_Backtab, true, Shift::Any,
+         [](G& g, int r, int c) { return g.columnKey(r, c, -1); }},
+        {Qt::Key_Return, false, Shift::Any, [](G& g, int r, int c) { return g.enterKey(r, c); }},
+        {Qt::Key_Enter, false, Shift::Any, [](G& g, int r, int c) { return g.enterKey(r, c); }},
+        {Qt::Key_Backspace, false, Shift::Any,
+         [](G& g, int r, int c) { return g.backspaceKey(r, c); }},
+        {Qt::Key_Left, false, Shift::Yes,
+         [](G& g, int, int) {
+             return g.extendKey({-1, 0});
+         }},
+        {Qt::Key_Right, false, Shift::Yes,
+         [](G& g, int, int) {
+             return g.extendKey({1, 0});
+         }},
+        {Qt::Key_Up, false, Shift::Yes,
+         [](G& g, int, int) {
+             return g.extendKey({0, -1});
+         }},
+        {Qt::Key_Down, false, Shift::Yes,
+         [](G& g, int, int) {
+             return g.extendKey({0, 1});
+         }},
+    }};
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    const Shift shift = modifiers.testFlag(Qt::ShiftModifier) ? Shift::Yes : Shift::No;
+    const auto found = std::find_if(keys.begin(), keys.end(), [&](const CellKey& k) {
+        return k.key == key && k.ctrl == ctrl && (k.shift == Shift::Any || k.shift == shift);
+    });
+    return found == keys.end() ? nullptr : &*found;
+}
+
+bool SampleGrid::clearCell(int row, int column)
+{
+    if (!currentText(row, column).isEmpty()) {
+        setTyped(row, column, QString());
+    }
+    commitCell();
+    return true;
+}
+
+bool SampleGrid::clearRow(int row)
+{
+    // The whole row's input at once, as one step.
+    cancelEdit();
+    QList<CellText> cleared;
+    for (int c = ColWeight; c <= ColDead; ++c) {
+        cleared << CellText{row, c, QString()};
+    }
+    model_->setCells(cleared);
+    return true;
+}
+
+bool SampleGrid::enterKey(int row, int column)
+{
+    if (column < ColDead) {
+        setCurrentCell(row, column + 1);
+    } else if (row < dataSet_.dataRowCount()) {
+        setCurrentCell(row + 1, ColWeight);
+    } else {
+        commitCell();
+    }
+    return true;
+}
+
+bool SampleGrid::backspaceKey(int row, int column)
+{
+    const QString text = currentText(row, column);
+    if (!text.isEmpty()) {
+        setTyped(row, column, text.chopped(1));
+    }
+    return true;
+}
+
+bool SampleGrid::extendKey(QPoint step)
+{
+    // Keys select input cells only.
+    extendBlock(std::clamp(extent_.y() + step.y(), 0, model_->rowCount() - 1),
+                std::clamp(extent_.x() + step.x(), int(ColWeight), int(ColDead)));
+    return true;
 }
 
 void SampleGrid::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
     const int row = currentDataRow();
     const int column = currentColumn();
     if (row == 0 || modifiers & (Qt::AltModifier | Qt::MetaModifier)) {
         QTableView::keyPressEvent(event);
         return;
     }
-    if (commandKey(event, modifiers)) {
+    if (commandKey(event)) {
         event->accept();
         return;
     }
-    const QString text = currentText(row, column);
-    switch (event->key()) {
-    case Qt::Key_Delete:
-        if (modifiers == Qt::NoModifier) {
-            if (!text.isEmpty()) {
-                setTyped(row, column, QString());
-            }
-            commitCell();
-        } else if (modifiers == Qt::ShiftModifier) {
-            // The whole row's input at once, as one step.
-            cancelEdit();
-            QList<CellText> cleared;
-            for (int c = ColWeight; c <= ColDead; ++c) {
-                cleared << CellText{row, c, QString()};
-            }
-            model_->setCells(cleared);
-        } else {
-            // Ctrl+Delete belongs to the window: it never clears a cell.
-            event->ignore();
-            return;
-        }
-        event->accept();
+    if (const CellKey* key = cellKey(event->key(), modifiers)) {
+        event->setAccepted(key->act(*this, row, column));
         return;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        if (!ctrl) {
-            event->ignore();
-            return;
-        }
-        if (event->key() == Qt::Key_Backtab || modifiers.testFlag(Qt::ShiftModifier)) {
-            if (column >= ColWeight) {
-                setCurrentCell(row, column - 1);
-            }
-        } else if (column < ColDead) {
-            setCurrentCell(row, column + 1);
-        }
-        event->accept();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (ctrl) {
-            break;
-        }
-        if (column < ColDead) {
-            setCurrentCell(row, column + 1);
-        } else if (row < dataSet_.dataRowCount()) {
-            setCurrentCell(row + 1, ColWeight);
-        } else {
-            commitCell();
-        }
-        event->accept();
-        return;
-    case Qt::Key_Backspace:
-        if (ctrl) {
-            break;
-        }
-        if (!text.isEmpty()) {
-            setTyped(row, column, text.chopped(1));
-        }
-        event->accept();
-        return;
-    default:
-        break;
     }
     const QString typed = event->text();
-    if (!ctrl && !typed.isEmpty() && typed.front().isPrint()) {
+    if (!modifiers.testFlag(Qt::ControlModifier) && !typed.isEmpty() && typed.front().isPrint()) {
         // Keys that do not fit the column are swallowed, never searched for or passed on.
         for (QChar character : typed) {
             type(character, row, column);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/editor.h"
+#include "document/editor.h"
 
 #include <QTableView>
 #include <array>
@@ -11,7 +11,8 @@ class DataSet;
 
 namespace pellamar::ui {
 
-class Editor;
+using document::CellText;
+using document::Editor;
 class SampleGridModel;
 
 // The sample grid: a table view with the program's own editing model instead of an in-place
@@ -68,8 +69,24 @@ protected:
 
 private:
     void type(QChar character, int row, int column);
-    // Undo or Escape while typing, the clipboard keys, Shift with the arrows; true when taken.
-    bool commandKey(QKeyEvent* event, Qt::KeyboardModifiers modifiers);
+    // Undo or Escape while typing and the clipboard keys; true when taken.
+    bool commandKey(QKeyEvent* event);
+    // A key the grid takes by its key and modifiers: what it does to the current cell (row,
+    // column), false when the key is left to the window.
+    enum class Shift { No, Yes, Any };
+    struct CellKey {
+        int key;
+        bool ctrl;
+        Shift shift;
+        bool (*act)(SampleGrid& grid, int row, int column);
+    };
+    static const CellKey* cellKey(int key, Qt::KeyboardModifiers modifiers);
+    bool clearCell(int row, int column);
+    bool clearRow(int row);
+    bool enterKey(int row, int column);
+    bool backspaceKey(int row, int column);
+    bool columnKey(int row, int column, int step);
+    bool extendKey(QPoint step);
     // The text being typed into the current cell.
     void setTyped(int row, int column, const QString& text);
     QString currentText(int row, int column) const;
@@ -91,7 +108,6 @@ private:
     DataSet& dataSet_;
     SampleGridModel* model_ = nullptr;
     bool cellEdited_ = false;
-    QString typed_;
     bool typedRefused_ = false;
     bool gridBusy_ = false;
     bool collapsing_ = false;

@@ -1,7 +1,7 @@
 #include "ui/samplegridmodel.h"
 
 #include "core/dataset.h"
-#include "ui/editor.h"
+#include "document/editor.h"
 
 #include <QColor>
 

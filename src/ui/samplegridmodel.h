@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/columns.h"
-#include "ui/editor.h"
+#include "document/editor.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -12,6 +12,9 @@ class DataSet;
 }
 
 namespace pellamar::ui {
+
+using document::CellText;
+using document::Editor;
 
 // A thin table model over the data set's sample grid: model row r - 1 is data row r. It turns
 // the data set's change signals into model signals, shows the cells' texts (and the text being
@@ -36,6 +39,8 @@ public:
     // it cannot be committed.
     void showTyping(int row, int column, const QString& text, bool refused);
     void endTyping();
+    // The text being typed, kept here only: the grid reads it back.
+    const QString& typingText() const { return typing_.text; }
 
     // Re-reads the headings (units, the corrected-mortality heading colour).
     void refreshHeadings();

@@ -276,6 +276,9 @@ private slots:
         window().openControlData();
         QTRY_COMPARE(seen.size(), 1);
         window().loadFile(f_->file("missing.csv"));
+        // Keys reach the window that is active, as they do on a desktop once a box has closed.
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
         QTest::keyClick(window().grid(), Qt::Key_P, Qt::ControlModifier); // the preview, while the analysis is on
         QCOMPARE(seen, (QStringList{"Control Data", "Pellamar", "Pellamar - Print"}));
         for (const QRect& frame : frames) QVERIFY(window().screen()->availableGeometry().contains(frame));
@@ -358,6 +361,8 @@ private slots:
         f_->nextFile = f_->file("report.pdf");
         QVERIFY(window().exportPdf() && fileBytes(f_->nextFile).startsWith("%PDF"));
         QCOMPARE(f_->lastRequest.name, "saved.pdf");
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
         QString preview;
         QTimer::singleShot(
             0, [&] { preview = QApplication::activeModalWidget()->windowTitle(); });

@@ -1,5 +1,5 @@
+#include "document/editor.h"
 #include "support.h"
-#include "ui/editor.h"
 #include "ui/feedback.h"
 #include "ui/samplegrid.h"
 #include "ui/samplegridmodel.h"
@@ -22,7 +22,7 @@ using Cell = QPair<int, int>;
 // A grid shown between two fields, so that focus can leave it either way.
 struct Fixture {
     DataSet dataSet;
-    ui::Editor editor{dataSet};
+    document::Editor editor{dataSet};
     QWidget window;
     QLineEdit* before = new QLineEdit;
     SampleGrid* grid = nullptr;

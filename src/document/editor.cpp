@@ -1,4 +1,4 @@
-#include "ui/editor.h"
+#include "document/editor.h"
 
 #include "core/fieldcommit.h"
 
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <functional>
 
-namespace pellamar::ui {
+namespace pellamar::document {
 
 namespace {
 
@@ -159,6 +159,9 @@ void Editor::setCells(const QList<CellText>& cells)
         history_.push(new CellsCommand(dataSet_, changed, [this](int row, int column) {
             emit cellChangedByHistory(row, column);
         }));
+    } else if (cells.size() == 1 && cells.front().row <= dataSet_.dataRowCount()) {
+        // A cell committed unchanged is still entered: in the last row it grows the grid.
+        dataSet_.calculateResults(cells.front().row);
     }
 }
 
@@ -208,4 +211,4 @@ void Editor::reset(const SamplerSettings& sampler, const QString& file)
                                    [this](const QString& named) { emit fileNamed(named); }));
 }
 
-} // namespace pellamar::ui
+} // namespace pellamar::document

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QUndoStack>
 
-namespace pellamar::ui {
+namespace pellamar::document {
 
 // One input cell's new text.
 struct CellText {
@@ -28,7 +28,8 @@ public:
     const QUndoStack& history() const { return history_; }
 
     // Input cells as committed, also past the last row; their rows are recalculated (the grid
-    // grows when the last row is among them). Cells that keep their text make no step.
+    // grows when the last row is among them). Cells that keep their text make no step; one
+    // cell committed unchanged recalculates its row, so that the grid grows there too.
     void setCells(const QList<CellText>& cells);
     // A parameter field left after typing, with the field's rules.
     void commitField(Field field, const QString& text);
@@ -57,4 +58,4 @@ private:
     QUndoStack history_;
 };
 
-} // namespace pellamar::ui
+} // namespace pellamar::document

@@ -27,7 +27,7 @@ void BM_CalculateResults_OneRow(benchmark::State& state)
 {
     const int pans = static_cast<int>(state.range(0));
     DataSet& dataSet = dataSetFor(pans);
-    // A row in the middle: recalculating the grid's last row appends a new one.
+    // A row in the middle, as a commit there recalculates it.
     const int row = pans / 2;
     for (auto _ : state) {
         dataSet.calculateResults(row);

@@ -1,5 +1,7 @@
 #include "core/columns.h"
 
+#include "core/numbers.h"
+
 namespace pellamar {
 
 QString withUnits(QStringView text, const Units& units)
@@ -27,6 +29,16 @@ QString columnName(int column)
 QString columnNoun(int column)
 {
     return columnInfo(column).noun.toString() + QStringLiteral(" (") + columnName(column) + u')';
+}
+
+QString mortalityRefusal(const QString& dead, const QString& larvae, QStringView pan)
+{
+    const std::optional<double> most = numbers::parseDouble(larvae);
+    const std::optional<double> count = numbers::parseDouble(dead);
+    if (most && count && *count > *most) {
+        return QStringLiteral("Mortality: at most %1, the larvae in %2").arg(larvae, pan);
+    }
+    return {};
 }
 
 } // namespace pellamar

@@ -77,5 +77,8 @@ QString columnHeading(int column, const Units& units);
 QString columnName(int column);
 // What a message calls an input column: "the sample weight (Sample Wt)".
 QString columnNoun(int column);
+// Why a mortality count cannot stand beside its larvae count, empty when it can: no more dead
+// than larvae. `pan` names the pan as the message does ("this pan").
+QString mortalityRefusal(const QString& dead, const QString& larvae, QStringView pan);
 
 } // namespace pellamar

@@ -120,6 +120,13 @@ void DataSet::ensureDataRows(int count)
     }
 }
 
+void DataSet::keepRowAfter(int row)
+{
+    if (row >= dataRowCount()) {
+        appendRows(row + 1 - dataRowCount(), true);
+    }
+}
+
 void DataSet::truncateRows(int count)
 {
     count = std::max(count, 1);
@@ -220,10 +227,6 @@ void DataSet::calculateResults(int rowToCalculate)
     firstDataRow_ = 0;
     lastDataRow_ = 0;
     wholePositions_ = positionFormat() == u"0";
-
-    if (rowToCalculate == dataRowCount()) {
-        appendRows(1, true);
-    }
 
     const int first = rowToCalculate == 0 ? 1 : rowToCalculate;
     const int last = rowToCalculate == 0 ? dataRowCount() : rowToCalculate;

@@ -88,6 +88,9 @@ public:
     void setInput(int row, int column, const QString& text);
     // Grows the grid to the given number of data rows (never shrinks it).
     void ensureDataRows(int count);
+    // An entry reached this row: the grid grows to keep an empty row after it, positioned, for
+    // the next pan.
+    void keepRowAfter(int row);
     // Drops the rows after the first `count` (at least one row stays).
     void truncateRows(int count);
     // More dead larvae in the row than larvae, or dead larvae and no larvae count.

@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "datafile/reader.h"
 #include "datafile/writer.h"
+#include "report/pdf.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -102,6 +103,13 @@ datafile::SaveOutcome Document::write(const QString& path, const swath::SwathCho
                                       const swath::SwathAnalysis& analysis) const
 {
     return datafile::saveDataSet(path, dataSet_, choice, analysis);
+}
+
+std::optional<report::PdfFailure> Document::exportPdf(const QString& path,
+                                                      const swath::SwathChoice& choice,
+                                                      const swath::SwathAnalysis& analysis) const
+{
+    return report::writeReportPdf(path, {dataSet_, choice, &analysis});
 }
 
 void Document::saved(const QString& path)

@@ -2,6 +2,7 @@
 
 #include "datafile/writer.h"
 #include "document/editor.h"
+#include "report/pdf.h"
 #include "swath/analysis.h"
 
 #include <QObject>
@@ -47,6 +48,10 @@ public:
     // Writes the data set with these statistics; it only reads, so it may run on a worker thread.
     datafile::SaveOutcome write(const QString& path, const swath::SwathChoice& choice,
                                 const swath::SwathAnalysis& analysis) const;
+    // Writes the report of the data set with these statistics as a PDF file; nothing on success.
+    std::optional<report::PdfFailure> exportPdf(const QString& path,
+                                                const swath::SwathChoice& choice,
+                                                const swath::SwathAnalysis& analysis) const;
     // After a write: the document belongs to that file and has nothing unsaved.
     void saved(const QString& path);
     // A new data set, belonging to no file until saved; undo brings back the old one with its

@@ -10,6 +10,14 @@ namespace pellamar::document {
 
 namespace {
 
+// Entries in rows first..last: one row is recalculated alone, a block with the whole grid; the
+// grid keeps an empty row after the last one entered.
+void entered(DataSet& dataSet, int first, int last)
+{
+    dataSet.keepRowAfter(last);
+    dataSet.calculateResults(first == last ? first : 0);
+}
+
 class CellsCommand : public QUndoCommand {
 public:
     using Moved = std::function<void(int row, int column)>;
@@ -36,14 +44,7 @@ public:
         // A paste may reach past the last row.
         dataSet_.ensureDataRows(last);
         apply(after_);
-        if (first == last) {
-            dataSet_.calculateResults(first);
-        } else {
-            if (last == dataSet_.dataRowCount()) {
-                dataSet_.ensureDataRows(last + 1);
-            }
-            dataSet_.calculateResults(0);
-        }
+        entered(dataSet_, first, last);
         // The first time the operator is already where the change was made.
         if (!std::exchange(first_, false)) {
             moveToChange();
@@ -161,7 +162,7 @@ void Editor::setCells(const QList<CellText>& cells)
         }));
     } else if (cells.size() == 1 && cells.front().row <= dataSet_.dataRowCount()) {
         // A cell committed unchanged is still entered: in the last row it grows the grid.
-        dataSet_.calculateResults(cells.front().row);
+        entered(dataSet_, cells.front().row, cells.front().row);
     }
 }
 

@@ -145,12 +145,7 @@ QString ControlDataDialog::refusal(int index, bool complete) const
     if (index == 1 && complete && text.isEmpty()) {
         return QStringLiteral("Larvae in pan: a count is needed (0 removes the control data)");
     }
-    const std::optional<double> larvae = numbers::parseDouble(boxes_[0]->text());
-    const std::optional<double> dead = numbers::parseDouble(text);
-    if (index == 3 && larvae && dead && *dead > *larvae) {
-        return QStringLiteral("Mortality: at most %1, the larvae in pan").arg(boxes_[0]->text());
-    }
-    return {};
+    return index == 3 ? mortalityRefusal(text, boxes_[0]->text(), u"pan") : QString();
 }
 
 bool ControlDataDialog::showRefusal(int index, bool complete)

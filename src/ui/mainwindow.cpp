@@ -484,9 +484,8 @@ bool MainWindow::exportPdf()
     if (!analyseSwath(choice, analysis)) {
         return false;
     }
-    QString error;
-    if (!writeReportPdf(path, {dataSet_, choice, &analysis}, &error)) {
-        QMessageBox::critical(this, kProgramName, error);
+    if (const auto failure = document_.exportPdf(path, choice, analysis)) {
+        QMessageBox::critical(this, kProgramName, pdfFailureMessage(path, *failure));
         return false;
     }
     return true;

@@ -36,14 +36,19 @@ QString jobName()
 
 } // namespace
 
+QString pdfFailureMessage(const QString& path, const report::PdfFailure& failure)
+{
+    return failure.inFile ? notSaved(QStringLiteral("The report"), path, failure.message)
+                          : failure.message;
+}
+
 bool writeReportPdf(const QString& path, const report::ReportInputs& inputs, QString* error,
                     const std::function<void(const QString& caption)>& progress)
 {
     const std::optional<report::PdfFailure> failure =
         report::writeReportPdf(path, inputs, progress);
     if (failure && error) {
-        *error = failure->inFile ? notSaved(QStringLiteral("The report"), path, failure->message)
-                                 : failure->message;
+        *error = pdfFailureMessage(path, *failure);
     }
     return !failure;
 }

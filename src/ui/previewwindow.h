@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/pdf.h"
 #include "report/report.h"
 
 #include <QDialog>
@@ -35,6 +36,9 @@ private:
     QSize default_;
     QImage image_;
 };
+
+// What the operator is told when the report's PDF file was not written.
+QString pdfFailureMessage(const QString& path, const report::PdfFailure& failure);
 
 // Writes the report as a PDF file, which is replaced only when the whole document was written;
 // false with the message for the operator in error.

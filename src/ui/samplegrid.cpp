@@ -47,13 +47,7 @@ QString cellRefusal(const QString& text, int column, const QString& larvae, bool
     if (text.size() > info.maxLength) {
         return lengthHint(column);
     }
-    if (column == ColDead && !text.isEmpty()) {
-        const std::optional<double> most = numbers::parseDouble(larvae);
-        if (most && numbers::parseDouble(text).value_or(0.0) > *most) {
-            return QStringLiteral("Mortality: at most %1, the larvae in this pan").arg(larvae);
-        }
-    }
-    return {};
+    return column == ColDead ? mortalityRefusal(text, larvae, u"this pan") : QString();
 }
 
 int widthOf(int column)

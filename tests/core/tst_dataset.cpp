@@ -124,7 +124,7 @@ private slots:
         ds->calculateResults(5);
         QCOMPARE(ds->lastDataRow(), 5);
         QVERIFY(ds->canAnalyseSwath());
-        // Only a commit in the last row grows the grid (as the grid's own tests show).
+        // Recalculating grows no row: an entry in the last row does (as the grid's own tests show).
         for (int row : {0, 2, kInitialDataRows - 1}) ds->calculateResults(row);
         QCOMPARE(ds->dataRowCount(), kInitialDataRows);
         QVERIFY(inserted.isEmpty());

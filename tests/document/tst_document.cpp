@@ -32,6 +32,8 @@ private slots:
         row("saved, then undone", "load edit save undo", "saved.csv, saved: modified, 1 steps, 2 recent");
         row("reset names no file", "load choice reset", "the new data set, 2026-12-06: modified, 1 steps, 1 recent");
         row("undo of a reset names the file again", "load reset undo", "pan.csv, pan: saved, 1 steps, 1 recent");
+        row("an export that cannot be written says so", "load export",
+            "pan.csv, pan: saved, 0 steps, 1 recent, refused");
         row("a missing file is forgotten", "load forget", "pan.csv, pan: saved, 0 steps, 0 recent");
     }
     void followsItsFile()
@@ -53,6 +55,7 @@ private slots:
             if (step == u"choice") doc.choiceChanged();
             if (step == u"reset") doc.reset({});
             if (step == u"forget") doc.forgetRecentFile(doc.file());
+            if (step == u"export") refused = doc.exportPdf(dir.filePath("none/r.pdf"), {}, {}) ? ", refused" : "";
             if (step == u"save") {
                 swath::SwathAnalysis analysis;
                 QVERIFY(swath::analyseSwath(analysis, swath::SwathData::from(ds), {}));
@@ -62,12 +65,12 @@ private slots:
         }
         QCOMPARE(doc.folder(), dir.path() + u'/');
         if (!doc.file().isEmpty() && !steps.contains("forget")) QCOMPARE(doc.recentFiles().value(0), doc.file());
-        const QString outcome = QStringLiteral("%1, %2: %3, %4 steps, %5 recent%6")
-                                    .arg(doc.name(), doc.baseName(QDate(2026, 12, 6)),
-                                         doc.modified() ? "modified" : "saved")
-                                    .arg(doc.editor().history().count())
-                                    .arg(doc.recentFiles().size())
-                                    .arg(refused);
+        const QString outcome =
+            QStringLiteral("%1, %2: %3, %4 steps, %5 recent%6")
+                .arg(doc.name(), doc.baseName(QDate(2026, 12, 6)), doc.modified() ? "modified" : "saved")
+                .arg(doc.editor().history().count())
+                .arg(doc.recentFiles().size())
+                .arg(refused);
         QTEST(outcome, "outcome");
     }
 };

@@ -1,6 +1,7 @@
 #include "datafile/panline.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace pellamar::datafile {
@@ -24,16 +25,38 @@ double room(double position, double half)
 
 double halfUnit(QStringView text)
 {
-    const qsizetype e = std::max(text.indexOf(u'e'), text.indexOf(u'E'));
-    const QStringView mantissa = e < 0 ? text : text.left(e);
-    // A decimal comma counts too: files separated by semicolons or tabs have them.
-    qsizetype point = mantissa.indexOf(u'.');
-    point = point < 0 ? mantissa.indexOf(u',') : point;
-    long decimals = point < 0 ? 0 : long(mantissa.size() - point - 1);
-    if (e >= 0) {
-        decimals -= text.mid(e + 1).toString().toInt();
+    // Read for every pan row: one pass, and the powers of ten from a table.
+    static const std::array<double, 801> kHalves = [] {
+        std::array<double, 801> halves{};
+        for (std::size_t i = 0; i < halves.size(); ++i) {
+            halves[i] = 0.5 * std::pow(10.0, -double(long(i) - 400));
+        }
+        return halves;
+    }();
+    qsizetype lower = -1;
+    qsizetype upper = -1;
+    qsizetype dot = -1;
+    qsizetype comma = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        qsizetype* first = c == u'e'   ? &lower
+                           : c == u'E' ? &upper
+                           : c == u'.' ? &dot
+                           : c == u',' ? &comma
+                                       : nullptr;
+        if (first && *first < 0) {
+            *first = i;
+        }
     }
-    return 0.5 * std::pow(10.0, -double(std::clamp(decimals, -400L, 400L)));
+    const qsizetype e = std::max(lower, upper);
+    const qsizetype end = e < 0 ? text.size() : e;
+    // A decimal comma counts too: files separated by semicolons or tabs have them.
+    const qsizetype point = dot >= 0 && dot < end ? dot : comma >= 0 && comma < end ? comma : -1;
+    long decimals = point < 0 ? 0 : long(end - point - 1);
+    if (e >= 0) {
+        decimals -= text.mid(e + 1).toInt();
+    }
+    return kHalves[static_cast<std::size_t>(std::clamp(decimals, -400L, 400L) + 400)];
 }
 
 PanLineFit::PanLineFit(double first, double firstHalf, double separation, double separationHalf)

@@ -81,12 +81,15 @@ void areaUnder(int first, int last, double bottom, const std::function<QPointF(i
                const std::function<void(const QPolygonF&)>& draw)
 {
     QPointF start = at(first);
+    // Kept with the step's start: the column is asked once per point, not twice.
+    double startColumn = column(start.x());
     std::optional<QPointF> lowest;
     std::optional<QPointF> highest;
     QPolygonF corners;
     for (int r = first + 1; r <= last; ++r) {
         const QPointF point = at(r);
-        if (r < last && column(point.x()) == column(start.x())) {
+        const double pointColumn = r < last ? column(point.x()) : startColumn;
+        if (r < last && pointColumn == startColumn) {
             if (!lowest || point.y() < lowest->y()) {
                 lowest = point;
             }
@@ -107,6 +110,7 @@ void areaUnder(int first, int last, double bottom, const std::function<QPointF(i
         corners << point << QPointF(point.x(), bottom);
         draw(corners);
         start = point;
+        startColumn = pointColumn;
         lowest.reset();
         highest.reset();
     }

@@ -1,7 +1,10 @@
 #include "core/numbers.h"
 #include "datafile/cp1252.h"
+#include "datafile/panline.h"
 #include "datafile/reader.h"
 #include "support.h"
+
+#include <cmath>
 
 using namespace pellamar;
 using namespace pellamar::datafile;
@@ -191,6 +194,25 @@ private slots:
         const LoadOutcome outcome = loadDataSet(*ds, file, "a.csv");
         QVERIFY2(outcome.loaded, qPrintable(outcome.message));
         QTEST(probe(*ds, what), "expected");
+    }
+
+    // Half a unit of a position's last shown digit: the room its value was rounded from.
+    void halfUnitOfPosition_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("decimals");
+        // clang-format off
+        for (const auto& [text, decimals] : std::initializer_list<std::pair<const char*, int>>{
+                 {"12", 0}, {"-1.25", 2}, {"1,5", 1}, {"1.25,3", 4}, {"1.5e3", -2}, {"2E-2", 2},
+                 {"1.5e", 1}, {"1e2,5", 0}, {"0.5e-999", 400}, {".", 0}, {"", 0}})
+            QTest::newRow(text) << QString::fromLatin1(text) << decimals;
+        // clang-format on
+    }
+    void halfUnitOfPosition()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, decimals);
+        QCOMPARE(pellamar::datafile::halfUnit(text), 0.5 * std::pow(10.0, -double(decimals)));
     }
 
     // A file that cannot be had is named with the real cause.

@@ -173,14 +173,6 @@ QString ResultPanel::statisticText(int index) const
     return statValues_[static_cast<std::size_t>(index)]->text();
 }
 
-void ResultPanel::selectGraph(int option)
-{
-    QRadioButton* button = graphOption(option);
-    if (!button->isChecked()) {
-        button->click();
-    }
-}
-
 void ResultPanel::enableResults(bool enabled)
 {
     picture_->setEnabled(enabled);
@@ -201,11 +193,6 @@ void ResultPanel::enableResults(bool enabled)
         }
     }
     swathCheck_->setEnabled(enabled);
-}
-
-bool ResultPanel::resultsEnabled() const
-{
-    return picture_->isEnabled();
 }
 
 } // namespace pellamar::ui

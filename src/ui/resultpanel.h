@@ -38,12 +38,9 @@ public:
     QStringList axisCaptions() const;
     // Redraws the result graph for the selected option.
     void drawResult();
-    // Selects option 1..5 as its click would, unless it is selected already.
-    void selectGraph(int option);
 
     // Greys the result controls out, or brings them back.
     void enableResults(bool enabled);
-    bool resultsEnabled() const;
 
     // The swath statistics beside the graphs, shown only during swath analysis.
     void showSwathStatistics(bool shown);

@@ -292,6 +292,7 @@ void DataSet::clearDataSet(const SamplerSettings& sampler)
     emit resetDone();
 
     calculateResults(0);
+    emit resetSettled();
 }
 
 QString cellText(const DataSet& dataSet, int row, int column)
@@ -354,6 +355,7 @@ void DataSet::restore(const DataSetSnapshot& snapshot)
     }
     emit resetDone();
     restoreState(snapshot.state);
+    emit resetSettled();
 }
 
 } // namespace pellamar

@@ -128,6 +128,8 @@ signals:
     void rowsRemoved();
     void aboutToReset();
     void resetDone();
+    // A reset or restore is over, its recalculation (if any ran) included.
+    void resetSettled();
     // Emitted at the end of every recalculation that ran, with the rows whose cells changed.
     void recalculated(int firstRow, int lastRow);
     void unitsApplied();

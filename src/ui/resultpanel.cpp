@@ -67,7 +67,13 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
         shown_ = Result::Deposit;
         top_ = 1.0;
         swathCheck_->setChecked(false);
-        followDataSet();
+        // The recalculation that follows draws it; drawn now too, a long line costs two.
+        drawAfterReset_ = true;
+    });
+    connect(&dataSet_, &DataSet::resetSettled, this, [this] {
+        if (drawAfterReset_) {
+            followDataSet();
+        }
     });
     refreshCaptions();
     followDataSet();
@@ -99,6 +105,7 @@ void ResultPanel::refreshCaptions()
 
 void ResultPanel::followDataSet()
 {
+    drawAfterReset_ = false;
     const int drawings = picture_->drawings();
     swathCheck_->setVisible(dataSet_.canAnalyseSwath());
     if (QAbstractButton* selected = optionGroup_->button(static_cast<int>(shown_))) {

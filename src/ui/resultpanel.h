@@ -63,6 +63,7 @@ private:
     GraphPicture* picture_ = nullptr;
     // The result graph's coordinate system, for the mouse read-out.
     double left_ = 0, width_ = 1, top_ = 1;
+    bool drawAfterReset_ = false;
     std::array<QRadioButton*, 5> options_{};
     QButtonGroup* optionGroup_ = nullptr;
     std::array<QLabel*, 3> statCaptions_{};

@@ -4,6 +4,7 @@
 #include "core/numbers.h"
 #include "document/editor.h"
 #include "ui/feedback.h"
+#include "ui/gridcelldelegate.h"
 #include "ui/samplegridmodel.h"
 
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QRegularExpression>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
 #include <optional>
@@ -58,32 +58,6 @@ int widthOf(int column)
     return column <= ColDead ? SampleGrid::kInputWidth : SampleGrid::kResultWidth;
 }
 
-// The computed texts end in blanks that serve as a right margin; where the column is too narrow
-// for them, the blanks give way before any digit is elided.
-class PaddedTextDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        // A refused text stays red when its cell is the current one.
-        if (index.data(Qt::ForegroundRole).isValid()) {
-            option->palette.setColor(QPalette::Highlight, QColor(200, 0, 0));
-        }
-        const QWidget* view = option->widget;
-        const QStyle* style = view ? view->style() : nullptr;
-        const int margin =
-            style ? style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) : 2;
-        const int room = option->rect.width() - 2 * (margin + 1);
-        QString& text = option->text;
-        while (text.endsWith(u' ') && option->fontMetrics.horizontalAdvance(text) > room) {
-            text.chop(1);
-        }
-    }
-};
-
 } // namespace
 
 SampleGrid::SampleGrid(Editor& editor, QWidget* parent)
@@ -99,7 +73,7 @@ SampleGrid::SampleGrid(Editor& editor, QWidget* parent)
     setTabKeyNavigation(false);
     setWordWrap(false);
     setCornerButtonEnabled(false);
-    setItemDelegate(new PaddedTextDelegate(this));
+    setItemDelegate(new GridCellDelegate(this));
 
     QHeaderView* header = horizontalHeader();
     // The fixed column widths and heading height are made for an 8-point font.

@@ -1,6 +1,7 @@
 #include "document/editor.h"
 #include "support.h"
 #include "ui/feedback.h"
+#include "ui/gridcelldelegate.h"
 #include "ui/samplegrid.h"
 #include "ui/samplegridmodel.h"
 
@@ -301,6 +302,47 @@ private slots:
         QCOMPARE(recalculated.count(), ui::shownHint().contains("refused") ? 0 : 1);
         f.editor.history().undo();
         QCOMPARE(rows(), "|||;|||;|||;|||;50 ");
+    }
+
+    // Cells of numbers are drawn from the font's glyphs; they must look as the style draws them.
+    void cellsDrawnAsTheStyleDoes_data()
+    {
+        QTest::addColumn<int>("column");       // the current cell's
+        QTest::addColumn<QString>("typing");   // refused text shown in it, if any
+        QTest::addColumn<int>("narrowColumn"); // squeezed until its blanks give way, -1: none
+        QTest::addColumn<bool>("focused");
+        QTest::newRow("input cell current") << int(ColWeight) << "" << -1 << true;
+        QTest::newRow("result cell current") << int(ColDeposit) << "" << -1 << true;
+        QTest::newRow("refused typing") << int(ColLarvae) << "20.5" << -1 << true;
+        QTest::newRow("blanks give way") << int(ColGranules) << "" << int(ColDeposit) << true;
+        QTest::newRow("elided") << int(ColGranules) << "" << int(ColWeight) << true;
+        QTest::newRow("grid without focus") << int(ColDead) << "" << -1 << false;
+    }
+    void cellsDrawnAsTheStyleDoes()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, typing);
+        QFETCH(int, narrowColumn);
+        QFETCH(bool, focused);
+        struct StyleDrawn : ui::GridCellDelegate {
+            using GridCellDelegate::GridCellDelegate;
+            void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override
+            {
+                QStyledItemDelegate::paint(p, o, i);
+            }
+        };
+        Fixture f(6);
+        const QStringList values{"12.5", "1234", "20", "7", "0.004", "", "88888.8", "3"};
+        for (int r = 1; r <= 4; ++r)
+            for (int c = ColWeight; c <= ColDead; ++c) f.dataSet.setInput(r, c, values[(r + c) % values.size()]);
+        f.dataSet.calculateResults(0);
+        if (narrowColumn >= 0) f.grid->setColumnWidth(narrowColumn, narrowColumn == ColWeight ? 18 : 46);
+        if (focused) f.grid->setFocus();
+        f.grid->setCurrentCell(2, column);
+        if (!typing.isEmpty()) f.grid->gridModel()->showTyping(2, column, typing, true);
+        const QImage fast = f.grid->viewport()->grab().toImage();
+        f.grid->setItemDelegate(new StyleDrawn(f.grid));
+        QCOMPARE(f.grid->viewport()->grab().toImage(), fast);
     }
 
     // Shift+arrows select input cells, a drag any; Ctrl+C copies the block for a spreadsheet.

@@ -39,7 +39,7 @@ QStringList drawSwath(RecordingSurface& surface, const DataSet& ds, int width, b
     const auto pattern = racetrack ? swath::FlightPattern::Racetrack : swath::FlightPattern::BackAndForth;
     swath::calculateSwathStats(record, ds, source, pattern);
     record.widthIndex = width;
-    const CovGraphResult cov = drawCovGraph(surface, ds, record, kFont);
+    const CovGraphResult cov = drawCovGraph(surface, ds, record, kCovLimit, kFont);
     const swath::Block drawn = swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds), pattern);
     const SwathGraphResult block = drawSwathGraph(surface, ds, record, drawn, source, kFont);
     QStringList lefts;
@@ -216,6 +216,27 @@ private slots:
                 c.op == Op::Text ? QRectF(n[0], n[1], n[2], n[3]) : QRectF(QPointF(n[0], n[1]), QPointF(n[2], n[3]));
             QVERIFY2(QRectF(0, 0, 667, 309).contains(box.normalized()), qPrintable(c.text));
         }
+    }
+
+    // The Swath Data graph's unit and legend on the panel of an 800 × 600 and a 1024 × 768 screen:
+    // inside the panel, clear of each other and of the titles.
+    void swathCaptions_data()
+    {
+        QTest::addColumn<QSize>("panel");
+        QTest::addColumn<bool>("metric");
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("800, deposit") << QSize(667, 309) << true << "Deposit (kg/ha)";
+        QTest::newRow("1024, density, feet") << QSize(867, 449) << false << "Density (#/ft ²)";
+    }
+    void swathCaptions()
+    {
+        QFETCH(QSize, panel);
+        QFETCH(bool, metric);
+        QFETCH(QString, unit);
+        RecordingSurface surface(panel.width(), panel.height(), 96);
+        drawSwath(surface, *lineOfPans(bell(30), -20.0f, 10.0f, metric), 3, false);
+        QVERIFY(surface.findText(unit) && surface.findText("one pass") && surface.findText("mean"));
+        QCOMPARE(crowdedTexts(surface), QString());
     }
 
     // Small circles on an image are drawn once and stamped; they must land on the very pixels a

@@ -177,4 +177,19 @@ QString comparePicture(const graphics::RecordingSurface& surface, const QString&
     return {};
 }
 
+QString crowdedTexts(const graphics::RecordingSurface& surface)
+{
+    std::vector<std::pair<QRectF, QString>> boxes;
+    for (const graphics::DrawCall& c : surface.callsOf(graphics::Op::Text)) {
+        const double down = surface.scaleHeight() > 0 ? c.numbers[3] : -c.numbers[3];
+        const QRectF box = QRectF(surface.toPixels({c.numbers[0], c.numbers[1]}),
+                                  surface.toPixels({c.numbers[0] + c.numbers[2], c.numbers[1] + down}));
+        if (!QRectF(0, 0, surface.deviceWidth(), surface.deviceHeight()).contains(box)) return c.text;
+        for (const auto& [other, text] : boxes)
+            if (box.intersects(other)) return c.text + " / " + text;
+        boxes.emplace_back(box, c.text);
+    }
+    return {};
+}
+
 } // namespace pellamar::testing

@@ -179,16 +179,16 @@ QString comparePicture(const graphics::RecordingSurface& surface, const QString&
 
 QString crowdedTexts(const graphics::RecordingSurface& surface)
 {
-    std::vector<std::pair<QRectF, QString>> boxes;
-    for (const graphics::DrawCall& c : surface.callsOf(graphics::Op::Text)) {
-        const double down = surface.scaleHeight() > 0 ? c.numbers[3] : -c.numbers[3];
-        const QRectF box = QRectF(surface.toPixels({c.numbers[0], c.numbers[1]}),
-                                  surface.toPixels({c.numbers[0] + c.numbers[2], c.numbers[1] + down}));
-        if (!QRectF(0, 0, surface.deviceWidth(), surface.deviceHeight()).contains(box)) return c.text;
-        for (const auto& [other, text] : boxes)
-            if (box.intersects(other)) return c.text + " / " + text;
-        boxes.emplace_back(box, c.text);
-    }
+    const auto texts = surface.callsOf(graphics::Op::Text);
+    const double down = surface.scaleHeight() > 0 ? 1.0 : -1.0; // text heights are lengths
+    const auto box = [&](const graphics::DrawCall& c) {
+        return QRectF(c.numbers[0], c.numbers[1], c.numbers[2], down * c.numbers[3]).normalized();
+    };
+    const QRectF all(surface.scaleLeft(), surface.scaleTop(), surface.scaleWidth(), surface.scaleHeight());
+    for (size_t i = 0; i < texts.size(); ++i)
+        for (size_t j = 0; j <= i; ++j)
+            if (i == j ? !all.normalized().contains(box(texts[i])) : box(texts[i]).intersects(box(texts[j])))
+                return texts[i].text + " / " + texts[j].text;
     return {};
 }
 

@@ -44,7 +44,8 @@ void BM_SwathSwitchOnEngine(benchmark::State& state)
         image.fill(Qt::white);
         graphics::PainterSurface surface(image);
         surface.setPixelScale();
-        benchmark::DoNotOptimize(graphics::drawCovGraph(surface, dataSet, record));
+        benchmark::DoNotOptimize(
+            graphics::drawCovGraph(surface, dataSet, record, graphics::kCovLimit));
         benchmark::DoNotOptimize(graphics::drawSwathGraph(
             surface, dataSet, record,
             swath::buildSwathBlock(record, depositWidth, swath::SwathInputs::from(dataSet)),

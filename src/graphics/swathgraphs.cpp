@@ -164,13 +164,13 @@ constexpr double kTitleGap = 5.0;
 // The plot where the fixed proportions put it, narrowed where the top value would run past the
 // right edge and lowered where the title would run past the top: a small panel still shows the
 // scale and the title. Sizes with room keep the proportions.
-Plot fitInside(Surface& surface, Plot plot, const QString& title, double top, const QString& family)
+Plot fitInside(Surface& surface, Plot plot, const QString& title, const QString& topText,
+               const QString& family)
 {
     setTitleFont(surface, family);
     const double titleRoom = surface.textHeight(title) + kTitleGap;
     setTextFont(surface, family);
-    const double right = surface.deviceWidth() - kLabelGap -
-                         surface.textWidth(numbers::format(top, u"0.0")) - plot.x0;
+    const double right = surface.deviceWidth() - kLabelGap - surface.textWidth(topText) - plot.x0;
     plot.width = std::max(1.0, std::min(plot.width, std::floor(right)));
     plot.height = std::max(1.0, std::min(plot.height, std::floor(plot.base - titleRoom)));
     return plot;
@@ -221,8 +221,79 @@ double snapped(const SwathStyle& style, double x)
 
 } // namespace
 
+namespace {
+
+// The value axis on the right: 0 at the base, the limit where its line runs, the top. The
+// limit's label gives way upward or downward rather than cover another.
+void drawPercentAxis(Surface& surface, const Frame& frame, const SwathStyle& style, double top,
+                     float limit)
+{
+    const double right = frame.left + frame.width;
+    const double textHeight = surface.textHeight(QStringLiteral("0"));
+    const auto label = [&](double fraction, double up, const QString& text) {
+        surface.lineBy(right, frame.base + frame.up() * std::abs(frame.height) * fraction / top,
+                       style.tick.across(surface), 0.0, kBlack);
+        printAt(surface, text, right + style.valueGap.across(surface),
+                frame.base + frame.up() * (up + textHeight / 2.0));
+    };
+    const double height = std::abs(frame.height);
+    label(0.0, 0.0, covPercent(0.0f, u"0"));
+    const QString topText = covPercent(float(top), u"0");
+    label(top, height, topText);
+    const QString limitText = covPercent(limit, u"0");
+    if (double(limit) <= top && limitText != topText) {
+        const double at = height * double(limit) / top;
+        label(double(limit), std::max(std::min(at, height - textHeight), textHeight), limitText);
+    }
+}
+
+// Light bands behind the runs of widths whose COV is above the limit, reaching half-way to
+// their neighbours.
+void shadeAboveLimit(Surface& surface, const Frame& frame, const SwathStyle& style,
+                     const swath::SwathRecord& record, float limit,
+                     const std::function<double(double)>& widthX)
+{
+    const int widths = record.widthCount();
+    const int first = record.cov.lower();
+    const auto clamped = [&](double x) {
+        return std::clamp(x, frame.left, frame.left + frame.width);
+    };
+    for (int i = 1; i <= widths; ++i) {
+        if (!(record.cov[first + i - 1] > limit)) {
+            continue;
+        }
+        int last = i;
+        while (last < widths && record.cov[first + last] > limit) {
+            ++last;
+        }
+        const double from = clamped(widthX(i - 0.5));
+        surface.rectangleBy(from, frame.base, clamped(widthX(last + 0.5)) - from, frame.height,
+                            style.overLimit, Box::Filled);
+        i = last;
+    }
+}
+
+// Paper titles its axes below the labels and above the frame's right end.
+void drawAxisTitles(Surface& surface, const Frame& frame, const SwathStyle& style,
+                    const QString& below, const QString& above)
+{
+    if (!style.axisTitles) {
+        return;
+    }
+    const double drop = style.labelDrop.along(surface) + surface.textHeight(below);
+    printCentredOn(surface, below, frame.centre(), frame.base - frame.up() * drop);
+    if (above.isEmpty()) {
+        return;
+    }
+    printAt(surface, above, frame.left + frame.width - surface.textWidth(above),
+            frame.top() +
+                frame.up() * (style.captionGap.along(surface) + surface.textHeight(above)));
+}
+
+} // namespace
+
 void drawCovPlot(Surface& surface, const Frame& frame, const SwathStyle& style,
-                 const DataSet& dataSet, const swath::SwathRecord& record, int chosen)
+                 const DataSet& dataSet, const swath::SwathRecord& record, int chosen, float limit)
 {
     const int widths = record.widthCount();
     const int first = record.cov.lower();
@@ -239,10 +310,14 @@ void drawCovPlot(Surface& surface, const Frame& frame, const SwathStyle& style,
     surface.setFillStyle(FillStyle::Transparent);
     surface.setLineWidth(style.line.pixels(surface));
     style.font(surface, style.labelSize);
-    // The 30 % line belongs to this plot alone: above its top it is left out.
-    if (kCovLimit <= top) {
-        surface.lineBy(frame.left, frame.base + frame.height * kCovLimit / top, frame.width, 0.0,
-                       style.covLine);
+    // The limit belongs to this plot alone: above its top it is left out, and nothing lies above.
+    if (double(limit) <= top) {
+        shadeAboveLimit(surface, frame, style, record, limit, widthX);
+        surface.lineBy(frame.left, frame.base + frame.height * double(limit) / top, frame.width,
+                       0.0, style.covLine);
+    }
+    if (hasStatistic(record.cov, chosen)) {
+        surface.lineBy(widthX(chosen - first + 1), frame.base, 0.0, frame.height, style.chosenLine);
     }
     surface.setLineWidth(style.frameLine.pixels(surface));
     surface.rectangleBy(frame.left, frame.base, frame.width, frame.height, kBlack);
@@ -259,7 +334,10 @@ void drawCovPlot(Surface& surface, const Frame& frame, const SwathStyle& style,
         drawAxisLabel(surface, frame, style, label.x, label.text,
                       !everyTick || !onWidth(dataSet, label));
     }
-    drawTopValue(surface, frame, style, top);
+    drawPercentAxis(surface, frame, style, top, limit);
+    drawAxisTitles(surface, frame, style,
+                   QStringLiteral("Swath width (") + dataSet.units().lengthLabel + u')',
+                   QStringLiteral("COV (%)"));
 
     surface.setFillColor(style.pointFill);
     surface.setFillStyle(FillStyle::Solid);
@@ -278,9 +356,75 @@ void drawCovPlot(Surface& surface, const Frame& frame, const SwathStyle& style,
     }
 }
 
+namespace {
+
+struct LegendEntry {
+    QString text;
+    QColor color;
+    Length line;
+};
+
+double legendWidth(const Surface& surface, const SwathStyle& style,
+                   const std::vector<LegendEntry>& entries)
+{
+    const double space = surface.textWidth(QStringLiteral("  "));
+    double width = 0.0;
+    for (const LegendEntry& entry : entries) {
+        width += style.legendLine.across(surface) + space + surface.textWidth(entry.text);
+    }
+    return width + space * double(entries.size() - 1);
+}
+
+// Above the frame: the lines' legend from the left, the source and its unit at the right. The
+// middle of the row is left to a title; where the row is too short the legend shortens its
+// entries, then goes.
+void drawBlockCaptions(Surface& surface, const Frame& frame, const SwathStyle& style,
+                       const Units& units, swath::Source source)
+{
+    const bool deposit = source == swath::Source::Deposit;
+    const QString unit = graphOptionCaption(deposit ? Result::Deposit : Result::Density, units);
+    const QString title =
+        (deposit ? QStringLiteral("Deposit (") : QStringLiteral("Density (")) + unit + u')';
+    const double textHeight = surface.textHeight(title);
+    const double top = frame.top() + frame.up() * (style.captionGap.along(surface) + textHeight);
+    const double middle = surface.scaleLeft() + surface.scaleWidth() / 2.0;
+    const double kept = style.keptCentre.across(surface) / 2.0;
+    const double titleLeft = frame.left + frame.width - surface.textWidth(title);
+    if (titleLeft >= middle + kept) {
+        printAt(surface, title, titleLeft, top);
+    }
+    const double space = surface.textWidth(QStringLiteral("  "));
+    const double legendEnd =
+        kept > 0.0 ? std::min(middle - kept, titleLeft - space) : titleLeft - space;
+    const Length thin = style.line;
+    for (const QString& overlapped :
+         {QStringLiteral("passes overlapped"), QStringLiteral("passes")}) {
+        const std::vector<LegendEntry> entries{
+            {overlapped, style.block, style.curveLine},
+            {QStringLiteral("one pass"), style.single, style.curveLine},
+            {QStringLiteral("mean"), style.mean, thin}};
+        if (frame.left + legendWidth(surface, style, entries) > legendEnd) {
+            continue;
+        }
+        const double lineY = top - frame.up() * textHeight / 2.0;
+        double x = frame.left;
+        for (const LegendEntry& entry : entries) {
+            surface.setLineWidth(entry.line.pixels(surface));
+            surface.lineBy(x, lineY, style.legendLine.across(surface), 0.0, entry.color);
+            x += style.legendLine.across(surface) + space / 2.0;
+            printAt(surface, entry.text, x, top);
+            x += surface.textWidth(entry.text) + space;
+        }
+        surface.setLineWidth(thin.pixels(surface));
+        return;
+    }
+}
+
+} // namespace
+
 void drawBlockPlot(Surface& surface, const Frame& frame, const SwathStyle& style,
                    const DataSet& dataSet, const swath::SwathRecord& record,
-                   const swath::Block& block)
+                   const swath::Block& block, swath::Source source)
 {
     const int w = block.width;
     const swath::BlockShape& shape = block.shape;
@@ -333,6 +477,9 @@ void drawBlockPlot(Surface& surface, const Frame& frame, const SwathStyle& style
                           kWhite, Box::Filled);
     }
     drawTopValue(surface, frame, style, top);
+    drawBlockCaptions(surface, frame, style, dataSet.units(), source);
+    drawAxisTitles(surface, frame, style,
+                   QStringLiteral("Position (") + dataSet.units().lengthLabel + u')', {});
     surface.setLineWidth(style.frameLine.pixels(surface));
     surface.setFillStyle(FillStyle::Transparent);
     surface.rectangleBy(frame.left, frame.base, frame.width, frame.height, kBlack);
@@ -350,6 +497,10 @@ SwathStyle screenStyle(const QString& fontFamily)
     style.labelGap = {kLabelSpace, Unit::Pixel};
     style.snap = style.mask = true;
     style.covLine = kLightRed;
+    style.overLimit = QColor(255, 228, 228);
+    style.chosenLine = kBlack;
+    style.captionGap = {3.0, Unit::Pixel};
+    style.legendLine = {14.0, Unit::Pixel};
     style.pointFill = style.chosenFill = style.single = kRed;
     style.pointRadius = style.chosenRadius = {2.0, Unit::Pixel};
     style.ringRadius = {5.0, Unit::Pixel};
@@ -366,7 +517,8 @@ SwathStyle screenStyle(const QString& fontFamily)
 } // namespace
 
 CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
-                            const swath::SwathRecord& record, const QString& fontFamily)
+                            const swath::SwathRecord& record, float limit,
+                            const QString& fontFamily)
 {
     const QString family = familyOrDefault(fontFamily);
     surface.clear(kWhite);
@@ -382,7 +534,7 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
                                 {double(numbers::roundToInt32(0.05 * sw)),
                                  double(numbers::roundToInt32(0.9 * sw)), double(sh - 50),
                                  double(numbers::roundToInt32(0.25 * sh))},
-                                title, covAxisTop(largest), family);
+                                title, covPercent(float(covAxisTop(largest)), u"0"), family);
     const Frame frame{plot.x0, plot.width, plot.base, -plot.height};
 
     CovGraphResult result;
@@ -392,14 +544,14 @@ CovGraphResult drawCovGraph(Surface& surface, const DataSet& dataSet,
             widths > 1 ? (i - 1.0) * plot.width / double(widths - 1) + plot.x0 : plot.x0;
         result.optionLefts.push_back(numbers::roundToInt32(x - 6.0));
     }
-    drawCovPlot(surface, frame, screenStyle(family), dataSet, record, record.widthIndex);
+    drawCovPlot(surface, frame, screenStyle(family), dataSet, record, record.widthIndex, limit);
 
     setTextFont(surface, family);
     drawAxisTitle(surface, QStringLiteral("Swath Width (") + dataSet.units().lengthLabel + u')',
                   plot.base + kLabelGap + surface.textHeight(QStringLiteral("0.0")));
     drawTitle(surface, plot, title, family);
     if (hasStatistic(record.cov, record.widthIndex)) {
-        result.covLabel = numbers::format(record.cov[record.widthIndex], u"0.00");
+        result.covLabel = covPercent(record.cov[record.widthIndex], u"0.0");
     }
     return result;
 }
@@ -426,9 +578,12 @@ SwathGraphResult drawSwathGraph(Surface& surface, const DataSet& dataSet,
                                  double(numbers::roundToInt32(0.9 * sw)),
                                  double(numbers::roundToInt32(0.65 * sh - 75.0)),
                                  double(numbers::roundToInt32(0.4 * sh + 10.0))},
-                                title, swathAxisTop(largest), family);
-    drawBlockPlot(surface, {plot.x0, plot.width, plot.base, -plot.height}, screenStyle(family),
-                  dataSet, record, block);
+                                title, numbers::format(swathAxisTop(largest), u"0.0"), family);
+    SwathStyle style = screenStyle(family);
+    setTitleFont(surface, family);
+    style.keptCentre = {surface.textWidth(title) + 2.0 * kLabelGap, Unit::Pixel};
+    drawBlockPlot(surface, {plot.x0, plot.width, plot.base, -plot.height}, style, dataSet, record,
+                  block, shownSource);
 
     setTextFont(surface, family);
     drawAxisTitle(surface,
@@ -452,6 +607,11 @@ QString widthLabel(const DataSet& dataSet, int index)
 {
     return numbers::format(displayLength(dataSet, index), widthLabelPattern(dataSet)) + u' ' +
            dataSet.units().lengthLabel;
+}
+
+QString covPercent(float cov, QStringView pattern)
+{
+    return numbers::format(double(cov) * 100.0, pattern) + QStringLiteral(" %");
 }
 
 QString averageCaption(swath::Source source)

@@ -252,8 +252,11 @@ void Report::pageResults()
 // --- page 3 ---
 
 constexpr double kCovHeight = 1.0;
-constexpr double kSwathHeight = 2.25;
+constexpr double kSwathHeight = 2.0;
 constexpr double kSwathGap = 9.0 / 16.0;
+// Under each COV graph: its width labels, its axis title and one more line of text.
+constexpr double kDepositBottom = 6.3125;
+constexpr double kDensityBottom = 1.1875;
 
 void Report::swathSection(swath::Source source, double bottom, const QString& title)
 {
@@ -268,15 +271,26 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
         const int width = swath::effectiveWidth(record, choice_.width(source));
         const graphics::SwathStyle style = paperSwathStyle();
         graphics::drawCovPlot(s_, {kGraphLeft, kGraphWidth, bottom, kCovHeight}, style, ds_, record,
-                              width);
+                              width, graphics::kCovLimit);
         graphics::drawBlockPlot(
             s_, {kGraphLeft, kGraphWidth, graphBottom, kSwathHeight}, style, ds_, record,
-            swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds_), choice_.pattern));
+            swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds_), choice_.pattern),
+            source);
     }
+    // The statistics above are those of the pattern in force; the title says which.
     font(16);
+    const QString pattern = choice_.pattern == swath::FlightPattern::Racetrack
+                                ? QStringLiteral(" (racetrack)")
+                                : QStringLiteral(" (back-and-forth)");
     setFontStyle(s_, true, true);
-    printCentred(s_, kPageCentre, graphBottom + kSwathHeight + 5.0 / 8.0, title);
+    const double titleWidth = s_.textWidth(title);
     setFontStyle(s_, false, false);
+    s_.setCurrentX(kPageCentre - (titleWidth + s_.textWidth(pattern)) / 2.0);
+    s_.setCurrentY(graphBottom + kSwathHeight + 5.0 / 8.0);
+    setFontStyle(s_, true, true);
+    s_.print(title, false);
+    setFontStyle(s_, false, false);
+    s_.print(pattern, true);
 }
 
 graphics::SwathStyle Report::paperSwathStyle() const
@@ -289,6 +303,11 @@ graphics::SwathStyle Report::paperSwathStyle() const
     // The least room between two labels under an axis.
     style.labelGap = {1.0 / 32.0, Unit::User};
     style.covLine = QColor(150, 150, 150);
+    style.overLimit = QColor(232, 232, 232);
+    style.chosenLine = QColor(0, 0, 0);
+    style.captionGap = {1.0 / 32.0, Unit::User};
+    style.legendLine = {1.0 / 4.0, Unit::User};
+    style.axisTitles = true;
     style.pointFill = QColor(180, 180, 180);
     style.pointRadius = {1.0 / 32.0, Unit::User};
     style.chosenFill = QColor(0, 0, 0);
@@ -307,8 +326,8 @@ graphics::SwathStyle Report::paperSwathStyle() const
 
 void Report::pageSwath()
 {
-    swathSection(swath::Source::Deposit, 6.0, QStringLiteral("Deposit Profile"));
-    swathSection(swath::Source::Density, 7.0 / 8.0, QStringLiteral("Density Profile"));
+    swathSection(swath::Source::Deposit, kDepositBottom, QStringLiteral("Deposit Profile"));
+    swathSection(swath::Source::Density, kDensityBottom, QStringLiteral("Density Profile"));
 }
 
 } // namespace

@@ -183,7 +183,8 @@ void SwathMode::redraw()
 void SwathMode::draw(graphics::Surface& surface)
 {
     surface.setPixelScale();
-    const graphics::CovGraphResult cov = graphics::drawCovGraph(surface, dataSet_, record_);
+    const graphics::CovGraphResult cov =
+        graphics::drawCovGraph(surface, dataSet_, record_, graphics::kCovLimit);
     const graphics::SwathGraphResult block = graphics::drawSwathGraph(
         surface, dataSet_, record_,
         swath::buildSwathBlock(record_, record_.widthIndex, swath::SwathInputs::from(dataSet_),

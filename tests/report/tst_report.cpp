@@ -70,11 +70,11 @@ private slots:
         swath::calculateSwathStats(r, *ds, swath::Source::Deposit, {});
         const swath::Block block = buildSwathBlock(r, 1, swath::SwathInputs::from(*ds), {});
         if (paper) QVERIFY(printReport(s, true, 3, {*ds, {}}, nullptr, {}));
-        if (!paper) drawCovGraph(s, *ds, r), drawSwathGraph(s, *ds, r, block, {});
+        if (!paper) drawCovGraph(s, *ds, r, kCovLimit), drawSwathGraph(s, *ds, r, block, {});
         QMap<double, QList<DrawCall>> rows; // the numbers drawn on one line, by their top
         for (const DrawCall& c : s.callsOf(Op::Text))
             if (bool number = false; c.text.toDouble(&number), number) rows[c.numbers[1]] << c;
-        QCOMPARE(int(rows.size()), paper ? 8 : 4); // a row of labels and a top value per graph
+        QCOMPARE(int(rows.size()), paper ? 6 : 3); // a row of labels per graph, the swath data's top
         int widthRows = 0;
         for (const QList<DrawCall>& row : rows) {
             for (qsizetype i = 1; i < row.size(); ++i)
@@ -93,6 +93,7 @@ private slots:
             ++widthRows;
         }
         QCOMPARE(widthRows, paper ? 2 : 1);
+        QCOMPARE(crowdedTexts(s), QString());
     }
 
     // Hundreds of pans on the 1200 dpi page: each graph one grey area as on the screen, not an
@@ -113,30 +114,68 @@ private slots:
         QTEST(int(s.callsOf(Op::Polygon).size()), "polygons");
     }
 
-    // Every COV below 30 %: the 30 % line would lie above the COV graph, across the Swath Data
-    // graph; on the panel and on paper it is left out.
-    void covLineInsideItsGraph_data()
+    // The COV axis in percent; the limit's line, its label and the shading only where the limit lies
+    // within the axis (not across the Swath Data graph above); a line up through the chosen width.
+    void covAxisInPercent_data()
     {
         QTest::addColumn<bool>("paper");
-        QTest::newRow("panel") << false;
-        QTest::newRow("paper") << true;
+        QTest::addColumn<float>("largest");
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<int>("bands"); // -1: no limit line either
+        QTest::newRow("panel 0.42") << false << 0.42f << "50 %" << 2;
+        QTest::newRow("paper 0.42") << true << 0.42f << "50 %" << 2;
+        QTest::newRow("panel all 0") << false << 0.0f << "100 %" << 0;
+        QTest::newRow("paper below the limit") << true << 0.2f << "20 %" << -1;
     }
-    void covLineInsideItsGraph()
+    void covAxisInPercent()
     {
         QFETCH(bool, paper);
+        QFETCH(float, largest);
+        QFETCH(QString, top);
+        QFETCH(int, bands);
         const auto ds = lineOfPans(bell(8));
         RecordingSurface s(paper ? 2550 : 667, paper ? 3300 : 309, paper ? 300 : 96);
         swath::SwathAnalysis both;
-        for (const auto source : {swath::Source::Deposit, swath::Source::Density}) {
-            swath::SwathRecord& r = source == swath::Source::Deposit ? both.deposit : both.density;
-            swath::calculateSwathStats(r, *ds, source, {});
-            for (int j = r.cov.lower(); j <= r.cov.upper(); ++j) r.cov[j] = 0.05f * float(j % 4); // top 0.2
+        for (swath::SwathRecord* r : {&both.deposit, &both.density}) {
+            swath::calculateSwathStats(*r, *ds, {}, {});
+            for (int j = r->cov.lower(); j <= r->cov.upper(); ++j) r->cov[j] = largest * float(j % 4) / 3.0f;
+            r->widthIndex = 2;
         }
-        if (paper) QVERIFY(printReport(s, true, 3, {*ds, {}, &both}, nullptr, {}));
-        if (!paper) drawCovGraph(s, *ds, both.deposit);
-        QVERIFY(s.findText("0.1") || s.findText("0.2"));
-        for (const DrawCall& c : s.callsOf(Op::Line))
-            QVERIFY(c.color != QColor(255, 150, 150) && c.color != QColor(150, 150, 150));
+        if (paper) QVERIFY(printReport(s, true, 3, {*ds, {{}, {2, 2}}, &both}, nullptr, {}));
+        if (!paper) drawCovGraph(s, *ds, both.deposit, kCovLimit);
+        QVERIFY(s.findText(top) && s.findText("0 %"));
+        int lines = 0, shaded = 0, chosen = 0; // chosen: lines up through a ring, longer than a tick
+        for (const DrawCall& c : s.calls()) {
+            lines += c.op == Op::Line && c.color == (paper ? QColor(150, 150, 150) : QColor(255, 150, 150));
+            shaded += c.op == Op::Rectangle && c.color == (paper ? QColor(232, 232, 232) : QColor(255, 228, 228));
+            for (const auto& n = c.numbers; const DrawCall& ring : s.callsOf(Op::Circle))
+                chosen += c.op == Op::Line && ring.fillColor == Qt::white && n[0] == ring.numbers[0] && n[2] == n[0] &&
+                          std::abs(n[3] - n[1]) > 3 * ring.numbers[2] &&
+                          (n[1] - ring.numbers[1]) * (n[3] - ring.numbers[1]) <= 0;
+        }
+        QCOMPARE((QList<int>{lines, shaded, chosen, bool(s.findText("30 %"))}),
+                 (QList<int>{bands >= 0 ? paper + 1 : 0, std::max(bands, 0) * (paper + 1), paper + 1, bands >= 0}));
+    }
+
+    // Page 3 names its axes in each unit system and the flight pattern; no text overlaps another.
+    void pageThreeTitles_data()
+    {
+        QTest::addColumn<bool>("metric");
+        QTest::addColumn<QString>("titles");
+        QTest::newRow("metric, back-and-forth, 21 pans")
+            << true << "Swath width (m)|Position (m)|COV (%)| (back-and-forth)|Deposit (kg/ha)|Density (#/m ²)";
+        QTest::newRow("us, racetrack, 500 pans")
+            << false << "Swath width (ft)|Position (ft)|COV (%)| (racetrack)|Deposit (lb/ac)|Density (#/ft ²)";
+    }
+    void pageThreeTitles()
+    {
+        QFETCH(bool, metric);
+        QFETCH(QString, titles);
+        const auto ds = makeDataSet(metric, bell(metric ? 21 : 500));
+        RecordingSurface s(2550, 3300, 300);
+        QVERIFY(printReport(s, true, 3, {*ds, {swath::FlightPattern(!metric), {}}}, nullptr, {}));
+        for (const QString& title : titles.split(u'|')) QCOMPARE(s.texts().count(title), title[0] == u'D' ? 1 : 2);
+        QCOMPARE(crowdedTexts(s), QString());
     }
 
     void printerFailure()

@@ -177,4 +177,19 @@ QString comparePicture(const graphics::RecordingSurface& surface, const QString&
     return {};
 }
 
+QString crowdedTexts(const graphics::RecordingSurface& surface)
+{
+    const auto texts = surface.callsOf(graphics::Op::Text);
+    const double down = surface.scaleHeight() > 0 ? 1.0 : -1.0; // text heights are lengths
+    const auto box = [&](const graphics::DrawCall& c) {
+        return QRectF(c.numbers[0], c.numbers[1], c.numbers[2], down * c.numbers[3]).normalized();
+    };
+    const QRectF all(surface.scaleLeft(), surface.scaleTop(), surface.scaleWidth(), surface.scaleHeight());
+    for (size_t i = 0; i < texts.size(); ++i)
+        for (size_t j = 0; j <= i; ++j)
+            if (i == j ? !all.normalized().contains(box(texts[i])) : box(texts[i]).intersects(box(texts[j])))
+                return texts[i].text + " / " + texts[j].text;
+    return {};
+}
+
 } // namespace pellamar::testing

@@ -57,6 +57,9 @@ bool sameBits(T a, T b)
 // tests/data/pictures/NAME.txt: empty when they agree, else the first line that differs.
 // PELLAMAR_UPDATE_PICTURES=1 writes the file instead: read its diff before committing it.
 QString comparePicture(const graphics::RecordingSurface& surface, const QString& name, const QStringList& notes = {});
+// The first texts drawn that overlap each other or stick out of the surface ("A / B"), or empty.
+QString crowdedTexts(const graphics::RecordingSurface& surface);
+
 #define VERIFY_PICTURE(surface, ...)                                                                                   \
     do {                                                                                                               \
         const QString difference = pellamar::testing::comparePicture(surface, __VA_ARGS__);                            \

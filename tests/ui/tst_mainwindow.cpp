@@ -224,24 +224,24 @@ private slots:
         // No width has its COV at most 30 % below a wider one above it: the rule proposes 1.
         QCOMPARE(swath->widthOptions()->count(), 3);
         QCOMPARE(swath->selectedWidth(), (std::array<int, 2>{1, 1}));
-        QCOMPARE(stats(), (QStringList{"0.57", "166.7 kg/ha", "233.3 / 100.0"}));
+        QCOMPARE(stats(), (QStringList{"56.6 %", "166.7 kg/ha", "233.3 / 100.0"}));
         WidthOptions* options = swath->widthOptions();
         QTest::mouseClick(options, Qt::LeftButton, {}, options->centre(2));
-        QCOMPARE(stats(), (QStringList{"0.92", "166.7 kg/ha", "300.0 / 33.3"}));
+        QCOMPARE(stats(), (QStringList{"92.4 %", "166.7 kg/ha", "300.0 / 33.3"}));
         for (auto [key, width] :
              {std::pair{Qt::Key_Left, 1}, {Qt::Key_Left, 1}, {Qt::Key_End, 3}, {Qt::Key_Right, 3}, {Qt::Key_Up, 2}}) {
             QTest::keyClick(options, key);
             QCOMPARE(swath->record().widthIndex, width);
         }
         window().commands().density->trigger();
-        QCOMPARE(stats(), (QStringList{"0.58", "340.0 #/m \u00b2", "480.0 / 200.0"}));
+        QCOMPARE(stats(), (QStringList{"58.2 %", "340.0 #/m \u00b2", "480.0 / 200.0"}));
         swath->sourceOption(swath::Source::Deposit)->click();
         QCOMPARE(swath->selectedWidth(), (std::array<int, 2>{2, 1}));
         // Racetrack recomputes the statistics at the width shown.
         swath->racetrack()->click();
         QVERIFY(window().commands().racetrack->isChecked());
         QCOMPARE(swath->record().widthIndex, 2);
-        QCOMPARE(stats(), (QStringList{"0.57", "166.7 kg/ha", "233.3 / 100.0"}));
+        QCOMPARE(stats(), (QStringList{"56.6 %", "166.7 kg/ha", "233.3 / 100.0"}));
 
         results->swathCheck()->click();
         QVERIFY(window().grid()->isVisible() && !window().printButton()->isVisible());

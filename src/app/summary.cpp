@@ -19,8 +19,12 @@ const std::array kSources{std::pair{swath::Source::Deposit, QStringLiteral("Depo
 const std::array kPatterns{
     std::pair{swath::FlightPattern::BackAndForth, QStringLiteral("Back-and-Forth")},
     std::pair{swath::FlightPattern::Racetrack, QStringLiteral("Racetrack")}};
-// Width, COV and mean of each source and pattern.
-constexpr int kSwathColumns = 3 * 2 * 2;
+// Width, COV and mean of each source and pattern, then the effective swath of each at every
+// COV limit.
+constexpr int kEffectiveColumns = 2 * 2 * int(kCovLimitPercents.size());
+constexpr int kSwathColumns = 3 * 2 * 2 + kEffectiveColumns;
+// The effective swath's short names of the patterns.
+const std::array kPatternShort{QStringLiteral("B&F"), QStringLiteral("Racetrack")};
 
 QString header()
 {
@@ -33,6 +37,14 @@ QString header()
             }
         }
     }
+    for (const auto& [source, sourceName] : kSources) {
+        for (const QString& pattern : kPatternShort) {
+            for (int percent : kCovLimitPercents) {
+                cells << QStringLiteral("%1 %2 %3 %").arg(sourceName, pattern).arg(percent);
+            }
+        }
+    }
+    // The message of a file that could not be read stays last.
     cells << QStringLiteral("Error");
     return cells.join(u',');
 }
@@ -59,6 +71,13 @@ void appendSwathCells(QStringList& cells, const DataSet& dataSet)
             const int j = swath::effectiveWidth(record, 0);
             cells << widthText(j) << numbers::format(record.cov[j], u"0.00")
                   << numbers::format(record.mean[j], u"0.00");
+        }
+    }
+    for (const auto& [source, sourceName] : kSources) {
+        for (const swath::SwathAnalysis& analysis : analyses) {
+            for (int width : swath::effectiveSwaths(analysis.of(source).cov)) {
+                cells << (width > 0 ? widthText(width) : QStringLiteral("none"));
+            }
         }
     }
 }

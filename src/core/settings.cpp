@@ -179,6 +179,18 @@ QStringList readRecentFiles(const SettingsStore& store)
     return files;
 }
 
+int readCovLimit(const SettingsStore& store)
+{
+    const std::optional<double> percent = numbers::parseDouble(
+        store.getSetting(settings_keys::kSection, settings_keys::kCovLimit, QStringLiteral("30")));
+    for (int offered : kCovLimitPercents) {
+        if (percent && *percent == offered) {
+            return offered;
+        }
+    }
+    return 30;
+}
+
 void rememberRecentFile(QStringList& files, const QString& path)
 {
     files.removeAll(path);
@@ -199,6 +211,7 @@ void writeProgramSettings(SettingsStore& store, const ProgramSettings& settings)
     store.saveSetting(kSection, kInitialDir, settings.initialDir);
     store.saveSetting(kSection, kMetric,
                       settings.metric ? QStringLiteral("True") : QStringLiteral("False"));
+    store.saveSetting(kSection, kCovLimit, QString::number(settings.covLimit));
     store.saveSetting(kSection, kRecentCount, QString::number(settings.recentFiles.size()));
     for (int i = 0; i < settings.recentFiles.size(); ++i) {
         store.saveSetting(kSection, kRecentPrefix + QString::number(i + 1),

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -54,6 +55,8 @@ inline const QString kSamplerSeparation = QStringLiteral("Sampler.Separation");
 // and a shorter list would otherwise keep its old tail.
 inline const QString kRecentCount = QStringLiteral("Recent.Count");
 inline const QString kRecentPrefix = QStringLiteral("Recent.");
+// The COV limit of the swath analysis, in percent.
+inline const QString kCovLimit = QStringLiteral("Swath.CovLimit");
 } // namespace settings_keys
 
 // The sampler line as the settings hold it: metric values.
@@ -77,12 +80,19 @@ QStringList readRecentFiles(const SettingsStore& store);
 // Puts the file first, once, and drops the oldest beyond the eight kept.
 void rememberRecentFile(QStringList& files, const QString& path);
 
+// The COV limits the operator may choose for the swath analysis, in percent; the last is the
+// classic 30 % rule.
+inline constexpr std::array<int, 5> kCovLimitPercents{10, 15, 20, 25, 30};
+// The COV limit in percent: one of the limits offered, else 30.
+int readCovLimit(const SettingsStore& store);
+
 // What the main window stores when it closes. Stored numbers read back exactly.
 struct ProgramSettings {
     bool metric = true;
     QString initialDir;
     SamplerSettings sampler;
     QStringList recentFiles;
+    int covLimit = 30; // percent
 };
 void writeProgramSettings(SettingsStore& store, const ProgramSettings& settings);
 

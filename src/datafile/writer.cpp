@@ -58,9 +58,12 @@ struct SourceResult {
     swath::Block block;
 };
 
-SourceResult analyse(const DataSet& dataSet, const swath::SwathRecord& record, int selected)
+SourceResult analyse(const DataSet& dataSet, const swath::SwathRecord& record, int selected,
+                     int limitPercent)
 {
-    const int width = swath::effectiveWidth(record, selected);
+    // The file has no place for the limit; a width left to the rule is the rule's at the limit
+    // the operator works with, as the screen and the report show it.
+    const int width = swath::effectiveWidth(record, selected, swath::covLimit(limitPercent));
     return {record, width,
             swath::buildSwathBlock(record, width, swath::SwathInputs::from(dataSet))};
 }
@@ -257,10 +260,10 @@ QString dataSetText(const DataSet& dataSet, const swath::SwathChoice& choice,
     writeSampleRows(out, dataSet);
 
     out.heading(QStringLiteral("Swath Analysis"));
-    const SourceResult deposit =
-        analyse(dataSet, analysis.deposit, choice.width(swath::Source::Deposit));
-    const SourceResult density =
-        analyse(dataSet, analysis.density, choice.width(swath::Source::Density));
+    const SourceResult deposit = analyse(
+        dataSet, analysis.deposit, choice.width(swath::Source::Deposit), choice.covLimitPercent);
+    const SourceResult density = analyse(
+        dataSet, analysis.density, choice.width(swath::Source::Density), choice.covLimitPercent);
     writeWidthStatistics(out, dataSet, deposit, density);
     writeBlocks(out, dataSet, deposit, density);
     return out.take();

@@ -6,6 +6,7 @@
 #include "graphics/resultgraph.h"
 #include "graphics/surface.h"
 #include "graphics/swathgraphs.h"
+#include "graphics/swathsummary.h"
 #include "swath/swath.h"
 
 #include <QFont>
@@ -100,6 +101,9 @@ private:
                const std::vector<ParameterLine>& lines, int blankLines);
     graphics::ResultStyle paperStyle() const;
     void swathSection(swath::Source source, double bottom, const QString& title);
+    void resultLine(const swath::SwathRecord& record, swath::Source source, int width,
+                    double bottom);
+    void patternCentreLine();
     graphics::SwathStyle paperSwathStyle() const;
 };
 
@@ -176,6 +180,15 @@ void Report::pageParameters()
           2);
     block(QStringLiteral("Product Info"), QStringLiteral("Product Rate:"),
           {line(Field::ProductName), line(Field::ProductRate)}, 3);
+    patternCentreLine();
+}
+
+// Where the deposit lies, as a line of its own under the parameters.
+void Report::patternCentreLine()
+{
+    font(12);
+    s_.setCurrentX(-0.25);
+    s_.print(graphics::patternCentreLine(ds_), true);
 }
 
 // --- page 2 ---
@@ -268,14 +281,16 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
     const double graphBottom = bottom + kCovHeight + kSwathGap;
     // Too few pans to overlap leave nothing to draw under the title.
     if (record.widthCount() >= 1) {
-        const int width = swath::effectiveWidth(record, choice_.width(source));
+        const int width = swath::effectiveWidth(record, choice_.width(source),
+                                                swath::covLimit(choice_.covLimitPercent));
         const graphics::SwathStyle style = paperSwathStyle();
         graphics::drawCovPlot(s_, {kGraphLeft, kGraphWidth, bottom, kCovHeight}, style, ds_, record,
-                              width, graphics::kCovLimit);
+                              width, swath::covLimit(choice_.covLimitPercent));
         graphics::drawBlockPlot(
             s_, {kGraphLeft, kGraphWidth, graphBottom, kSwathHeight}, style, ds_, record,
             swath::buildSwathBlock(record, width, swath::SwathInputs::from(ds_), choice_.pattern),
             source);
+        resultLine(record, source, width, bottom);
     }
     // The statistics above are those of the pattern in force; the title says which.
     font(16);
@@ -291,6 +306,22 @@ void Report::swathSection(swath::Source source, double bottom, const QString& ti
     s_.print(title, false);
     setFontStyle(s_, false, false);
     s_.print(pattern, true);
+}
+
+// The section's answer in words under its COV graph, below the width labels and the axis
+// title, narrowed to stay on the paper.
+void Report::resultLine(const swath::SwathRecord& record, swath::Source source, int width,
+                        double bottom)
+{
+    const QString text = graphics::swathResultLine(ds_, record, width, source, choice_.pattern,
+                                                   choice_.covLimitPercent);
+    font(10);
+    const double labels = 1.0 / 8.0 + 2.0 * s_.textHeight(text);
+    const double room = kPageWidth - 1.0;
+    if (s_.textWidth(text) > room) {
+        font(10.0 * room / s_.textWidth(text));
+    }
+    printCentred(s_, kPageCentre, bottom - labels - 1.0 / 32.0, text);
 }
 
 graphics::SwathStyle Report::paperSwathStyle() const

@@ -35,8 +35,6 @@ int profilePanCount(const BoundedArray& profile)
     return std::max(0, profile.upper());
 }
 
-constexpr float kCovLimit = 0.3f;
-
 } // namespace
 
 void BoundedArray::resize(int lower, int upper)
@@ -338,11 +336,11 @@ float standardDeviation(std::span<const float> values)
     return deviation(sums, values.size());
 }
 
-WidthChoice selectSwathWidth(const BoundedArray& cov)
+WidthChoice selectSwathWidth(const BoundedArray& cov, float limit)
 {
     WidthChoice choice;
     for (int i = cov.upper(); i >= std::max(2, cov.lower() + 1); --i) {
-        if (cov[i] > kCovLimit && cov[i - 1] <= kCovLimit) {
+        if (cov[i] > limit && cov[i - 1] <= limit) {
             choice.width = i - 1;
             choice.found = true;
             break;

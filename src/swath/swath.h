@@ -128,8 +128,9 @@ struct WidthChoice {
     int width = 1;
     bool found = false;
 };
-// The 30 % rule over COV(1..W).
-WidthChoice selectSwathWidth(const BoundedArray& cov);
+// The 30 % rule over COV(1..W), or the same rule at another limit: the widest width whose COV is
+// within the limit while the next wider one exceeds it, searched from the widest down.
+WidthChoice selectSwathWidth(const BoundedArray& cov, float limit = 0.3f);
 
 // The block of width index w (several passes side by side) built from the record's profile.
 // Back-and-forth turns every second pass round as the statistics do, so that the block shows the

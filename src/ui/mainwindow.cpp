@@ -109,6 +109,7 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     connect(print_, &QPushButton::clicked, this, &MainWindow::openPrintPreview);
     currentPrinter_ = QPrinterInfo::defaultPrinterName();
     swathMode_ = new SwathMode(dataSet_, this);
+    swathMode_->setCovLimit(readCovLimit(settings_));
     connect(swathMode_, &SwathMode::statisticsChanged, results_, &ResultPanel::setSwathStatistics);
     connect(swathMode_, &SwathMode::averageCaptionChanged, results_,
             &ResultPanel::setAverageCaption);
@@ -292,6 +293,11 @@ void MainWindow::followDataSet()
 swath::SwathChoice MainWindow::swathChoice() const
 {
     return swathMode_->choice();
+}
+
+float MainWindow::covLimit() const
+{
+    return swath::covLimit(swathMode_->covLimitPercent());
 }
 
 void MainWindow::switchSwathAnalysis(bool on)
@@ -529,6 +535,7 @@ void MainWindow::writeSettings()
     const Parameters& p = dataSet_.parameters();
     out.sampler = {p.openingType, p.openingArea, p.position1, p.separation};
     out.recentFiles = document_.recentFiles();
+    out.covLimit = swathMode_->covLimitPercent();
     writeProgramSettings(settings_, out);
     QString error;
     if (!settings_.flush(&error)) {

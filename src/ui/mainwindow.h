@@ -51,6 +51,8 @@ struct Commands {
     std::array<QAction*, 5> results{};
     QAction* swath = nullptr;
     QAction* racetrack = nullptr;
+    QMenu* covLimit = nullptr;
+    std::array<QAction*, 5> covLimits{}; // 10, 15, 20, 25, 30 %
     QAction* deposit = nullptr;
     QAction* density = nullptr;
     QAction* shortcuts = nullptr;
@@ -84,6 +86,9 @@ public:
     QPushButton* controlDataButton() const { return control_; }
     QString initialDir() const { return document_.folder(); }
     bool compact() const { return compact_; }
+    // The COV limit in force, a fraction (0.3 for 30 %), which the proposal and the result line
+    // follow.
+    float covLimit() const;
 
     // Asks for a file; empty when the operator cancels. Tests put their own chooser here.
     struct FileRequest {

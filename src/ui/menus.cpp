@@ -203,6 +203,18 @@ void MainWindow::buildMenus()
     }
     c.racetrack = command(view, QStringLiteral("&Racetrack Pattern"));
     mirror(c.racetrack, swathMode_->racetrack());
+    c.covLimit = view->addMenu(QStringLiteral("COV &Limit"));
+    auto* limits = new QActionGroup(this);
+    for (std::size_t i = 0; i < kCovLimitPercents.size(); ++i) {
+        const int percent = kCovLimitPercents[i];
+        QAction* action = c.covLimit->addAction(QStringLiteral("%1 %").arg(percent));
+        action->setCheckable(true);
+        action->setChecked(percent == swathMode_->covLimitPercent());
+        limits->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, percent] { swathMode_->setCovLimit(percent); });
+        c.covLimits.at(i) = action;
+    }
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     c.shortcuts = command(help, QStringLiteral("&Keyboard Shortcuts"), {QKeySequence(Qt::Key_F1)});

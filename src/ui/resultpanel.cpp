@@ -3,6 +3,7 @@
 #include "core/dataset.h"
 #include "graphics/resultgraph.h"
 #include "graphics/surface.h"
+#include "graphics/swathsummary.h"
 #include "ui/graphpicture.h"
 
 #include <QButtonGroup>
@@ -58,6 +59,11 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addLayout(statisticsLayout());
+    centre_ = new QLabel;
+    centre_->setObjectName(QStringLiteral("patternCentre"));
+    centre_->setWordWrap(true);
+    centre_->setFont(small);
+    layout->addWidget(centre_);
 
     connect(&dataSet_, &DataSet::unitsApplied, this, &ResultPanel::refreshCaptions);
     connect(&dataSet_, &DataSet::recalculated, this, &ResultPanel::followDataSet);
@@ -103,10 +109,17 @@ void ResultPanel::refreshCaptions()
     }
 }
 
+QString ResultPanel::patternCentreText() const
+{
+    return centre_->text();
+}
+
 void ResultPanel::followDataSet()
 {
     drawAfterReset_ = false;
     const int drawings = picture_->drawings();
+    centre_->setText(graphics::patternCentreLine(dataSet_));
+    centre_->setVisible(!centre_->text().isEmpty());
     swathCheck_->setVisible(dataSet_.canAnalyseSwath());
     if (QAbstractButton* selected = optionGroup_->button(static_cast<int>(shown_))) {
         selected->setChecked(true);

@@ -47,6 +47,8 @@ public:
     void setSwathStatistics(const QString& cov, const QString& average, const QString& maxMin);
     void setAverageCaption(const QString& caption);
     QString statisticText(int index) const; // 0 COV, 1 max/min, 2 average
+    // Where the deposit lies along the sample line; empty without data.
+    QString patternCentreText() const;
 
 signals:
     void graphSelected(int option);
@@ -71,6 +73,7 @@ private:
     QStringList captions_; // left, right, bottom, top
     QRectF plot_;
     QCheckBox* swathCheck_ = nullptr;
+    QLabel* centre_ = nullptr;
 };
 
 } // namespace pellamar::ui

@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QRadioButton;
 class QWidget;
 
@@ -41,6 +42,15 @@ public:
     const std::array<int, 2>& selectedWidth() const { return chosen_.selectedWidth; }
     // What a save writes for the swath section.
     swath::SwathChoice choice() const;
+    // The COV limit in percent the proposal and the result line work at; a change during the
+    // analysis proposes both sources' widths afresh at the new limit.
+    int covLimitPercent() const { return chosen_.covLimitPercent; }
+    void setCovLimit(int percent);
+    // The answer in words and the effective swath table under the graphs.
+    QLabel* resultLine() const { return resultLine_; }
+    QWidget* effectiveTable() const { return table_; }
+    // The table's cell of a pattern (0 back-and-forth, 1 racetrack) and a limit's index.
+    QString effectiveCell(int pattern, int limit) const;
 
     // Returns false when the operator stopped the statistics; the analysis is then off again.
     bool switchOn();
@@ -55,8 +65,17 @@ signals:
     void choiceChanged();
 
 private:
-    // Recalculates the record for the source; false (record untouched) when stopped.
-    bool calculate(swath::Source source);
+    // Recalculates the record for the source, and with `table` the effective swaths of both
+    // patterns; false (record untouched) when stopped.
+    bool calculate(swath::Source source, bool table = false);
+    // The statistics of a source for the pattern in force, and for the other pattern too when
+    // asked; false when stopped.
+    bool compute(swath::Source source, swath::SwathRecord& shown, swath::SwathRecord* other);
+    void buildTable();
+    void settleLayout();
+    void showTable();
+    // The rule's width for every source at the limit, the chosen source's record at hand.
+    bool propose(bool fresh);
     void widthClicked(int index);
     void sourceClicked(swath::Source source);
     void patternClicked();
@@ -71,6 +90,11 @@ private:
     QRadioButton* density_ = nullptr;
     QCheckBox* racetrack_ = nullptr;
     WidthOptions* widths_ = nullptr;
+    QLabel* resultLine_ = nullptr;
+    QWidget* table_ = nullptr;
+    // Rows back-and-forth and racetrack, a column per limit.
+    std::array<std::array<QLabel*, 5>, 2> cells_{};
+    std::array<swath::EffectiveSwaths, 2> effective_{};
     swath::SwathRecord record_;
     swath::SwathChoice chosen_; // its pattern follows the racetrack box
     bool on_ = false;

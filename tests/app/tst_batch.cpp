@@ -187,9 +187,11 @@ private slots:
         QByteArray twoPans = metric, noWidth = us;
         twoPans.replace("20,0.5,12,20,4,50.000,120.000,24.00,11.11\r\n", "");
         noWidth.replace("Swath Width:,,98.4,ft", "Swath Width:,,--------");
-        const QString notRead(16, u',');
+        const QString notRead(36, u',');
         QTest::newRow("U.S.") << "in.csv" << us
-                              << "U.S.,4,32.81,98.4,32.8,0.57,148.74,32.8,0.00,148.74,32.8,0.58,31.60,32.8,0.00,31.60,";
+                              << "U.S.,4,32.81,98.4,32.8,0.57,148.74,32.8,0.00,148.74,32.8,0.58,31.60,32.8,0.00,31.60,"
+                                 "none,none,none,none,none,32.8,32.8,32.8,32.8,32.8,"
+                                 "none,none,none,none,none,32.8,32.8,32.8,32.8,32.8,";
         QTest::newRow("two pans") << "in.csv" << twoPans << "Metric,2,10.0,30.0,,,,,,,,,,,,,";
         QTest::newRow("no width, a comma in the name") << "a, b.csv" << noWidth << "U.S.,4,32.81,,32.8,0.57,446.09,";
         QTest::newRow("missing") << "in.csv" << QByteArray() << notRead + "'in.csv' was not found in ";
@@ -210,7 +212,8 @@ private slots:
         const QStringList lines = QString::fromLatin1(fileBytes(out)).split("\r\n");
         QCOMPARE(lines.size(), 5);
         QVERIFY(lines[0].startsWith("File,Units,Pans,Separation,Entered Swath Width,Deposit Back-and-Forth Width,"));
-        QVERIFY(lines[0].endsWith(",Density Racetrack COV,Density Racetrack Mean,Error"));
+        QVERIFY(lines[0].contains(",Density Racetrack Mean,Deposit B&F 10 %,Deposit B&F 15 %,"));
+        QVERIFY(lines[0].endsWith(",Density Racetrack 25 %,Density Racetrack 30 %,Error"));
         const QString quoted = name.contains(',') ? '"' + path + '"' : path;
         QVERIFY2(lines[2].startsWith(quoted + ',' + cells), qPrintable(lines[2]));
         for (const int i : {1, 3}) QVERIFY(lines[i].startsWith(kMetric + ",Metric,4,10.0,30.0,10,0.57,166.67,"));

@@ -17,12 +17,13 @@ QStringList exactly(const ProgramSettings& p)
                     QString::number(p.sampler.openingType)};
     for (float f : {p.sampler.openingArea, p.sampler.position1, p.sampler.separation})
         all << QString::number(f, 'g', 9);
-    return all << p.recentFiles.join(u'|');
+    return all << p.recentFiles.join(u'|') << QString::number(p.covLimit);
 }
 
 QStringList readAll(const SettingsStore& store)
 {
-    return exactly({readMetric(store), readInitialDir(store), readSamplerSettings(store), readRecentFiles(store)});
+    return exactly({readMetric(store), readInitialDir(store), readSamplerSettings(store), readRecentFiles(store),
+                    readCovLimit(store)});
 }
 
 } // namespace
@@ -63,8 +64,9 @@ private slots:
             {true,
              "/home/ÿ/data, 2024",
              {0, 3.4028235e38f, -1.17549435e-38f, 1e-45f},
-             {"/a, b.csv", "/ÿ/@x;=[q].csv"}});
-        row("inexact decimals", {}, {false, "@odd;name=[x] \"q\"", {3, 0.092903f, 1.0f / 3.0f, 123456.789f}, {}});
+             {"/a, b.csv", "/ÿ/@x;=[q].csv"},
+             15});
+        row("inexact decimals", {}, {false, "@odd;name=[x] \"q\"", {3, 0.092903f, 1.0f / 3.0f, 123456.789f}, {}, 10});
         QByteArray garbage;
         QRandomGenerator random(20240611);
         for (int i = 0; i < 8192; ++i) garbage.append(static_cast<char>(random.bounded(256)));
@@ -108,6 +110,8 @@ private slots:
         QTest::newRow("recent count not a number") << 6 << QByteArray("Recent.Count=x\nRecent.1=/a.csv") << "";
         QTest::newRow("recent beyond count and eight")
             << 6 << QByteArray("Recent.Count=99\nRecent.1=/a\nRecent.2=/a\nRecent.3=\nRecent.9=/b") << "/a";
+        QTest::newRow("limit offered") << 7 << QByteArray("Swath.CovLimit=2.5e1") << "25";
+        QTest::newRow("limit not offered") << 7 << QByteArray("Swath.CovLimit=12") << "30";
         // clang-format on
     }
     void unusableValueReadsAsDefault()

@@ -3,7 +3,9 @@
 #include "graphics/paintersurface.h"
 #include "graphics/resultgraph.h"
 #include "graphics/swathgraphs.h"
+#include "graphics/swathsummary.h"
 #include "support.h"
+#include "swath/analysis.h"
 
 #include <QPixmap>
 
@@ -304,6 +306,93 @@ private slots:
         // A scale without width or height is refused; the one in force stays.
         RecordingSurface flat(100, 100, 96);
         QVERIFY(!flat.setScale(0, 1, 10, 1) && !flat.setScale(0, 1, 0, 0) && flat.scaleHeight() == 100);
+    }
+
+    // The answer in words on a hand-made line of pans (1 m² openings: 1 g is 10 kg/ha), at the
+    // width the rule proposes at the limit.
+    void resultLine_data()
+    {
+        QTest::addColumn<bool>("metric");
+        QTest::addColumn<QList<double>>("grams");
+        QTest::addColumn<bool>("racetrack");
+        QTest::addColumn<bool>("deposit");
+        QTest::addColumn<float>("rate"); // kg/ha
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("line");
+        const QList<double> bell{0.5, 1, 2, 4, 2, 1, 0.5, 0, 0};
+        // clang-format off
+        // Hand checks: at 10 m back-and-forth both points hold all 11 g, 110 kg/ha; at 20 m
+        // racetrack the points are 5 and 6 g, 50 and 60 kg/ha.
+        QTest::newRow("b&f, rate") << true << bell << false << true << 11.2f << 30
+            << "Swath 10 m: COV 0.0 % (back-and-forth), mean 110.0 kg/ha, 982 % of the 11.20 kg/ha set";
+        QTest::newRow("racetrack, U.S.") << false << bell << true << true << 11.2f << 30
+            << "Swath 65.6 ft: COV 12.9 % (racetrack), mean 49.1 lb/ac, 491 % of the 9.99 lb/ac set";
+        QTest::newRow("no rate") << true << bell << false << true << 0.0f << 30
+            << "Swath 10 m: COV 0.0 % (back-and-forth), mean 110.0 kg/ha";
+        QTest::newRow("density never shares the rate") << true << bell << false << false << 11.2f << 30
+            << "COV stays within 30 % at every width up to 80 m: the pan line is too short to find the widest swath";
+        QTest::newRow("too short") << true << QList<double>{1, 2, 2, 1} << true << true << 11.2f << 30
+            << "COV stays within 30 % at every width up to 30 m: the pan line is too short to find the widest swath";
+        QTest::newRow("never within") << false << QList<double>{4, 0, 0, 0} << false << true << 11.2f << 10
+            << "COV exceeds 10 % at every width up to 98.4 ft: no swath width meets the limit";
+        QTest::newRow("two pans say nothing") << true << QList<double>{1, 2} << true << true << 11.2f << 30 << "";
+        // clang-format on
+    }
+    void resultLine()
+    {
+        QFETCH(bool, metric);
+        QFETCH(QList<double>, grams);
+        QFETCH(bool, racetrack);
+        QFETCH(bool, deposit);
+        QFETCH(float, rate);
+        QFETCH(int, limit);
+        const auto ds = lineOfPans(weights(grams), 0.0f, 10.0f, metric);
+        ds->parameters().productRate = rate;
+        const auto pattern = racetrack ? swath::FlightPattern::Racetrack : swath::FlightPattern::BackAndForth;
+        const Source source = deposit ? Source::Deposit : Source::Density;
+        swath::SwathRecord record;
+        swath::calculateSwathStats(record, *ds, source, pattern);
+        const int width = swath::effectiveWidth(record, 0, swath::covLimit(limit));
+        QTEST(swathResultLine(*ds, record, width, source, pattern, limit), "line");
+    }
+
+    // Within the limit from the second width on, exactly at it there: the line is too short.
+    void resultLineFromAWidthOn()
+    {
+        const auto ds = lineOfPans(weights({1, 1, 1, 1}));
+        swath::SwathRecord record;
+        record.cov = record.mean = swath::BoundedArray(1, 3);
+        record.cov[1] = 0.5f;
+        record.cov[2] = 0.25f;
+        record.cov[3] = 0.1f;
+        QCOMPARE(swathResultLine(*ds, record, 1, Source::Deposit, swath::FlightPattern::Racetrack, 25),
+                 "COV stays within 25 % at every width from 20 m up to 30 m: the pan line is too short to find the "
+                 "widest swath");
+    }
+
+    // The centroid of the deposit from the flight line at position 0, in the units shown.
+    void patternCentre_data()
+    {
+        QTest::addColumn<bool>("metric");
+        QTest::addColumn<float>("position1");
+        QTest::addColumn<QList<double>>("grams");
+        QTest::addColumn<QString>("line");
+        // clang-format off
+        QTest::newRow("toward the positive") << true << -20.0f << QList<double>{1, 0, 1, 3}
+            << "Pattern centre: 2.0 m from the flight line, toward the positive positions";
+        QTest::newRow("toward the negative, U.S.") << false << -20.0f << QList<double>{3, 1, 0, 0, 1}
+            << "Pattern centre: 32.8 ft from the flight line, toward the negative positions";
+        QTest::newRow("centred") << true << -10.0f << QList<double>{1, 5, 1} << "Pattern centre: on the flight line";
+        QTest::newRow("no deposit") << true << 0.0f << QList<double>{0, 0} << "Pattern centre: no deposit measured";
+        QTest::newRow("no data") << true << 0.0f << QList<double>{} << "";
+        // clang-format on
+    }
+    void patternCentre()
+    {
+        QFETCH(bool, metric);
+        QFETCH(float, position1);
+        QFETCH(QList<double>, grams);
+        QTEST(patternCentreLine(*lineOfPans(weights(grams), position1, 10.0f, metric)), "line");
     }
 };
 

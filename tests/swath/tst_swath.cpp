@@ -1,4 +1,5 @@
 #include "support.h"
+#include "swath/analysis.h"
 #include "swath/swath.h"
 #include "swath/widthgroups.h"
 
@@ -238,6 +239,26 @@ private slots:
         const WidthChoice choice = swath::selectSwathWidth(a);
         QTEST(choice.width, "width");
         QTEST(choice.found, "found");
+    }
+
+    // The rule at every limit on one COV series; 0 where it finds no width.
+    void effectiveSwaths_data()
+    {
+        QTest::addColumn<QList<float>>("cov");
+        QTest::addColumn<QList<int>>("widths"); // at 10, 15, 20, 25 and 30 %
+        QTest::newRow("rising") << QList<float>{0.05f, 0.12f, 0.18f, 0.25f, 0.3f, 0.42f} << QList<int>{1, 2, 3, 4, 5};
+        QTest::newRow("dip after a rise") << QList<float>{0.02f, 0.22f, 0.14f, 0.16f} << QList<int>{1, 3, 1, 0, 0};
+        QTest::newRow("never above some") << QList<float>{0.08f, 0.11f, 0.2f} << QList<int>{1, 2, 0, 0, 0};
+        QTest::newRow("above from the start") << QList<float>{0.5f, 0.6f} << QList<int>{0, 0, 0, 0, 0};
+    }
+    void effectiveSwaths()
+    {
+        QFETCH(QList<float>, cov);
+        BoundedArray a(1, static_cast<int>(cov.size()));
+        for (int i = 1; i <= a.upper(); ++i) a[i] = cov[i - 1];
+        const swath::EffectiveSwaths widths = swath::effectiveSwaths(a);
+        QTEST(QList<int>(widths.begin(), widths.end()), "widths");
+        QCOMPARE(swath::covLimit(30), 0.3f); // the classic rule's threshold to the bit
     }
 
     void block_data()

@@ -312,6 +312,30 @@ private slots:
     }
 
     // Each graph copies itself drawn afresh at twice the resolution, not enlarged, and saves
+    // The limit chosen in View proposes the widths afresh (a change to save), words the line and
+    // outlasts the run; the table does not depend on it.
+    void covLimitFollowsTheMenu()
+    {
+        QVERIFY(window().loadFile(QFINDTESTDATA("../../docs/sample-data-set.csv")));
+        window().resultPanel()->swathCheck()->click();
+        SwathMode& swath = *window().swathMode();
+        QCOMPARE(swath.selectedWidth()[0], 8); // 40 m at 30 %
+        QCOMPARE(swath.effectiveCell(0, 0) + swath.effectiveCell(1, 4), "25 m60 m");
+        window().commands().covLimits[0]->trigger();
+        QCOMPARE(window().covLimit(), 0.1f);
+        QCOMPARE(swath.selectedWidth()[0], 5);
+        QVERIFY(swath.resultLine()->text().startsWith("Swath 25 m: COV "));
+        QVERIFY(window().document().modified());
+        {
+            BoxWatcher boxes(QMessageBox::Discard);
+            window().close();
+        }
+        f_->window.reset();
+        f_->store = std::make_unique<IniSettingsStore>(f_->file("settings.ini"));
+        f_->open();
+        QVERIFY(window().commands().covLimits[0]->isChecked());
+    }
+
     // itself, scale and titles included, as PNG or SVG; a folder that does not exist is said and leaves nothing behind.
     void picturesLeaveTheProgram()
     {

@@ -140,7 +140,8 @@ private slots:
     }
 
     // After the three pages, fifty pans a page from the first to the last with data; page k
-    // lists its own pans (positions first to last, an empty pan inside included) and no others.
+    // lists its own pans (positions first to last, an empty pan inside included) and no others,
+    // every text inside its cell.
     void sampleDataPages_data()
     {
         QTest::addColumn<int>("pans");
@@ -165,7 +166,7 @@ private slots:
         QFETCH(int, firstPosition);
         QFETCH(int, lastPosition);
         QList<SampleRow> rows = weights(QList<double>(pans, 1.0));
-        if (pans > 5) rows[4] = {};
+        if (pans > 5) rows[4] = {}, rows[1] = {"12345678901.25", "123456789012345", {}, {}}; // too wide
         const auto ds = lineOfPans(rows, 0.0f, 10.0f, true, firstRow);
         QCOMPARE(reportPageCount(*ds), pages);
         RecordingSurface printer(2550, 3300, 300), preview(427, 552, 96);
@@ -182,6 +183,12 @@ private slots:
         for (int p = firstPosition; p <= lastPosition; p += 10) expected << QString::number(p);
         QCOMPARE(listed, expected);
         QVERIFY(preview.findText(sheet > 1 ? "Sample Data (continued)" : "Sample Data"));
+        QMap<int, QList<DrawCall>> lines; // texts by the middle of their line: none past the next or the paper
+        for (const DrawCall& c : preview.callsOf(Op::Text)) lines[qRound((c.numbers[1] - c.numbers[3] / 2) * 1e4)] << c;
+        for (const QList<DrawCall>& line : lines)
+            for (qsizetype i = 0; i < line.size(); ++i)
+                QVERIFY(line[i].numbers[0] >= (i ? line[i - 1].numbers[0] + line[i - 1].numbers[2] : 0.5) &&
+                        line[i].numbers[0] + line[i].numbers[2] <= 8.0);
     }
 
     // Page 1: a value not entered is dashes alone, and the control data is listed or said absent.

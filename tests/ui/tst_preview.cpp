@@ -61,12 +61,9 @@ private slots:
         QCOMPARE(window_->tabBar()->tabText(3), "Sample Data");
         QCOMPARE(window_->pageBox()->maximum(), 4);
         window_->printerList()->setFocus();
-        for (auto [key, page] : {std::pair{Qt::Key_End, 4},
-                                 {Qt::Key_PageDown, 4},
-                                 {Qt::Key_PageUp, 3},
-                                 {Qt::Key_Home, 1},
-                                 {Qt::Key_PageUp, 1},
-                                 {Qt::Key_PageDown, 2}}) {
+        const std::pair<Qt::Key, int> keys[] = {{Qt::Key_End, 4},  {Qt::Key_PageDown, 4}, {Qt::Key_PageUp, 3},
+                                                {Qt::Key_Home, 1}, {Qt::Key_PageUp, 1},   {Qt::Key_PageDown, 2}};
+        for (auto [key, page] : keys) {
             QTest::keyClick(QApplication::focusWidget(), key);
             QCOMPARE(window_->shownPage(), page);
             QCOMPARE(window_->pageBox()->value(), page);

@@ -1,4 +1,4 @@
-// The report: one page onto the preview's picture, and all three pages to a PDF file.
+// The report: one page onto the preview's picture, and all its pages to a PDF file.
 #include "datafile/writer.h"
 #include "fixtures.h"
 #include "graphics/paintersurface.h"
@@ -29,19 +29,20 @@ swath::SwathAnalysis analysisOf(const DataSet& dataSet)
     return analysis;
 }
 
-void BM_ReportPreviewPage(benchmark::State& state)
+// The preview's page picture at the screen's resolution, as the preview sets it.
+QImage previewImage()
 {
-    const int pans = static_cast<int>(state.range(0));
-    const int page = static_cast<int>(state.range(1));
-    const DataSet& dataSet = dataSetFor(pans);
-    const swath::SwathAnalysis analysis = analysisOf(dataSet);
-    const report::ReportInputs inputs{dataSet, {}, &analysis};
     QImage image(kPreviewImage, QImage::Format_RGB32);
-    // The screen's resolution, as the preview sets it.
     const auto dotsPerMeter = static_cast<int>(
         std::lround(QGuiApplication::primaryScreen()->logicalDotsPerInchX() / 0.0254));
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
+    return image;
+}
+
+void drawPreviewPages(benchmark::State& state, int page, const report::ReportInputs& inputs)
+{
+    QImage image = previewImage();
     for (auto _ : state) {
         image.fill(Qt::white);
         bool drawn = false;
@@ -55,11 +56,35 @@ void BM_ReportPreviewPage(benchmark::State& state)
         }
         benchmark::DoNotOptimize(QPixmap::fromImage(image));
     }
+    state.SetLabel(std::to_string(inputs.dataSet.lastDataRow()) + " pans, page " +
+                   std::to_string(page));
+}
+
+void BM_ReportPreviewPage(benchmark::State& state)
+{
+    const int pans = static_cast<int>(state.range(0));
+    const DataSet& dataSet = dataSetFor(pans);
+    const swath::SwathAnalysis analysis = analysisOf(dataSet);
+    drawPreviewPages(state, static_cast<int>(state.range(1)), {dataSet, {}, &analysis});
     describe(state, pans);
-    state.SetLabel(std::to_string(pans) + " pans, page " + std::to_string(page));
 }
 BENCHMARK(BM_ReportPreviewPage)
     ->ArgsProduct({{50, 1000, 10000}, {1, 2, 3}})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
+
+// The last "Sample Data" page: its pans are found by arithmetic, so it draws as fast at
+// 100,000 pans as at 1,000.
+void BM_ReportLastSampleDataPage(benchmark::State& state)
+{
+    const int pans = static_cast<int>(state.range(0));
+    const DataSet& dataSet = dataSetFor(pans);
+    drawPreviewPages(state, report::reportPageCount(dataSet), {dataSet, {}});
+    describe(state, pans);
+}
+BENCHMARK(BM_ReportLastSampleDataPage)
+    ->Arg(1000)
+    ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime();
 

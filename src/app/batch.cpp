@@ -27,7 +27,7 @@ const char* const kUsage =
     "\n"
     "recompute loads IN as Pellamar's \"Load Data Set\" does, recalculates it and writes OUT\n"
     "as \"Save Data Set\" does (\"-o -\" writes to standard output). report writes the\n"
-    "three-page printed report of IN as a PDF. W is a swath width: a width index, 1 to the\n"
+    "printed report of IN, pans listed, as a PDF. W is a swath width: a width index, 1 to the\n"
     "number of pans in the data range less one, or a length in the file's own unit (m or\n"
     "ft: 30m, 98.4ft) that is a whole number of pan separations; without it the 30 % rule\n"
     "chooses. The flight pattern is back-and-forth unless --racetrack is given.\n"

@@ -15,7 +15,7 @@ struct PdfFailure {
     QString message;
 };
 
-// Writes the report's three pages as a PDF file, through the drawing the printer gets; the file
+// Writes the report's pages as a PDF file, through the drawing the printer gets; the file
 // is replaced only when the whole document was written. Nothing on success.
 std::optional<PdfFailure>
 writeReportPdf(const QString& path, const ReportInputs& inputs,

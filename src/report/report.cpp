@@ -7,6 +7,7 @@
 #include "graphics/surface.h"
 #include "graphics/swathgraphs.h"
 #include "graphics/swathsummary.h"
+#include "report/sampledata.h"
 #include "swath/swath.h"
 
 #include <QFont>
@@ -82,6 +83,7 @@ public:
     void pageParameters();
     void pageResults();
     void pageSwath();
+    void pageSampleData(int sheet) { drawSampleDataPage(s_, toPrinter_, ds_, sheet); }
 
 private:
     Surface& s_;
@@ -99,6 +101,8 @@ private:
     };
     void block(const QString& heading, const QString& referenceLabel,
                const std::vector<ParameterLine>& lines, int blankLines);
+    void blockHeading(const QString& heading, const QString& after);
+    void controlBlock();
     graphics::ResultStyle paperStyle() const;
     void swathSection(swath::Source source, double bottom, const QString& title);
     void resultLine(const swath::SwathRecord& record, swath::Source source, int width,
@@ -109,15 +113,20 @@ private:
 
 // --- page 1 ---
 
-void Report::block(const QString& heading, const QString& referenceLabel,
-                   const std::vector<ParameterLine>& lines, int blankLines)
+void Report::blockHeading(const QString& heading, const QString& after)
 {
     font(14);
     s_.setCurrentX(-0.25);
     s_.setFontUnderline(true);
     s_.print(heading, false);
     s_.setFontUnderline(false);
-    s_.print(QStringLiteral(":"), true);
+    s_.print(after, true);
+}
+
+void Report::block(const QString& heading, const QString& referenceLabel,
+                   const std::vector<ParameterLine>& lines, int blankLines)
+{
+    blockHeading(heading, QStringLiteral(":"));
     font(12);
     const double valueColumn = s_.textWidth(referenceLabel) + 0.125;
     for (const ParameterLine& line : lines) {
@@ -159,7 +168,11 @@ void Report::pageParameters()
         // The paper has room for the full name.
         const QString caption =
             f == Field::Humidity ? QStringLiteral("Relative Humidity:") : info.caption.toString();
-        return ParameterLine{caption, dashed && text.isEmpty() ? kDashed : text, suffix};
+        // Dashes stand for a value not entered; a unit after them would read as a measure.
+        if (dashed && text.isEmpty()) {
+            return ParameterLine{caption, kDashed, {}};
+        }
+        return ParameterLine{caption, text, suffix};
     };
     const QStringList types = openingTypeNames();
     const int type = ds_.parameters().openingType;
@@ -179,8 +192,29 @@ void Report::pageParameters()
            line(Field::WindDirection), line(Field::Humidity)},
           2);
     block(QStringLiteral("Product Info"), QStringLiteral("Product Rate:"),
-          {line(Field::ProductName), line(Field::ProductRate)}, 3);
+          {line(Field::ProductName), line(Field::ProductRate)}, 2);
+    controlBlock();
     patternCentreLine();
+}
+
+void Report::controlBlock()
+{
+    const ControlData& control = ds_.controlData();
+    if (control.larvae > 0) {
+        block(QStringLiteral("Control Data"), QStringLiteral("Time after treatment:"),
+              {{QStringLiteral("Larvae in pan:"), QString::number(control.larvae), {}},
+               {QStringLiteral("Time after treatment:"), numbers::formatGeneral(control.hours),
+                QStringLiteral(" hrs")},
+               {QStringLiteral("Mortality:"), QString::number(control.dead), {}}},
+              3);
+        return;
+    }
+    // Said rather than left out, so that the record shows it was not forgotten.
+    blockHeading(QStringLiteral("Control Data"), QStringLiteral(": none entered"));
+    font(12);
+    for (int i = 0; i < 3; ++i) {
+        s_.print(QString(), true);
+    }
 }
 
 // Where the deposit lies, as a line of its own under the parameters.
@@ -363,6 +397,11 @@ void Report::pageSwath()
 
 } // namespace
 
+int reportPageCount(const DataSet& dataSet)
+{
+    return kFixedPages + sampleDataPageCount(dataSet);
+}
+
 double reportFontSize(const Surface& target, bool toPrinter, double nominalSize)
 {
     if (toPrinter) {
@@ -395,7 +434,8 @@ bool printReport(Surface& target, bool toPrinter, int page, const ReportInputs& 
     Report report(target, toPrinter, inputs);
     QString failure;
     bool drawn = false;
-    for (int n = 1; n <= 3 && failure.isEmpty(); ++n) {
+    const int pages = reportPageCount(inputs.dataSet);
+    for (int n = 1; n <= pages && failure.isEmpty(); ++n) {
         if (page != 0 && page != n) {
             continue;
         }
@@ -415,8 +455,11 @@ bool printReport(Surface& target, bool toPrinter, int page, const ReportInputs& 
         case 2:
             report.pageResults();
             break;
-        default:
+        case 3:
             report.pageSwath();
+            break;
+        default:
+            report.pageSampleData(n - kFixedPages);
             break;
         }
         drawn = true;

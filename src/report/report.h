@@ -28,6 +28,10 @@ struct ReportInputs {
     const swath::SwathAnalysis* swath = nullptr;
 };
 
+// How many pages the report of this data set has: the three pages, then as many "Sample Data"
+// pages as its pans need.
+int reportPageCount(const DataSet& dataSet);
+
 // The point size a nominal report size is drawn at: the nominal size on the printer; on a
 // preview picture scaled so that the text keeps its proportion to the page width.
 double reportFontSize(const graphics::Surface& target, bool toPrinter, double nominalSize);
@@ -38,8 +42,8 @@ void setReportFont(graphics::Surface& target, bool toPrinter, double nominalSize
 
 // Draws the report in inch coordinates of an 8.5 × 11 inch page. On the printer every page is
 // drawn (page 0) with page breaks and the job is ended; on a preview only the chosen page
-// (1..3). Progress gets "Pellamar - Printing Page N..." as each printed page starts and
-// "Pellamar - Print" at the end of every call. On failure the message for the user is left in
+// (1..reportPageCount). Progress gets "Pellamar - Printing Page N..." as each printed page starts
+// and "Pellamar - Print" at the end of every call. On failure the message for the user is left in
 // error and the result is false.
 bool printReport(graphics::Surface& target, bool toPrinter, int page, const ReportInputs& inputs,
                  QString* error = nullptr,

@@ -32,7 +32,7 @@ namespace pellamar::ui {
 namespace {
 
 // The keys the focused control takes itself, as Help lists them after the commands' own.
-const std::array<std::pair<const char*, const char*>, 18> kControlKeys{{
+const std::array<std::pair<const char*, const char*>, 19> kControlKeys{{
     {"Enter, keypad Enter", "Grid: next cell; fields: next field; a button: press it"},
     {"Space", "Press the button or tick the box with the focus"},
     {"Escape", "Drop the typing in a cell or field; close a dialog or the print window"},
@@ -50,6 +50,7 @@ const std::array<std::pair<const char*, const char*>, 18> kControlKeys{{
     {"-", "Position 1: change the sign"},
     {"Arrow keys, Home, End", "Swath analysis: choose the width"},
     {"Page Up, Page Down", "Swath analysis: ten widths at a time"},
+    {"Page Up, Page Down, Home, End", "Print window: previous, next, first or last page"},
     {"Alt+F, Alt+E, Alt+V, Alt+H", "Open a menu (Escape closes it)"},
 }};
 

@@ -2,6 +2,7 @@
 
 #include "graphics/paintersurface.h"
 #include "report/pdf.h"
+#include "report/sampledata.h"
 #include "ui/feedback.h"
 #include "ui/onscreen.h"
 #include "ui/savedialog.h"
@@ -16,16 +17,23 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <utility>
 
 namespace pellamar::ui {
 
 namespace {
 
 const QString kCaption = QStringLiteral("Pellamar - Print");
+// A step past any page: Home and End go to the first and the last page.
+constexpr int kLastPage = 1 << 30;
 
 // A name the print queue can tell apart from the jobs sent before it.
 QString jobName()
@@ -72,11 +80,7 @@ PreviewWindow::PreviewWindow(const report::ReportInputs& inputs, QString& curren
     print_->setAutoDefault(false);
     pdf_->setAutoDefault(false);
 
-    tabs_ = new QTabBar(this);
-    for (int n = 1; n <= 3; ++n) {
-        tabs_->addTab(QStringLiteral("Page %1").arg(n));
-    }
-    tabs_->setExpanding(false);
+    buildPageChoice();
 
     picture_ = new PagePicture(compact ? QSize(kCompactPictureWidth, kCompactPictureHeight)
                                        : QSize(kPictureWidth, kPictureHeight),
@@ -87,6 +91,8 @@ PreviewWindow::PreviewWindow(const report::ReportInputs& inputs, QString& curren
         }
     });
 
+    auto* pageLabel = new QLabel(QStringLiteral("Pa&ge:"), this);
+    pageLabel->setBuddy(pageBox_);
     auto* top = new QHBoxLayout;
     top->addWidget(label);
     top->addWidget(printers_, 1);
@@ -95,7 +101,11 @@ PreviewWindow::PreviewWindow(const report::ReportInputs& inputs, QString& curren
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addSpacing(5);
-    layout->addWidget(tabs_);
+    auto* pageRow = new QHBoxLayout;
+    pageRow->addWidget(tabs_, 1);
+    pageRow->addWidget(pageLabel);
+    pageRow->addWidget(pageBox_);
+    layout->addLayout(pageRow);
     layout->setSpacing(0);
     layout->addWidget(picture_, 1);
     // The full default size, as far as the screen has room for it.
@@ -127,22 +137,72 @@ PreviewWindow::PreviewWindow(const report::ReportInputs& inputs, QString& curren
     connect(pdf_, &QPushButton::clicked, this, &PreviewWindow::saveAsPdf);
 }
 
+// A tab for each of the three pages and one for the pans' pages, which may run to thousands (a
+// tab bar of thousands of tabs takes seconds to build); the page box reaches every page.
+void PreviewWindow::buildPageChoice()
+{
+    pageCount_ = report::reportPageCount(inputs_.dataSet);
+    tabs_ = new QTabBar(this);
+    for (int n = 1; n <= report::kFixedPages; ++n) {
+        tabs_->addTab(QStringLiteral("Page %1").arg(n));
+    }
+    if (pageCount_ > report::kFixedPages) {
+        tabs_->addTab(QStringLiteral("Sample Data"));
+    }
+    tabs_->setExpanding(false);
+    pageBox_ = new QSpinBox(this);
+    pageBox_->setRange(1, pageCount_);
+    pageBox_->setSuffix(QStringLiteral(" of %1").arg(pageCount_));
+    // A page number being typed is drawn once it is complete, not digit by digit.
+    pageBox_->setKeyboardTracking(false);
+    connect(pageBox_, &QSpinBox::valueChanged, this, &PreviewWindow::showPage);
+    // Whatever has the focus, the page keys turn the pages; the printer list would otherwise
+    // take them as a change of printer.
+    const std::array<std::pair<Qt::Key, int>, 4> keys{{{Qt::Key_PageUp, -1},
+                                                       {Qt::Key_PageDown, 1},
+                                                       {Qt::Key_Home, -kLastPage},
+                                                       {Qt::Key_End, kLastPage}}};
+    for (const auto& [key, step] : keys) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] {
+            showPage(std::clamp(std::max(drawnPage_, 1) + step, 1, pageCount_));
+        });
+    }
+}
+
+int PreviewWindow::tabOf(int page) const
+{
+    return page < 1 ? -1 : std::min(page, tabs_->count()) - 1;
+}
+
+void PreviewWindow::showPage(int page)
+{
+    if (page == shownPage_ && page == drawnPage_) {
+        return;
+    }
+    shownPage_ = page;
+    const QSignalBlocker tabsQuiet(tabs_);
+    const QSignalBlocker boxQuiet(pageBox_);
+    tabs_->setCurrentIndex(tabOf(page));
+    pageBox_->setValue(page);
+    drawPage(page);
+}
+
 void PreviewWindow::printerChosen(int index)
 {
     if (index < 0) {
         return;
     }
     currentPrinter_ = printers_->itemText(index);
-    drawPage(tabs_->currentIndex() + 1);
+    drawPage(std::max(drawnPage_, 1));
 }
 
 void PreviewWindow::tabChosen(int index)
 {
-    if (index < 0 || index + 1 == shownPage_) {
+    if (index < 0 || index == tabOf(shownPage_)) {
         return;
     }
-    drawPage(index + 1);
-    shownPage_ = index + 1;
+    showPage(index + 1);
 }
 
 void PreviewWindow::drawPage(int page)

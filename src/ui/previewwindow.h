@@ -10,6 +10,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QTabBar;
 
 namespace pellamar::ui {
@@ -45,8 +46,9 @@ QString pdfFailureMessage(const QString& path, const report::PdfFailure& failure
 bool writeReportPdf(const QString& path, const report::ReportInputs& inputs, QString* error,
                     const std::function<void(const QString& caption)>& progress = {});
 
-// The print window: shows the report one page at a time, chooses the printer, prints, and
-// saves the same pages as a PDF file.
+// The print window: shows the report one page at a time (tabs for the three pages and the pans'
+// pages, a page box for any page; Page Up, Page Down, Home and End turn them), chooses the
+// printer, prints, and saves the same pages as a PDF file.
 class PreviewWindow : public QDialog {
     Q_OBJECT
 public:
@@ -78,6 +80,7 @@ public:
     QPushButton* printButton() const { return print_; }
     QPushButton* pdfButton() const { return pdf_; }
     QTabBar* tabBar() const { return tabs_; }
+    QSpinBox* pageBox() const { return pageBox_; }
     PagePicture* picture() const { return picture_; }
     const QImage& pageImage() const { return image_; }
     int shownPage() const { return shownPage_; }
@@ -86,6 +89,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void buildPageChoice();
+    int tabOf(int page) const;
+    void showPage(int page);
     void printerChosen(int index);
     void tabChosen(int index);
     void drawPage(int page);
@@ -98,6 +104,8 @@ private:
     QPushButton* print_ = nullptr;
     QPushButton* pdf_ = nullptr;
     QTabBar* tabs_ = nullptr;
+    QSpinBox* pageBox_ = nullptr;
+    int pageCount_ = 0;
     PagePicture* picture_ = nullptr;
     QImage image_;
     int shownPage_ = 0;

@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(batch({"report", kSample, "-o", pdf}).exitCode, 0);
         const QByteArray bytes = fileBytes(pdf);
         QVERIFY(bytes.startsWith("%PDF"));
-        QCOMPARE(bytes.count("/MediaBox [0 0 612.000000 792.000000]"), 3);
+        QCOMPARE(bytes.count("/MediaBox [0 0 612.000000 792.000000]"), 4); // three pages, then the pans
         const Run failed = batch({"report", kSample, "-o", dir.filePath("no/r.pdf")});
         QCOMPARE(failed.exitCode, 1);
         QVERIFY2(failed.err.startsWith("There was an error printing:"), qPrintable(failed.err));

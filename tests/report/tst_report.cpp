@@ -178,6 +178,79 @@ private slots:
         QCOMPARE(crowdedTexts(s), QString());
     }
 
+    // After the three pages, fifty pans a page from the first to the last with data; page k
+    // lists its own pans (positions first to last, an empty pan inside included) and no others,
+    // every text inside its cell.
+    void sampleDataPages_data()
+    {
+        QTest::addColumn<int>("pans");
+        QTest::addColumn<int>("firstRow");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<int>("sheet");
+        QTest::addColumn<int>("firstPosition");
+        QTest::addColumn<int>("lastPosition");
+        QTest::newRow("none") << 0 << 1 << 3 << 0 << 0 << 0;
+        QTest::newRow("1") << 1 << 1 << 4 << 1 << 0 << 0;
+        QTest::newRow("21") << 21 << 1 << 4 << 1 << 0 << 200;
+        QTest::newRow("one page full") << 50 << 1 << 4 << 1 << 0 << 490;
+        QTest::newRow("one more") << 51 << 1 << 5 << 2 << 500 << 500;
+        QTest::newRow("500 from row 3") << 500 << 3 << 13 << 10 << 4520 << 5010;
+    }
+    void sampleDataPages()
+    {
+        QFETCH(int, pans);
+        QFETCH(int, firstRow);
+        QFETCH(int, pages);
+        QFETCH(int, sheet);
+        QFETCH(int, firstPosition);
+        QFETCH(int, lastPosition);
+        QList<SampleRow> rows = weights(QList<double>(pans, 1.0));
+        if (pans > 5) rows[4] = {}, rows[1] = {"12345678901.25", "123456789012345", {}, {}}; // too wide
+        const auto ds = lineOfPans(rows, 0.0f, 10.0f, true, firstRow);
+        QCOMPARE(reportPageCount(*ds), pages);
+        RecordingSurface printer(2550, 3300, 300), preview(427, 552, 96);
+        QStringList captions;
+        QVERIFY(printReport(printer, true, 0, {*ds, {}}, nullptr, [&](const QString& c) { captions.append(c); }));
+        QCOMPARE(captions.size(), pages + 1);
+        QCOMPARE(captions[pages - 1], QString("Pellamar - Printing Page %1...").arg(pages));
+        QCOMPARE(int(printer.callsOf(Op::NewPage).size()), pages - 1);
+        if (sheet == 0) return;
+        QVERIFY(printReport(preview, false, 3 + sheet, {*ds, {}}, nullptr, {}));
+        QStringList listed, expected; // the positions: every other whole number is a weight of 1
+        for (const QString& t : preview.texts())
+            if (bool whole = false; t.toInt(&whole), whole && t != "1") listed << t;
+        for (int p = firstPosition; p <= lastPosition; p += 10) expected << QString::number(p);
+        QCOMPARE(listed, expected);
+        QVERIFY(preview.findText(sheet > 1 ? "Sample Data (continued)" : "Sample Data"));
+        QMap<int, QList<DrawCall>> lines; // texts by the middle of their line: none past the next or the paper
+        for (const DrawCall& c : preview.callsOf(Op::Text)) lines[qRound((c.numbers[1] - c.numbers[3] / 2) * 1e4)] << c;
+        for (const QList<DrawCall>& line : lines)
+            for (qsizetype i = 0; i < line.size(); ++i)
+                QVERIFY(line[i].numbers[0] >= (i ? line[i - 1].numbers[0] + line[i - 1].numbers[2] : 0.5) &&
+                        line[i].numbers[0] + line[i].numbers[2] <= 8.0);
+    }
+
+    // Page 1: a value not entered is dashes alone, and the control data is listed or said absent.
+    void pageOneRecord_data()
+    {
+        QTest::addColumn<bool>("control");
+        QTest::addColumn<QStringList>("drawn");
+        QTest::newRow("control") << true << QStringList{"Larvae in pan:", "20", "24 hrs", "2", "--------"};
+        QTest::newRow("none") << false << QStringList{"Control Data", ": none entered", "--------"};
+    }
+    void pageOneRecord()
+    {
+        QFETCH(bool, control);
+        QFETCH(QStringList, drawn);
+        const auto ds = makeDataSet(true, fourPans());
+        if (!control) ds->setControlData({});
+        RecordingSurface s(427, 552, 96);
+        QVERIFY(printReport(s, false, 1, {*ds, {}}, nullptr, {}));
+        for (const QString& text : drawn) QVERIFY2(s.findText(text), qPrintable(text));
+        QCOMPARE(bool(s.findText("Larvae in pan:")), control);
+        QCOMPARE(s.texts().filter("--------").size(), 1); // the humidity, without " %"
+    }
+
     void printerFailure()
     {
         struct Jammed : RecordingSurface {

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QPrinterInfo>
 #include <QRegularExpression>
+#include <QSpinBox>
 
 using namespace pellamar;
 using namespace pellamar::testing;
@@ -55,6 +56,18 @@ private slots:
             pages.at(std::size_t(index)) = window_->pageImage();
         }
         QVERIFY(pages[0] != pages[1] && pages[1] != pages[2] && pages[0] != pages[2]);
+        // The page keys turn the pages even from the printer list, which would take them; the
+        // pans' pages share one tab.
+        QCOMPARE(window_->tabBar()->tabText(3), "Sample Data");
+        QCOMPARE(window_->pageBox()->maximum(), 4);
+        window_->printerList()->setFocus();
+        const std::pair<Qt::Key, int> keys[] = {{Qt::Key_End, 4},  {Qt::Key_PageDown, 4}, {Qt::Key_PageUp, 3},
+                                                {Qt::Key_Home, 1}, {Qt::Key_PageUp, 1},   {Qt::Key_PageDown, 2}};
+        for (auto [key, page] : keys) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            QCOMPARE(window_->shownPage(), page);
+            QCOMPARE(window_->pageBox()->value(), page);
+        }
         QTest::keyClick(window_.get(), Qt::Key_Escape);
         QVERIFY(!window_->isVisible());
     }
@@ -69,7 +82,7 @@ private slots:
         QVERIFY(window_->isVisible());
     }
 
-    // Three US-letter pages; a folder that does not exist is said, and nothing is left behind.
+    // Four US-letter pages (the pans on the fourth); a folder that does not exist is said, and nothing is left behind.
     void savePdf()
     {
         QTemporaryDir dir;
@@ -83,8 +96,8 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("missing")));
         const QString pdf = QString::fromLatin1(fileBytes(dir.filePath("report.pdf")));
         QVERIFY(pdf.startsWith("%PDF"));
-        QCOMPARE(pdf.count(QRegularExpression("/Type\\s*/Page\\b")), 3);
-        QCOMPARE(pdf.count(QRegularExpression("/MediaBox \\[0 0 612(\\.0*)? 792(\\.0*)?\\]")), 3);
+        QCOMPARE(pdf.count(QRegularExpression("/Type\\s*/Page\\b")), 4);
+        QCOMPARE(pdf.count(QRegularExpression("/MediaBox \\[0 0 612(\\.0*)? 792(\\.0*)?\\]")), 4);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"report.pdf"});
     }
 };

@@ -118,16 +118,40 @@ QString refusal(const std::vector<Pass>& passes)
     return {};
 }
 
-// The sum of the passes' cells, or nothing where every pass left the cell blank.
-std::optional<double> cellSum(const std::vector<Pass>& passes, int gridRow, int column)
+// Decimals a number text shows; -1 for an exponent form.
+int decimals(const QString& text)
+{
+    const QStringView number = numbers::trimBlanks(text);
+    if (number.contains(u'e', Qt::CaseInsensitive)) {
+        return -1;
+    }
+    const qsizetype point = number.indexOf(u'.');
+    return point < 0 ? 0 : int(number.size() - point - 1);
+}
+
+// The sum of the passes' cells as its text, or nothing where every pass left the cell blank.
+// Weights and granules keep the most decimals their texts show, which hold the sum exactly.
+std::optional<QString> cellSum(const std::vector<Pass>& passes, int gridRow, int column)
 {
     std::optional<double> sum;
+    int places = 0;
     for (const Pass& pass : passes) {
         if (const auto value = cellValue(pass.data, gridRow, column)) {
-            sum = sum.value_or(0.0) + *value;
+            const auto& rows = pass.data.rows;
+            const QString& text =
+                rows[std::size_t(gridRow - pass.data.firstRow)][std::size_t(column)];
+            sum = sum.value_or(0.0) + (column < 2 ? *numbers::parseDouble(text) : *value);
+            places = places < 0 || decimals(text) < 0 ? -1 : std::max(places, decimals(text));
         }
     }
-    return sum;
+    if (!sum) {
+        return std::nullopt;
+    }
+    if (column >= 2) {
+        return QString::number(std::int64_t(*sum));
+    }
+    return places < 0 ? numbers::formatRoundTrip(numbers::toStored(*sum))
+                      : QString::number(*sum, 'f', places);
 }
 
 // Pooled control counts of the passes that have any; the hours of the first of them.
@@ -196,18 +220,17 @@ QString sumRows(const std::vector<Pass>& passes, AveragedPasses& out)
     for (int r = first; r <= last; ++r) {
         std::array<QString, 4>& cells = out.averaged.rows[std::size_t(r - first)];
         for (int c = 0; c < kColumns; ++c) {
-            const std::optional<double> sum = cellSum(passes, r, c);
+            const std::optional<QString> sum = cellSum(passes, r, c);
             if (!sum) {
                 continue;
             }
-            if (c >= 2 && *sum > std::numeric_limits<std::int32_t>::max()) {
+            if (c >= 2 && sum->toLongLong() > std::numeric_limits<std::int32_t>::max()) {
                 return QStringLiteral("Pan %1: the passes' %2 add up to more than %3.")
                     .arg(r)
                     .arg(c == 2 ? QStringLiteral("larvae") : QStringLiteral("dead larvae"))
                     .arg(std::numeric_limits<std::int32_t>::max());
             }
-            cells[std::size_t(c)] = c < 2 ? numbers::formatRoundTrip(numbers::toStored(*sum))
-                                          : QString::number(std::int64_t(*sum));
+            cells[std::size_t(c)] = *sum;
         }
         for (std::size_t p = 0; p < passes.size(); ++p) {
             out.weights[p][std::size_t(r - first)] =

@@ -243,8 +243,8 @@ namespace {
 void drawPassLines(Surface& surface, const Frame& frame, const DataSet& dataSet,
                    const PassLines& passes, double span, double top)
 {
-    static const std::array<QColor, 5> colours{QColor(200, 0, 0), QColor(0, 130, 0),
-                                               QColor(120, 0, 160), QColor(200, 110, 0),
+    static const std::array<QColor, 5> colours{QColor(230, 120, 0), QColor(0, 130, 0),
+                                               QColor(120, 0, 160), QColor(150, 80, 40),
                                                QColor(0, 0, 0)};
     const double step =
         frame.width * double(dataSet.parameters().separation) * dataSet.units().length / span;

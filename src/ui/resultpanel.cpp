@@ -49,7 +49,7 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     small.setPointSize(8);
     swathCheck_->setFont(small);
 
-    passesCheck_ = new QCheckBox(QStringLiteral("Show passes"));
+    passesCheck_ = new QCheckBox(QStringLiteral("Show &passes"));
     passesCheck_->setFont(small);
     passesCheck_->setToolTip(QStringLiteral("Each pass as a thin line over their average"));
     passesCheck_->hide();

@@ -1,6 +1,5 @@
 #include "datafile/writer.h"
 #include "ui/controldatadialog.h"
-#include "ui/feedback.h"
 #include "ui/graphpicture.h"
 #include "ui/parameterpages.h"
 #include "ui/resultpanel.h"
@@ -12,15 +11,16 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QClipboard>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableWidget>
+#include "ui/feedback.h"
 
 using namespace pellamar;
 using namespace pellamar::testing;
@@ -434,9 +434,7 @@ private slots:
             QTest::keyClick(focus ? focus : grid, k, m);
         };
         const auto saved = [&] { return QString(window().isWindowModified() ? "modified" : "saved"); };
-        const auto at = [&] {
-            return QStringLiteral(" at %1 %2").arg(grid->currentDataRow()).arg(grid->currentColumn());
-        };
+        const auto at = [&] { return QStringLiteral(" at %1 %2").arg(grid->currentDataRow()).arg(grid->currentColumn()); };
         QString outcome;
         if (action == "swath width chosen") {
             window().resultPanel()->swathCheck()->click();
@@ -489,8 +487,7 @@ private slots:
             grid->setCurrentCell(1, ColWeight);
             QTest::keyClicks(grid, "7");
             key(Qt::Key_Z);
-            outcome =
-                grid->model()->index(0, ColWeight).data().toString() + (grid->cellEdited() ? " edited" : " dropped");
+            outcome = grid->model()->index(0, ColWeight).data().toString() + (grid->cellEdited() ? " edited" : " dropped");
         } else if (action == "escape in a field") {
             QLineEdit* height = field(Field::ReleaseHeight);
             height->setFocus(Qt::TabFocusReason);
@@ -503,8 +500,7 @@ private slots:
             QTest::keyClicks(grid, "2a");
             f_->dialogTitles.clear();
             key(Qt::Key_S);
-            outcome = (f_->dialogTitles.isEmpty() ? "no dialog, " : "dialog, ") +
-                      grid->model()->index(1, ColGranules).data().toString() +
+            outcome = (f_->dialogTitles.isEmpty() ? "no dialog, " : "dialog, ") + grid->model()->index(1, ColGranules).data().toString() +
                       (grid->cellEdited() ? " edited, " : " committed, ") + shownHint();
             QTest::keyClick(grid, Qt::Key_Tab);
             QTRY_COMPARE(QApplication::focusWidget(), grid); // not left while refused
@@ -513,8 +509,7 @@ private slots:
             QTest::keyClicks(grid, "5");
             QFocusEvent toMenu(QEvent::FocusOut, Qt::MenuBarFocusReason);
             QApplication::sendEvent(grid, &toMenu);
-            outcome =
-                grid->model()->index(0, ColLarvae).data().toString() + (grid->cellEdited() ? " edited" : " committed");
+            outcome = grid->model()->index(0, ColLarvae).data().toString() + (grid->cellEdited() ? " edited" : " committed");
         } else if (action == "escape out of a menu") {
             grid->setCurrentCell(1, ColLarvae);
             QTest::keyClicks(grid, "5");
@@ -525,8 +520,7 @@ private slots:
             QTest::keyClick(edit, Qt::Key_Escape);
             QTRY_COMPARE(window().focusWidget(), grid);
             QTest::keyClicks(grid, "7");
-            outcome =
-                grid->model()->index(0, ColLarvae).data().toString() + (grid->cellEdited() ? " typed on" : " lost");
+            outcome = grid->model()->index(0, ColLarvae).data().toString() + (grid->cellEdited() ? " typed on" : " lost");
         } else if (action == "enter in another window") {
             QDialog other(&window());
             auto* button = new QPushButton("Go", &other);
@@ -546,10 +540,11 @@ private slots:
                 return static_cast<QWidget*>(nullptr);
             };
             QVERIFY(label() != nullptr);
-            outcome = shownHint().left(6) + (window().frameGeometry().contains(label()->geometry()) &&
-                                                     label()->minimumSizeHint().width() <= label()->width()
-                                                 ? " inside the window"
-                                                 : " outside");
+            outcome = shownHint().left(6) +
+                      (window().frameGeometry().contains(label()->geometry()) &&
+                               label()->minimumSizeHint().width() <= label()->width()
+                           ? " inside the window"
+                           : " outside");
             QApplication::clipboard()->setText("1");
             key(Qt::Key_V);
             outcome += shownHint().isEmpty() ? "; gone after a paste that succeeds" : "; still there";
@@ -558,12 +553,7 @@ private slots:
             window().resultPanel()->swathCheck()->click();
             window().resultPanel()->swathCheck()->click();
             QTest::qWait(20);
-            outcome = window().size() == before ? "same size"
-                                                : QStringLiteral("grew %1 %2 %3 %4")
-                                                      .arg(before.width())
-                                                      .arg(before.height())
-                                                      .arg(window().width())
-                                                      .arg(window().height());
+            outcome = window().size() == before ? "same size" : QStringLiteral("grew %1 %2 %3 %4").arg(before.width()).arg(before.height()).arg(window().width()).arg(window().height());
         }
         QTEST(outcome, "outcome");
     }

@@ -2,6 +2,7 @@
 // program's own "Load Data Set" and "Save Data Set" would.
 #include "batchfiles.h"
 #include "core/dataset.h"
+#include "datafile/passes.h"
 #include "datafile/writer.h"
 #include "report/pdf.h"
 #include "summary.h"
@@ -24,6 +25,7 @@ const char* const kUsage =
     "       pellamar-batch report IN.csv -o OUT.pdf [--racetrack]\n"
     "                      [--deposit-width W] [--density-width W]\n"
     "       pellamar-batch summary FILE.csv... [-o OUT.csv]\n"
+    "       pellamar-batch average PASS.csv PASS.csv... -o OUT.csv\n"
     "\n"
     "recompute loads IN as Pellamar's \"Load Data Set\" does, recalculates it and writes OUT\n"
     "as \"Save Data Set\" does (\"-o -\" writes to standard output). report writes the\n"
@@ -40,9 +42,15 @@ const char* const kUsage =
     "width the 30 % rule proposes with its COV and mean (empty below 3 pans); a file that\n"
     "cannot be read gets its message in the last column, Error.\n"
     "\n"
+    "average writes the average of 2 to 10 passes over one pan line (the same units, pan 1,\n"
+    "separation and opening area) as \"Average Passes\" makes it: per pan the sums of the\n"
+    "passes' weights, granules, larvae and dead over the passes' total opening area, so that\n"
+    "deposit and density are the passes' means; written as recompute writes.\n"
+    "\n"
     "Exit status: 0 done; 1 invalid or damaged file, no sample data, too many pans, or a\n"
-    "failed write (summary: any file not read, the others still listed); 2 usage error, a\n"
-    "width that is not one of the file's among them.\n";
+    "failed write (summary: any file not read, the others still listed; average: passes\n"
+    "that differ); 2 usage error, a width that is not one of the file's, or fewer than 2 or\n"
+    "more than 10 passes among them.\n";
 
 int usageError(const QString& problem)
 {
@@ -56,7 +64,7 @@ int failure(const QString& message)
     return 1;
 }
 
-enum class Command { Recompute, Report, Summary };
+enum class Command { Recompute, Report, Summary, Average };
 
 struct Options {
     Command command = Command::Recompute;
@@ -85,7 +93,18 @@ QString checkOptions(const Options& options)
                                     "rule proposes; it takes no --racetrack or width")
                    : QString();
     }
-    if (options.inputs.size() > 1) {
+    if (options.command == Command::Average) {
+        if (options.racetrack || options.depositWidth || options.densityWidth) {
+            return QStringLiteral("average takes no --racetrack or width");
+        }
+        if (options.inputs.size() < datafile::kMinPasses ||
+            options.inputs.size() > datafile::kMaxPasses) {
+            return QStringLiteral("average takes %1 to %2 passes, not %3")
+                .arg(datafile::kMinPasses)
+                .arg(datafile::kMaxPasses)
+                .arg(options.inputs.size());
+        }
+    } else if (options.inputs.size() > 1) {
         return QStringLiteral("more than one input file");
     }
     if (options.output.isEmpty()) {
@@ -186,6 +205,19 @@ int recompute(const Options& options)
     return problem.isEmpty() ? 0 : failure(problem);
 }
 
+int average(const Options& options)
+{
+    auto averaged = datafile::averagePassFiles(options.inputs);
+    if (const QString* problem = std::get_if<QString>(&averaged)) {
+        return failure(*problem);
+    }
+    DataSet dataSet;
+    datafile::applyDataSet(dataSet, std::get<datafile::AveragedPasses>(averaged).averaged);
+    const QString problem =
+        batch::writeOutput(options.output, datafile::dataSetText(dataSet, swath::SwathChoice{}));
+    return problem.isEmpty() ? 0 : failure(problem);
+}
+
 int summary(const Options& options)
 {
     const batch::Summary summary = batch::summarise(options.inputs);
@@ -221,7 +253,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     const QStringList commands{QStringLiteral("recompute"), QStringLiteral("report"),
-                               QStringLiteral("summary")};
+                               QStringLiteral("summary"), QStringLiteral("average")};
     if (args.isEmpty() || !commands.contains(args.first())) {
         return usageError(args.isEmpty() ? QStringLiteral("no command")
                                          : QStringLiteral("unknown command %1").arg(args.first()));
@@ -231,5 +263,12 @@ int main(int argc, char* argv[])
     if (const QString problem = parseOptions(args.mid(1), options); !problem.isEmpty()) {
         return usageError(problem);
     }
-    return options.command == Command::Summary ? summary(options) : recompute(options);
+    switch (options.command) {
+    case Command::Summary:
+        return summary(options);
+    case Command::Average:
+        return average(options);
+    default:
+        return recompute(options);
+    }
 }

@@ -234,8 +234,7 @@ void DataSet::calculateResults(int rowToCalculate)
         row(i).position = positionOf(i);
     }
 
-    const double depositFactor =
-        units_.metric ? 10.0 : double(static_cast<float>(43560.0 / 453.59));
+    const double depositFactor = units_.depositFactor();
     const double area = double(p.openingArea) * units_.areaFactor();
     for (int i = first; i <= last; ++i) {
         computeRow(row(i), depositFactor, area);

@@ -34,6 +34,11 @@ struct Units {
 
     // The square is taken in double so that areas keep the float factor's exact value.
     double areaFactor() const { return double(length) * double(length); }
+    // Grams over a display area to the display rate: kg/ha from g/m², lb/ac from g/ft².
+    double depositFactor() const
+    {
+        return metric ? 10.0 : double(static_cast<float>(43560.0 / 453.59));
+    }
 
     // The shown value of a stored one, and the stored value (before it is rounded to single) of
     // a shown one: both in double from the single-precision factors.

@@ -44,6 +44,7 @@ Document::Document(DataSet& dataSet, QStringList recentFiles, QString folder, QO
     , recent_(std::move(recentFiles))
 {
     connect(&editor_.history(), &QUndoStack::cleanChanged, this, &Document::changed);
+    connect(&dataSet_, &DataSet::recalculated, this, &Document::followPasses);
     connect(&editor_, &Editor::fileNamed, this, [this](const QString& file) {
         file_ = file;
         emit changed();
@@ -95,8 +96,59 @@ QString Document::load(const QString& path)
     }
     // Undo never reaches back past a load into another file's data.
     editor_.forget();
+    forgetPasses();
     remember(path);
     return {};
+}
+
+QString Document::average(const QStringList& paths)
+{
+    if (!paths.isEmpty()) {
+        chooseFile(paths.front());
+    }
+    auto averaged = datafile::averagePassFiles(paths);
+    if (const QString* message = std::get_if<QString>(&averaged)) {
+        return *message;
+    }
+    forgetPasses();
+    passes_ = std::move(std::get<datafile::AveragedPasses>(averaged));
+    spread_ = datafile::passSpread(*passes_);
+    passesShown_ = false;
+    datafile::applyDataSet(dataSet_, passes_->averaged);
+    editor_.forget();
+    file_.clear();
+    // The average exists nowhere until it is saved.
+    choiceUnsaved_ = true;
+    emit changed();
+    return {};
+}
+
+float Document::passSpread(int row) const
+{
+    if (!passesShown_) {
+        return -1.0f;
+    }
+    const auto index = static_cast<std::size_t>(row - passes_->averaged.firstRow);
+    return row >= passes_->averaged.firstRow && index < spread_.size() ? spread_[index] : -1.0f;
+}
+
+void Document::forgetPasses()
+{
+    passes_.reset();
+    spread_.clear();
+    if (passesShown_) {
+        passesShown_ = false;
+        emit passesChanged();
+    }
+}
+
+void Document::followPasses()
+{
+    const bool shown = passes_ && datafile::holdsPasses(dataSet_, *passes_);
+    if (shown != passesShown_) {
+        passesShown_ = shown;
+        emit passesChanged();
+    }
 }
 
 datafile::SaveOutcome Document::write(const QString& path, const swath::SwathChoice& choice,
@@ -123,6 +175,7 @@ void Document::reset(const SamplerSettings& sampler)
     // Save must not write the new data set over the old one's file: the reset names no file,
     // its undo names this one again.
     choiceUnsaved_ = false;
+    forgetPasses();
     editor_.reset(sampler, file_);
 }
 

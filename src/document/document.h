@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datafile/passes.h"
 #include "datafile/writer.h"
 #include "document/editor.h"
 #include "report/pdf.h"
@@ -7,6 +8,8 @@
 
 #include <QObject>
 #include <QStringList>
+#include <optional>
+#include <vector>
 
 class QDate;
 
@@ -45,6 +48,14 @@ public:
 
     // Loads the file as one step that clears the history; the message says why not, else empty.
     QString load(const QString& path);
+    // Averages the passes of these files into a new data set belonging to no file, unsaved; the
+    // message says why not, else empty, and the data set is then untouched.
+    QString average(const QStringList& paths);
+    // The passes of the data set, while it still holds their average; null otherwise.
+    const datafile::AveragedPasses* passes() const { return passesShown_ ? &*passes_ : nullptr; }
+    // Per grid row, the spread of the passes' deposits in %; negative where there is none.
+    float passSpread(int row) const;
+
     // Writes the data set with these statistics; it only reads, so it may run on a worker thread.
     datafile::SaveOutcome write(const QString& path, const swath::SwathChoice& choice,
                                 const swath::SwathAnalysis& analysis) const;
@@ -61,9 +72,13 @@ public:
 signals:
     // The file, the modified state or the recent files changed.
     void changed();
+    // The passes came, went, or were hidden or shown again by an edit of the pans.
+    void passesChanged();
 
 private:
     void remember(const QString& path);
+    void forgetPasses();
+    void followPasses();
 
     DataSet& dataSet_;
     Editor editor_;
@@ -71,6 +86,11 @@ private:
     QString folder_;
     QStringList recent_;
     bool choiceUnsaved_ = false;
+    // The passes of the last average, shown while the data set holds their pans as averaged: an
+    // edit of the pans' cells or the sampler line hides them, its undo shows them again.
+    std::optional<datafile::AveragedPasses> passes_;
+    std::vector<float> spread_;
+    bool passesShown_ = false;
 };
 
 } // namespace pellamar::document

@@ -8,7 +8,9 @@
 #include <QFont>
 #include <QPolygonF>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -234,8 +236,43 @@ void drawValueLabels(Surface& surface, const Frame& frame, const ResultStyle& st
 
 } // namespace
 
+namespace {
+
+// Each pass as a thin line; within one pixel column only its first point is joined, so that
+// the cost is bounded by the pixels.
+void drawPassLines(Surface& surface, const Frame& frame, const DataSet& dataSet,
+                   const PassLines& passes, double span, double top)
+{
+    static const std::array<QColor, 5> colours{QColor(230, 120, 0), QColor(0, 130, 0),
+                                               QColor(120, 0, 160), QColor(150, 80, 40),
+                                               QColor(0, 0, 0)};
+    const double step =
+        frame.width * double(dataSet.parameters().separation) * dataSet.units().length / span;
+    for (std::size_t p = 0; p < passes.values.size(); ++p) {
+        const std::vector<float>& values = passes.values[p];
+        std::optional<QPointF> last;
+        double lastColumn = std::numeric_limits<double>::quiet_NaN();
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const QPointF at(frame.left + step * double(passes.firstRow - 1 + int(i)),
+                             frame.base + frame.height * double(values[i]) / top);
+            const double column = std::floor(surface.scaleX(at.x(), Unit::User, Unit::Pixel));
+            if (column == lastColumn && i + 1 < values.size()) {
+                continue;
+            }
+            if (last) {
+                surface.line(last->x(), last->y(), at.x(), at.y(), colours[p % colours.size()]);
+            }
+            last = at;
+            lastColumn = column;
+        }
+    }
+}
+
+} // namespace
+
 void drawResultGraph(Surface& surface, const Frame& frame, const ResultStyle& style,
-                     const DataSet& dataSet, Result shown, const std::optional<GraphRange>& range)
+                     const DataSet& dataSet, Result shown, const std::optional<GraphRange>& range,
+                     const PassLines* passes)
 {
     const double span = resultSpan(dataSet, range);
     const float maximum = range ? range->maximum[static_cast<std::size_t>(shown) - 1] : 1.0f;
@@ -254,6 +291,9 @@ void drawResultGraph(Surface& surface, const Frame& frame, const ResultStyle& st
     surface.setFillStyle(FillStyle::Solid);
     if (range) {
         drawArea(surface, frame, dataSet, shown, *range, span, top);
+        if (passes) {
+            drawPassLines(surface, frame, dataSet, *passes, span, top);
+        }
     }
     surface.setFillStyle(FillStyle::Transparent);
     surface.setLineWidth(style.frameLine.pixels(surface));
@@ -331,7 +371,7 @@ Frame screenFrame(Surface& surface, const ResultStyle& style, const ResultGraphL
 } // namespace
 
 ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result shown,
-                             const QColor& disabledBackground)
+                             const QColor& disabledBackground, const PassLines* passes)
 {
     surface.setPixelScale();
     const double lengthFactor = dataSet.units().length;
@@ -340,7 +380,15 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result sh
     result.left = double(p.position1) * lengthFactor;
     result.plot = QRectF(0.0, 0.0, surface.deviceWidth(), surface.deviceHeight());
 
-    const std::optional<GraphRange> range = getGraphRange(dataSet);
+    std::optional<GraphRange> range = getGraphRange(dataSet);
+    if (range && passes) {
+        float& maximum = range->maximum[static_cast<std::size_t>(shown) - 1];
+        for (const std::vector<float>& pass : passes->values) {
+            for (float value : pass) {
+                maximum = std::max(maximum, value);
+            }
+        }
+    }
     if (!range) {
         if (disabledBackground.isValid()) {
             surface.clear(disabledBackground);
@@ -357,7 +405,7 @@ ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result sh
     result.labels = histogramLabels(result.left, result.width, result.top, shown);
     const ResultStyle style = screenStyle();
     const Frame frame = screenFrame(surface, style, result.labels);
-    drawResultGraph(surface, frame, style, dataSet, shown, range);
+    drawResultGraph(surface, frame, style, dataSet, shown, range, passes);
     drawPositionAxis(surface, frame, style, dataSet.units(), result.labels.x1, result.labels.x2);
     result.plot = QRectF(frame.left, frame.top(), frame.width, -frame.height);
     return result;

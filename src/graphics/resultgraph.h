@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace pellamar {
 class DataSet;
@@ -70,11 +71,19 @@ struct ResultStyle {
 // The graph's title: "Deposit (kg/ha)", "Cumulative Deposit Fraction" …
 QString resultTitle(Result result, const Units& units);
 
+// The passes of an averaged data set, each drawn as a thin line over their average: per pass,
+// the values of the grid rows from firstRow on.
+struct PassLines {
+    int firstRow = 1;
+    std::vector<std::vector<float>> values;
+};
+
 // One result along the sample line inside a frame: the area under the values, the flight line,
 // the frame, the title above it and the top value beside it, and the note when mortality has no
 // control data. Paper and screen alike; the caller draws the position axis once under the graphs.
 void drawResultGraph(Surface& surface, const Frame& frame, const ResultStyle& style,
-                     const DataSet& dataSet, Result shown, const std::optional<GraphRange>& range);
+                     const DataSet& dataSet, Result shown, const std::optional<GraphRange>& range,
+                     const PassLines* passes = nullptr);
 
 // The position axis under a frame: ticks and labels at both ends, the title between them.
 void drawPositionAxis(Surface& surface, const Frame& frame, const ResultStyle& style,
@@ -117,8 +126,10 @@ void drawAreaUnder(int first, int last, double bottom, const std::function<QPoin
 // The result graph on the screen's picture, its scale, title and position axis drawn with it.
 // Without any data the picture is only cleared to disabledBackground (left as the caller
 // prepared it when that colour is invalid), and the positions still read out under the mouse.
+// With passes, the value axis reaches up to the highest of them.
 ResultGraphResult drawResult(Surface& surface, const DataSet& dataSet, Result shown,
-                             const QColor& disabledBackground = QColor());
+                             const QColor& disabledBackground = QColor(),
+                             const PassLines* passes = nullptr);
 
 // The mouse read-out at (x, y) in the graph's coordinates, e.g. " 12 m -- 3.5 kg/ha ".
 QString resultTooltip(double x, double y, const Units& units, Result shown);

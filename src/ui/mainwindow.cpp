@@ -42,7 +42,7 @@ namespace pellamar::ui {
 namespace {
 
 const QString kCaption = QStringLiteral("Tovanel Pellamar");
-QString chooseWithDialog(QWidget* parent, const MainWindow::FileRequest& request)
+QStringList chooseWithDialog(QWidget* parent, const MainWindow::FileRequest& request)
 {
     const QString filter = request.suffix == u"pdf"
                                ? QStringLiteral("PDF files (*.pdf)")
@@ -56,10 +56,13 @@ QString chooseWithDialog(QWidget* parent, const MainWindow::FileRequest& request
     if (!request.name.isEmpty()) {
         dialog.selectFile(request.name);
     }
+    if (request.multiple) {
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
-    return dialog.selectedFiles().first();
+    return dialog.selectedFiles();
 }
 
 // The data-set file being dragged, if it is one local .csv file.
@@ -92,7 +95,10 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
     , document_(dataSet_, readRecentFiles(settings), readInitialDir(settings))
 {
     setAcceptDrops(true);
-    chooser_ = [this](const FileRequest& request) { return chooseWithDialog(this, request); };
+    chooser_ = [this](const FileRequest& request) {
+        return chooseWithDialog(this, request).value(0);
+    };
+    filesChooser_ = [this](const FileRequest& request) { return chooseWithDialog(this, request); };
 
     pages_ = new ParameterPages(document_.editor());
     grid_ = new SampleGrid(document_.editor());
@@ -120,6 +126,11 @@ MainWindow::MainWindow(SettingsStore& settings, bool metric, int screenHeight, Q
         fillRecentMenu();
     });
     connect(pages_, &ParameterPages::unitsSwitched, swathMode_, &SwathMode::redraw);
+    grid_->gridModel()->setSpread([this](int row) { return document_.passSpread(row); });
+    connect(&document_, &document::Document::passesChanged, this, [this] {
+        results_->setPasses(document_.passes());
+        grid_->gridModel()->spreadChanged();
+    });
     connect(&dataSet_, &DataSet::recalculated, this, &MainWindow::followDataSet);
     connect(&dataSet_, &DataSet::resetDone, this, &MainWindow::followDataSet);
     // Save takes a first value still being typed: typing in a cell may enable it.
@@ -353,7 +364,11 @@ void MainWindow::loadDataSet()
 
 bool MainWindow::loadFile(const QString& path)
 {
-    const QString message = document_.load(path);
+    return opened(document_.load(path));
+}
+
+bool MainWindow::opened(const QString& message)
+{
     if (!message.isEmpty()) {
         QMessageBox box(QMessageBox::NoIcon, kProgramName, message, QMessageBox::Ok, this);
         box.exec();

@@ -36,6 +36,7 @@ using document::proposedFileName;
 // Every command of the menu bar.
 struct Commands {
     QAction* load = nullptr;
+    QAction* average = nullptr;
     QAction* save = nullptr;
     QAction* saveAs = nullptr;
     QMenu* recent = nullptr;
@@ -97,14 +98,23 @@ public:
         QString folder;
         QString name; // the file proposed, if any
         QString suffix = QStringLiteral("csv");
+        bool multiple = false; // several files to open
     };
     using FileChooser = std::function<QString(const FileRequest&)>;
     void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+    // Asks for several files to open; empty when the operator cancels.
+    using FilesChooser = std::function<QStringList(const FileRequest&)>;
+    void setFilesChooser(FilesChooser chooser) { filesChooser_ = std::move(chooser); }
 
     void loadDataSet();
     // Loads the file as "Load Data Set" does once a file is chosen (and unsaved changes are
     // settled); false when it is no data set.
     bool loadFile(const QString& path);
+    // "Average Passes": the passes of one pan line, chosen together, averaged into a new data
+    // set once unsaved changes are settled.
+    void averagePasses();
+    // Averages these files as "Average Passes" does once they are chosen; false when refused.
+    bool averageFiles(const QStringList& paths);
     // To the current file when there is one, else to a file asked for; false when nothing was
     // saved: no data, the dialog cancelled, or the save failed.
     bool saveDataSet();
@@ -144,6 +154,9 @@ private:
     // A menu left with Escape gives the keys back to the control that had them.
     void returnFocusAfterMenu();
     bool save(bool askName);
+    // After a load or an average: the message when it failed, else a fresh view; false on
+    // failure.
+    bool opened(const QString& message);
     void updateTitle();
     // Commits what is being typed in a grid cell or a parameter field; false when it is
     // refused (the hint says why), and the command that asked must stop.
@@ -181,6 +194,7 @@ private:
     bool compact_ = false;
     bool swathOn_ = false;
     FileChooser chooser_;
+    FilesChooser filesChooser_;
     Commands commands_;
     // The control that last had the focus outside the menu bar.
     QPointer<QWidget> lastFocus_;

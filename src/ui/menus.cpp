@@ -162,6 +162,7 @@ void MainWindow::buildMenus()
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     c.load = command(file, QStringLiteral("&Load Data Set\u2026"),
                      {ctrl(Qt::Key_L), QKeySequence::Open});
+    c.average = command(file, QStringLiteral("A&verage Passes\u2026"));
     c.save = command(file, QStringLiteral("&Save Data Set"), {ctrl(Qt::Key_S)});
     c.saveAs = command(file, QStringLiteral("Save Data Set &As\u2026"),
                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
@@ -172,6 +173,7 @@ void MainWindow::buildMenus()
     file->addSeparator();
     c.quit = command(file, QStringLiteral("&Quit"), {ctrl(Qt::Key_Q)});
     connect(c.load, &QAction::triggered, this, &MainWindow::loadDataSet);
+    connect(c.average, &QAction::triggered, this, &MainWindow::averagePasses);
     connect(c.save, &QAction::triggered, this, &MainWindow::saveDataSet);
     connect(c.saveAs, &QAction::triggered, this, &MainWindow::saveDataSetAs);
     connect(c.printPreview, &QAction::triggered, this, &MainWindow::openPrintPreview);
@@ -317,6 +319,24 @@ void MainWindow::openRecentFile(const QString& path)
     if (commitEdits() && settleChanges()) {
         loadFile(path);
     }
+}
+
+void MainWindow::averagePasses()
+{
+    if (!commitEdits() || !settleChanges()) {
+        return;
+    }
+    FileRequest request{false, QStringLiteral("Average Passes"), document_.folder(), {}};
+    request.multiple = true;
+    const QStringList paths = filesChooser_(request);
+    if (!paths.isEmpty()) {
+        averageFiles(paths);
+    }
+}
+
+bool MainWindow::averageFiles(const QStringList& paths)
+{
+    return opened(document_.average(paths));
 }
 
 QList<std::pair<QString, QString>> MainWindow::keyList() const

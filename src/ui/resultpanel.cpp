@@ -1,6 +1,7 @@
 #include "ui/resultpanel.h"
 
 #include "core/dataset.h"
+#include "datafile/passes.h"
 #include "graphics/resultgraph.h"
 #include "graphics/surface.h"
 #include "graphics/swathsummary.h"
@@ -49,8 +50,15 @@ ResultPanel::ResultPanel(DataSet& dataSet, QWidget* parent)
     small.setPointSize(8);
     swathCheck_->setFont(small);
 
+    passesCheck_ = new QCheckBox(QStringLiteral("Show &passes"));
+    passesCheck_->setFont(small);
+    passesCheck_->setToolTip(QStringLiteral("Each pass as a thin line over their average"));
+    passesCheck_->hide();
+    connect(passesCheck_, &QCheckBox::toggled, this, &ResultPanel::drawResult);
+
     auto* side = new QVBoxLayout;
     side->addLayout(optionColumn);
+    side->addWidget(passesCheck_);
     side->addWidget(swathCheck_);
 
     auto* body = new QHBoxLayout;
@@ -131,10 +139,24 @@ void ResultPanel::followDataSet()
     }
 }
 
+void ResultPanel::setPasses(const datafile::AveragedPasses* passes)
+{
+    passes_ = passes;
+    passesCheck_->setVisible(passes != nullptr);
+    drawResult();
+}
+
 void ResultPanel::drawResult()
 {
     picture_->setPainter([this](graphics::Surface& surface) {
-        const graphics::ResultGraphResult result = graphics::drawResult(surface, dataSet_, shown_);
+        std::optional<graphics::PassLines> lines;
+        if (passes_ && passesCheck_->isChecked()) {
+            lines = graphics::PassLines{passes_->averaged.firstRow,
+                                        datafile::passValues(*passes_, dataSet_, shown_)};
+        }
+        const graphics::ResultGraphResult result =
+            graphics::drawResult(surface, dataSet_, shown_, QColor(),
+                                 lines && !lines->values.empty() ? &*lines : nullptr);
         left_ = result.left;
         width_ = result.width;
         plot_ = result.plot;

@@ -16,6 +16,9 @@ class QRadioButton;
 namespace pellamar {
 class DataSet;
 }
+namespace pellamar::datafile {
+struct AveragedPasses;
+}
 
 namespace pellamar::ui {
 
@@ -33,6 +36,10 @@ public:
         return options_[static_cast<std::size_t>(option - 1)];
     }
     QCheckBox* swathCheck() const { return swathCheck_; }
+    // "Show passes", offered while the data set holds averaged passes.
+    QCheckBox* passesCheck() const { return passesCheck_; }
+    // The passes of the data set, or null; they must live until the next call.
+    void setPasses(const datafile::AveragedPasses* passes);
     GraphPicture* picture() const { return picture_; }
     // The axis captions as last drawn: left, right, bottom, top.
     QStringList axisCaptions() const;
@@ -74,6 +81,8 @@ private:
     QRectF plot_;
     QCheckBox* swathCheck_ = nullptr;
     QLabel* centre_ = nullptr;
+    QCheckBox* passesCheck_ = nullptr;
+    const datafile::AveragedPasses* passes_ = nullptr;
 };
 
 } // namespace pellamar::ui

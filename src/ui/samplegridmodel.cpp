@@ -1,6 +1,8 @@
 #include "ui/samplegridmodel.h"
 
 #include "core/dataset.h"
+#include "core/numbers.h"
+#include "datafile/passes.h"
 #include "document/editor.h"
 
 #include <QColor>
@@ -86,6 +88,10 @@ QVariant SampleGridModel::data(const QModelIndex& index, int role) const
         if (typingRefused_ && typing_.row == index.row() + 1 && typing_.column == column) {
             return QColor(200, 0, 0);
         }
+        if (column == ColDeposit && spread_ &&
+            spread_(index.row() + 1) > datafile::kSpreadMarkedAbove) {
+            return QColor(200, 0, 0);
+        }
         return {};
     case Qt::BackgroundRole:
         if (column == ColDead && dataSet_.deadAboveLarvae(index.row() + 1)) {
@@ -97,6 +103,13 @@ QVariant SampleGridModel::data(const QModelIndex& index, int role) const
         if (column == ColDead && dataSet_.deadAboveLarvae(index.row() + 1)) {
             return QStringLiteral("More dead than larvae");
         }
+        if (column == ColDeposit && spread_ && spread_(index.row() + 1) >= 0) {
+            const float cv = spread_(index.row() + 1);
+            return QStringLiteral("Spread between the passes: CV %1 %%2")
+                .arg(numbers::format(cv, u"0.0"), cv > datafile::kSpreadMarkedAbove
+                                                      ? QStringLiteral(", above 50 %")
+                                                      : QString());
+        }
         return {};
     case Qt::TextAlignmentRole:
         // The computed texts carry trailing blanks as their right margin.
@@ -104,6 +117,14 @@ QVariant SampleGridModel::data(const QModelIndex& index, int role) const
                                      : int(Qt::AlignRight | Qt::AlignVCenter);
     default:
         return {};
+    }
+}
+
+void SampleGridModel::spreadChanged()
+{
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, ColDeposit), index(rowCount() - 1, ColDeposit),
+                         {Qt::ForegroundRole, Qt::ToolTipRole});
     }
 }
 

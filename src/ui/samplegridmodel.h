@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <array>
+#include <functional>
 
 namespace pellamar {
 class DataSet;
@@ -45,6 +46,12 @@ public:
     // Re-reads the headings (units, the corrected-mortality heading colour).
     void refreshHeadings();
 
+    // Per data row, the spread of the passes' deposits in % (negative where there is none),
+    // told on the deposit cells; tell `spreadChanged` when it changes.
+    using Spread = std::function<float(int row)>;
+    void setSpread(Spread spread) { spread_ = std::move(spread); }
+    void spreadChanged();
+
 private:
     Editor& editor_;
     DataSet& dataSet_;
@@ -52,6 +59,7 @@ private:
     bool typingRefused_ = false;
     std::array<QString, kGridColumns> headings_;
     QColor mortalityHeadingColor_;
+    Spread spread_;
 };
 
 } // namespace pellamar::ui

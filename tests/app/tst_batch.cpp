@@ -93,6 +93,15 @@ private slots:
         QTest::newRow("summary over its input")
             << QStringList{"summary", kMetric, kSample, "-o", kSample} << 2 << "would replace an input file";
         // Page 3 shows both sources; there is no source to choose.
+        const QStringList two{"average", kMetric, kMetric};
+        QTest::newRow("average") << two + QStringList{"-o", "-"} << 0 << "Sprayer:,,AT-402 (2 passes averaged)";
+        QTest::newRow("average, other units") << two + QStringList{kSample, "-o", "-"} << 1
+                                              << "writer_us.csv: U.S. units where the first pass has metric";
+        QTest::newRow("average, a missing file") << two + QStringList{"gone.csv", "-o", "-"} << 1 << "gone.csv";
+        QTest::newRow("average, one pass") << QStringList{"average", kMetric, "-o", "-"} << 2 << "2 to 10 passes";
+        QTest::newRow("average, eleven") << QStringList{"average"} + QStringList(11, kMetric) + QStringList{"-o", "-"}
+                                         << 2 << "not 11";
+        QTest::newRow("average, no output") << two << 2 << "no output file";
     }
     void usage()
     {

@@ -4,6 +4,7 @@
 #include "ui/parameterpages.h"
 #include "ui/resultpanel.h"
 #include "ui/samplegrid.h"
+#include "ui/samplegridmodel.h"
 #include "ui/swathmode.h"
 #include "ui/widthoptions.h"
 #include "window.h"
@@ -362,6 +363,30 @@ private slots:
             QVERIFY(fileBytes(f_->file("g.SVG")).contains(" (m)</text>")); // the scale goes with it
             QVERIFY(!QFileInfo::exists(f_->file("missing")));
         }
+    }
+
+    // An average opens unsaved and unnamed; its passes show over the graph and their spread on
+    // the deposit cells until a pan is edited (undo brings them back) or all data are deleted.
+    void averagedPasses()
+    {
+        QByteArray other = readTestFile("writer_metric.csv");
+        QVERIFY(writeFile(f_->file("p2.csv"), other.replace("\r\n0,3,60,", "\r\n0,1,20,")));
+        QVERIFY(window().averageFiles({PELLAMAR_TEST_DATA "/writer_metric.csv", f_->file("p2.csv")}));
+        QVERIFY(window().document().modified() && window().currentFile().isEmpty());
+        QCheckBox* passes = window().resultPanel()->passesCheck();
+        QVERIFY(passes->isVisible());
+        const QImage average = window().resultPanel()->picture()->image();
+        passes->click();
+        QVERIFY(window().resultPanel()->picture()->image() != average);
+        const QModelIndex deposit = window().grid()->gridModel()->index(1, ColDeposit);
+        QCOMPARE(deposit.data(Qt::ToolTipRole).toString(), "Spread between the passes: CV 70.7 %, above 50 %");
+        window().editor().setCells({{2, ColWeight, "5"}});
+        QVERIFY(!passes->isVisible() && deposit.data(Qt::ToolTipRole).isNull());
+        window().undoAction()->trigger();
+        QVERIFY(passes->isVisible());
+        BoxWatcher boxes(QMessageBox::Discard);
+        window().deleteAllData();
+        QVERIFY(!passes->isVisible());
     }
 
     // Eight loads and saves remembered, a file gone dropped, kept till the next start; reports from any mode.

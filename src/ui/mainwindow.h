@@ -148,6 +148,7 @@ protected:
 private:
     void buildLayout(int screenHeight);
     void buildHistoryActions();
+    void buildCovLimitMenu(QMenu* view);
     void buildMenus();
     QMenu* buildEditMenu();
     void fillRecentMenu();

@@ -156,6 +156,24 @@ QMenu* MainWindow::buildEditMenu()
     return edit;
 }
 
+// The limit the proposal and the result line work at, kept in the settings.
+void MainWindow::buildCovLimitMenu(QMenu* view)
+{
+    Commands& c = commands_;
+    c.covLimit = view->addMenu(QStringLiteral("COV &Limit"));
+    auto* limits = new QActionGroup(this);
+    for (std::size_t i = 0; i < kCovLimitPercents.size(); ++i) {
+        const int percent = kCovLimitPercents[i];
+        QAction* action = c.covLimit->addAction(QStringLiteral("%1 %").arg(percent));
+        action->setCheckable(true);
+        action->setChecked(percent == swathMode_->covLimitPercent());
+        limits->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, percent] { swathMode_->setCovLimit(percent); });
+        c.covLimits.at(i) = action;
+    }
+}
+
 void MainWindow::buildMenus()
 {
     Commands& c = commands_;
@@ -206,18 +224,7 @@ void MainWindow::buildMenus()
     }
     c.racetrack = command(view, QStringLiteral("&Racetrack Pattern"));
     mirror(c.racetrack, swathMode_->racetrack());
-    c.covLimit = view->addMenu(QStringLiteral("COV &Limit"));
-    auto* limits = new QActionGroup(this);
-    for (std::size_t i = 0; i < kCovLimitPercents.size(); ++i) {
-        const int percent = kCovLimitPercents[i];
-        QAction* action = c.covLimit->addAction(QStringLiteral("%1 %").arg(percent));
-        action->setCheckable(true);
-        action->setChecked(percent == swathMode_->covLimitPercent());
-        limits->addAction(action);
-        connect(action, &QAction::triggered, this,
-                [this, percent] { swathMode_->setCovLimit(percent); });
-        c.covLimits.at(i) = action;
-    }
+    buildCovLimitMenu(view);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     c.shortcuts = command(help, QStringLiteral("&Keyboard Shortcuts"), {QKeySequence(Qt::Key_F1)});

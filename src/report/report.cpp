@@ -28,9 +28,6 @@ using graphics::Unit;
 
 namespace {
 
-constexpr double kPageWidth = 8.5;
-constexpr double kPageHeight = 11.0;
-constexpr double kPageCentre = 4.25;
 constexpr double kThinLine = 1.0 / 64.0;
 constexpr double kThickLine = 1.0 / 32.0;
 constexpr double kGraphLeft = 1.0;

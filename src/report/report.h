@@ -18,6 +18,11 @@ class Surface;
 
 namespace pellamar::report {
 
+// Letter paper in the report's inch coordinates, and the line every page centres its titles on.
+inline constexpr double kPageWidth = 8.5;
+inline constexpr double kPageHeight = 11.0;
+inline constexpr double kPageCentre = kPageWidth / 2.0;
+
 // What the report is drawn from. The data set is only read; the swath analysis of both sources
 // is computed afresh on the report's own records.
 struct ReportInputs {

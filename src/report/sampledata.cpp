@@ -16,7 +16,6 @@ using graphics::Unit;
 
 namespace {
 
-constexpr double kPageCentre = 4.25;
 constexpr double kTitleTop = 10.5;
 constexpr double kHeadingTop = 9.875;
 // Fifty rows of 10-point text between the headings and a half-inch bottom margin.

@@ -339,7 +339,6 @@ void SwathMode::redraw()
     }
     resultLine_->setText(graphics::swathResultLine(
         dataSet_, record_, record_.widthIndex, chosenSource(), pattern(), chosen_.covLimitPercent));
-    showTable();
     settleLayout();
     picture_->setPainter([this](graphics::Surface& surface) { draw(surface); });
 }
@@ -347,8 +346,8 @@ void SwathMode::redraw()
 void SwathMode::draw(graphics::Surface& surface)
 {
     surface.setPixelScale();
-    const graphics::CovGraphResult cov =
-        graphics::drawCovGraph(surface, dataSet_, record_, swath::covLimit(chosen_.covLimitPercent));
+    const graphics::CovGraphResult cov = graphics::drawCovGraph(
+        surface, dataSet_, record_, swath::covLimit(chosen_.covLimitPercent));
     const graphics::SwathGraphResult block = graphics::drawSwathGraph(
         surface, dataSet_, record_,
         swath::buildSwathBlock(record_, record_.widthIndex, swath::SwathInputs::from(dataSet_),

@@ -236,19 +236,22 @@ char16_t detectSeparator(QStringView text)
             votes[c] += at < line.size() && line[at] == kCandidates[c] ? 1 : 0;
         }
     };
-    // The parameter and control lines lie within the first 40 lines of the layout.
+    // The parameter and control lines lie within the first 40 lines of the layout. A line that
+    // starts inside a quoted name is part of that name, whatever it looks like.
     qsizetype from = 0;
+    bool quoted = false;
     for (int line = 0; line < 60 && from < text.size(); ++line) {
         qsizetype end = text.indexOf(u'\n', from);
         end = end < 0 ? text.size() : end;
         const QStringView current = text.mid(from, end - from);
-        const qsizetype colon = current.indexOf(u':');
-        const qsizetype title = current.indexOf(u"Tovanel Pellamar");
+        const qsizetype colon = quoted ? -1 : current.indexOf(u':');
+        const qsizetype title = quoted ? -1 : current.indexOf(u"Tovanel Pellamar");
         if (colon > 0) {
             vote(current, colon + 1);
         } else if (title >= 0) {
             vote(current, title + 16);
         }
+        quoted = (current.count(u'"') % 2 != 0) != quoted;
         from = end + 1;
     }
     const auto best = std::max_element(votes.begin(), votes.end());

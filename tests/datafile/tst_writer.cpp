@@ -246,6 +246,9 @@ private slots:
         const QString quoted = QStringLiteral("\"Best\" Air, Inc. \r\n").repeated(527).left(10000);
         QTest::newRow("10,000 characters, quotes, commas, line breaks")
             << quoted << "\"" + quoted.toLatin1().replace("\"", "\"\"") + "\"";
+        // Lines of a name that look like parameter lines of a semicolon file are still the name.
+        const QString lines = QStringLiteral("Units:;;Metric\r\n").repeated(30);
+        QTest::newRow("lines like a semicolon file's") << lines << "\"" + lines.toLatin1() + "\"";
         QString all;
         QByteArray bytes;
         for (int b = 0x20; b < 0x100; ++b) {
